@@ -1,0 +1,25 @@
+// The primitives of a detail, by index 0 to entries() - 1.
+#pragma once
+
+#include <GEO/GEO_Primitive.h>
+#include <UT/UT_API.h>
+#include <memory>
+#include <vector>
+
+class UT_API GA_GBPrimitiveList
+{
+public:
+    GA_Size entries() const { return GA_Size(myPrims.size()); }
+    // Primitive j, without bounds checks beyond the caller's 0 <= j < entries().
+    GEO_Primitive *rawEntry(GA_Index j) const { return myPrims[size_t(j)].get(); }
+
+protected:
+    std::vector<std::unique_ptr<GEO_Primitive>> myPrims;
+};
+
+class UT_API GEO_PrimList : public GA_GBPrimitiveList
+{
+public:
+    GEO_Primitive *append(std::unique_ptr<GEO_Primitive> prim);
+    void clear() { myPrims.clear(); }
+};
