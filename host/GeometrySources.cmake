@@ -1,3 +1,23 @@
 # Sources of the host's geometry side (UT, GA, GEO, GU).
-set(HOST_GEOMETRY_SOURCES)
-set(HOST_GEOMETRY_TESTS)
+set(HOST_GEOMETRY_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Types.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Memory.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Page.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_DataArray.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_DataArrayTuple.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Attribute.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_ATINumeric.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_ATIString.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_AttributeDict.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_IndexMap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GEO/GEO_Vertex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GEO/GEO_Primitive.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GEO/GEO_PrimList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GEO/GEO_Detail.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GU/GU_Detail.cpp)
+set(HOST_GEOMETRY_TESTS
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GA_DataArray_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GA_DataArrayAccess_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GA_ATINumeric_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GA_AttributeDict_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GEO_Detail_test.cpp)

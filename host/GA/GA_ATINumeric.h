@@ -41,3 +41,6 @@ private:
     std::vector<double> myDefaults; // expanded to the tuple size
     GA_DataArrayTuple myData;
 };
+
+// The GA_DataArray getter and setter templates need the class above.
+#include <GA/GA_DataArrayAccess.h>

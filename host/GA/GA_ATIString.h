@@ -4,6 +4,7 @@
 
 #include <GA/GA_Attribute.h>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class UT_API GA_ATIString : public GA_Attribute
@@ -26,4 +27,6 @@ private:
 
     std::vector<std::string> myTable;   // index 0 is the empty string
     std::vector<int32_t> myIndices;     // tupleSize per element
+    std::unordered_map<std::string, int32_t> myLookup; // table position of each string
+    GA_Size mySize = 0;
 };

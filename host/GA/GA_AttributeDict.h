@@ -26,6 +26,11 @@ public:
         size_t myIndex;
     };
 
+    GA_AttributeDict() = default;
+    // Attributes are owned; a detail copies its dictionary by cloning them.
+    GA_AttributeDict(const GA_AttributeDict &) = delete;
+    GA_AttributeDict &operator=(const GA_AttributeDict &) = delete;
+
     // Iterates the attributes of one scope, or of every scope with GA_SCOPE_ANY.
     iterator begin(GA_AttributeScope scope) const { return iterator(this, scope); }
 

@@ -17,6 +17,7 @@ public:
     GA_DataArrayTuple(GA_Storage storage, GA_StorageLayout layout, int tupleSize,
                       const std::vector<double> &defaults);
     GA_DataArrayTuple(const GA_DataArrayTuple &src); // shares pages
+    GA_DataArrayTuple &operator=(const GA_DataArrayTuple &) = delete;
 
     GA_StorageLayout getLayout() const { return myLayout; }
     // Number of paged arrays: 1 when interleaved, the tuple size otherwise.
@@ -24,6 +25,7 @@ public:
     GA_DataArray &array(int i) { return *myArrays[size_t(i)]; }
     const GA_DataArray &array(int i) const { return *myArrays[size_t(i)]; }
 
+    GA_Size size() const { return mySize; }
     void setSize(GA_Size n);
 
     // The three-float page table, or null unless interleaved fpreal32 x 3.
@@ -32,4 +34,5 @@ public:
 private:
     GA_StorageLayout myLayout;
     std::vector<std::unique_ptr<GA_DataArray>> myArrays;
+    GA_Size mySize = 0;
 };

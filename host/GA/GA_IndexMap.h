@@ -14,8 +14,12 @@ class UT_API GA_IndexMap
 {
 public:
     explicit GA_IndexMap(GEO_Detail &detail) : myDetail(&detail) {}
+    // A map belongs to its detail; a copied detail builds its own.
+    GA_IndexMap(const GA_IndexMap &) = delete;
+    GA_IndexMap &operator=(const GA_IndexMap &) = delete;
 
-    // Appends n elements and returns the offset of the first.
+    // Appends n elements and returns the offset of the first, or
+    // GA_INVALID_OFFSET when n is not positive (nothing is appended).
     GA_Offset addElementBlock(GA_Size n);
     GA_Size indexSize() const { return mySize; }
     GA_Offset offsetFromIndex(GA_Index i) const { return i; }

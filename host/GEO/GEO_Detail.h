@@ -24,6 +24,7 @@ public:
 
     // Replaces this detail's contents with a page-sharing copy of src.
     void copy(const GEO_Detail &src);
+    // Removes every point, point attribute, vertex and primitive.
     void clearAndDestroy();
 
     // Points.
@@ -56,7 +57,8 @@ public:
     GA_Size getNumPrimitives() const { return myPrims.entries(); }
     GEO_PrimList &primitives() { return myPrims; }
     const GEO_PrimList &primitives() const { return myPrims; }
-    // Appends a polygon with one new vertex per given point (points must exist).
+    // Appends a polygon with one new vertex per given point; returns null and
+    // appends nothing when a point does not exist.
     GEO_PrimPoly *appendPolygon(const GA_Offset *points, GA_Size count, bool closed = true);
     GEO_PrimPoly *appendPolygon(const std::vector<GA_Offset> &points, bool closed = true)
     {

@@ -26,7 +26,7 @@ public:
     GA_Offset getVertexOffset(GA_Size k) const { return myVertices[size_t(k)]; }
     // Vertex k as a temporary object (caller checks k < getVertexCount()).
     GEO_Vertex getVertexElement(GA_Size k) const { return GEO_Vertex(myDetail, myVertices[size_t(k)]); }
-    // Point offset of vertex k.
+    // Point offset of vertex k; GA_INVALID_OFFSET when k is out of range.
     GA_Offset getPointOffset(GA_Size k) const;
 
 protected:

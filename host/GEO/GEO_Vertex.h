@@ -11,7 +11,8 @@ class UT_API GA_GBVertex
 public:
     GA_GBVertex(const GEO_Detail *detail, GA_Offset vertex) : myDetail(detail), myOffset(vertex) {}
     GA_Offset getMapOffset() const { return myOffset; }
-    // Index of the point this vertex refers to.
+    // Index of the point this vertex refers to; GA_INVALID_OFFSET for a
+    // vertex that does not exist.
     GA_Index getPointIndex() const;
 
 protected:

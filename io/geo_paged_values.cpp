@@ -1,0 +1,127 @@
+#include "io/geo_paged_values.h"
+
+#include <string>
+
+using simdjson::dom::array;
+using simdjson::dom::element;
+
+namespace
+{
+// Component groups of the tuple: widths summing to the tuple size.
+std::vector<int64_t> readPacking(GeoReadContext &ctx, const KeyValueList &values, int64_t size)
+{
+    const KeyValueField *field = values.find("packing");
+    if (!field)
+        return {size};
+    PathScope scope(ctx.path, field->key);
+    const array groups = expectArray(ctx, field->value, "an array of component counts");
+    std::vector<int64_t> widths;
+    int64_t total = 0;
+    uint64_t index = 0;
+    for (element group : groups)
+    {
+        PathScope item(ctx.path, index++);
+        const int64_t width = expectInteger(ctx, group, 1, size, "a component count");
+        total += width;
+        if (total > size)
+            failAt(ctx.path, "packing covers more than the tuple size " + std::to_string(size));
+        widths.push_back(width);
+    }
+    if (total != size)
+        failAt(ctx.path, "packing covers " + std::to_string(total) + " components, expected the tuple size " +
+                             std::to_string(size));
+    return widths;
+}
+
+// One flag array per group; entries past the page count are ignored.
+std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyValueList &values,
+                                                 size_t groups, int64_t pages)
+{
+    std::vector<std::vector<bool>> flags(groups);
+    const KeyValueField *field = values.find("constantpageflags");
+    if (!field)
+        return flags;
+    PathScope scope(ctx.path, field->key);
+    const array perGroup = expectArray(ctx, field->value, "an array of flag arrays");
+    size_t g = 0;
+    for (element list : perGroup)
+    {
+        PathScope item(ctx.path, uint64_t(g));
+        const array pageFlags = expectArray(ctx, list, "an array of page flags");
+        uint64_t p = 0;
+        for (element flag : pageFlags)
+        {
+            PathScope page(ctx.path, p);
+            const bool constant = expectBool(ctx, flag, "true or false");
+            if (g < groups && int64_t(p) < pages)
+                flags[g].push_back(constant);
+            ++p;
+        }
+        ++g;
+    }
+    return flags;
+}
+} // namespace
+
+template <typename T>
+void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
+                       const NumberRule &rule, std::vector<T> &out, ValueReader<T> read)
+{
+    int64_t pageSize = 0;
+    {
+        const KeyValueField &field = requireField(ctx, values, "pagesize");
+        PathScope scope(ctx.path, field.key);
+        pageSize = expectInteger(ctx, field.value, 1, kMaxElementCount, "a page size");
+    }
+    const std::vector<int64_t> widths = readPacking(ctx, values, size);
+    const int64_t pages = (count + pageSize - 1) / pageSize;
+    const std::vector<std::vector<bool>> flags = readConstantFlags(ctx, values, widths.size(), pages);
+
+    const KeyValueField &raw = *values.find("rawpagedata");
+    PathScope scope(ctx.path, raw.key);
+    const array data = expectArray(ctx, raw.value, "an array of numbers");
+    array::iterator next = data.begin();
+    const array::iterator end = data.end();
+    const int64_t available = int64_t(data.size()); // counted once: large arrays are counted by walking
+    uint64_t position = 0;
+    std::vector<T> constantTuple(size_t(size));
+
+    for (int64_t p = 0; p < pages; ++p)
+    {
+        const int64_t first = p * pageSize;
+        const int64_t last = first + pageSize < count ? first + pageSize : count;
+        int64_t offset = 0;
+        for (size_t g = 0; g < widths.size(); ++g)
+        {
+            const int64_t width = widths[g];
+            const bool constant = size_t(p) < flags[g].size() && flags[g][size_t(p)];
+            const int64_t needed = constant ? width : width * (last - first);
+            if (available - int64_t(position) < needed)
+                failAt(ctx.path, "the data ends at value " + std::to_string(position) + " inside page " +
+                                     std::to_string(p) + ", packing group " + std::to_string(g));
+            if (constant)
+            {
+                for (int64_t k = 0; k < width; ++k, ++next, ++position)
+                    constantTuple[size_t(k)] = read(ctx, *next, rule, position, -1);
+                for (int64_t e = first; e < last; ++e)
+                    for (int64_t k = 0; k < width; ++k)
+                        out[size_t(e * size + offset + k)] = constantTuple[size_t(k)];
+            }
+            else
+            {
+                for (int64_t e = first; e < last; ++e)
+                    for (int64_t k = 0; k < width; ++k, ++next, ++position)
+                        out[size_t(e * size + offset + k)] = read(ctx, *next, rule, position, -1);
+            }
+            offset += width;
+        }
+    }
+    if (next != end)
+        failAt(ctx.path, "holds " + std::to_string(available) + " values, but the pages use only " +
+                             std::to_string(position));
+}
+
+template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
+                                        const NumberRule &, std::vector<double> &, ValueReader<double>);
+template void decodePagedValues<int64_t>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
+                                         const NumberRule &, std::vector<int64_t> &, ValueReader<int64_t>);

@@ -1,0 +1,179 @@
+#include "math/vector_math.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+
+// Squared lengths at or below the smallest normal float (2^-126) are left
+// alone: their square root and reciprocal would lose most of their bits or
+// overflow.
+constexpr float kTinySquaredLength = std::numeric_limits<float>::min();
+
+}  // namespace
+
+float dot(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    const float xy = a.x() * b.x() + a.y() * b.y();
+    return xy + a.z() * b.z();
+}
+
+void safeNormalize(UT_Vector3 &v)
+{
+    const float len2 = dot(v, v);
+    // NaN fails both tests and goes on to spread through the whole vector.
+    if (len2 <= kTinySquaredLength || len2 == 1.0f)
+        return;
+    const float len = std::sqrt(len2);  // float overload: sqrtf
+    if (len == 1.0f)
+        return;
+    // Multiplying by the reciprocal rounds differently from dividing by the
+    // length; the reciprocal is what every caller's results are built on.
+    const float inv = 1.0f / len;
+    v.x() *= inv;
+    v.y() *= inv;
+    v.z() *= inv;
+}
+
+UT_Vector3 cross(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    return UT_Vector3(a.y() * b.z() - a.z() * b.y(),
+                      a.z() * b.x() - a.x() * b.z(),
+                      a.x() * b.y() - a.y() * b.x());
+}
+
+bool facesRay(const UT_Vector3 &direction, Triangle triangle)
+{
+    const UT_Vector3 &p0 = triangle[0];
+    // The operands are swapped relative to the plane normal of intersectPlane,
+    // which negates it exactly: this is n.direction > 0 without a negation.
+    const UT_Vector3 m = cross(sub(triangle[2], p0), sub(triangle[1], p0));
+    return dot(m, direction) < 0.0f;
+}
+
+PlaneHit intersectPlane(const UT_Vector3 &origin, UT_Vector3 &direction, Triangle triangle)
+{
+    PlaneHit result;
+    result.origin = origin;
+    result.direction = direction;
+
+    const UT_Vector3 &p0 = triangle[0];
+    const UT_Vector3 n = cross(sub(triangle[1], p0), sub(triangle[2], p0));
+    // Plane parameter with the direction as passed (not normalised). Negative
+    // means the plane is ahead of the ray; 0 and NaN are not hits. Neither is
+    // -infinity: a ray parallel to the plane (or a zero direction) divides by
+    // zero and never reaches the plane, and stepping by an infinite t would
+    // report a hit at a point of infinities and NaNs.
+    const float t = dot(sub(origin, p0), n) / dot(n, direction);
+
+    if (t < 0.0f && t > -std::numeric_limits<float>::infinity())
+    {
+        safeNormalize(direction);
+        const UT_Vector3 &d = direction;
+        result.hitPoint = UT_Vector3(origin.x() - d.x() * t,
+                                     origin.y() - d.y() * t,
+                                     origin.z() - d.z() * t);
+        UT_Vector3 axis = n;
+        result.reflected = reflectAbout(d, axis);
+        result.hit = true;
+    }
+    else
+    {
+        result.hitPoint = origin;
+        result.reflected = direction;
+        result.hit = false;
+    }
+    return result;
+}
+
+namespace
+{
+
+// Altitude vector from the corner `apex` to the line through `base` along the
+// unit vector u: s*u + (base - apex) with s = (apex - base).u.
+UT_Vector3 altitude(const UT_Vector3 &apex, const UT_Vector3 &base, const UT_Vector3 &u)
+{
+    const float s = dot(sub(apex, base), u);
+    return UT_Vector3(s * u.x() + (base.x() - apex.x()),
+                      s * u.y() + (base.y() - apex.y()),
+                      s * u.z() + (base.z() - apex.z()));
+}
+
+// 1 - ((q - corner).a) / ((next - corner).a): the denominator is the squared
+// length of the altitude a, the numerator the part of it that q covers.
+float altitudeWeight(const UT_Vector3 &q, const UT_Vector3 &corner, const UT_Vector3 &next,
+                     const UT_Vector3 &a)
+{
+    return 1.0f - dot(sub(q, corner), a) / dot(sub(next, corner), a);
+}
+
+}  // namespace
+
+UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle)
+{
+    const UT_Vector3 &p0 = triangle[0];
+    const UT_Vector3 &p1 = triangle[1];
+    const UT_Vector3 &p2 = triangle[2];
+
+    // The edge P0->P1 is normalised twice; the second pass only moves it by
+    // rounding, but that rounding reaches the weights.
+    UT_Vector3 u01 = sub(p1, p0);
+    safeNormalize(u01);
+    safeNormalize(u01);
+    UT_Vector3 u20 = sub(p0, p2);
+    safeNormalize(u20);
+    UT_Vector3 u12 = sub(p2, p1);
+    safeNormalize(u12);
+
+    const UT_Vector3 a0 = altitude(p0, p1, u12);
+    const UT_Vector3 a1 = altitude(p1, p2, u20);
+    const UT_Vector3 a2 = altitude(p2, p0, u01);
+
+    return UT_Vector3(altitudeWeight(point, p0, p1, a0),
+                      altitudeWeight(point, p1, p2, a1),
+                      altitudeWeight(point, p2, p0, a2));
+}
+
+UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
+{
+    safeNormalize(axis);
+    const UT_Vector3 &a = axis;
+    const float k = dot(d, a);
+    // d + 2((k*a) - d) rather than 2(k*a) - d: the rounding differs.
+    return UT_Vector3(d.x() + 2.0f * ((k * a.x()) - d.x()),
+                      d.y() + 2.0f * ((k * a.y()) - d.y()),
+                      d.z() + 2.0f * ((k * a.z()) - d.z()));
+}
+
+UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle)
+{
+    safeNormalize(axis);
+    const UT_Vector3 &k = axis;
+    // Double-precision cosine and sine of the double angle, then rounded: a
+    // float cosine of the rounded angle would leave e.g. -4.4e-8 instead of
+    // 6.1e-17 at a quarter turn.
+    const float c = static_cast<float>(std::cos(angle));
+    const float s = static_cast<float>(std::sin(angle));
+    const float kv = dot(v, k);
+    const float w = 1.0f - c;
+    const UT_Vector3 x = cross(k, v);
+    return UT_Vector3(((kv * k.x()) * w + c * v.x()) + s * x.x(),
+                      ((kv * k.y()) * w + c * v.y()) + s * x.y(),
+                      ((kv * k.z()) * w + c * v.z()) + s * x.z());
+}
+
+double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
+{
+    safeNormalize(a);
+    safeNormalize(b);
+    float cosine = dot(a, b);
+    // Two unit vectors can have a rounded dot product just beyond 1 (a vector
+    // with itself can give 1 + 2^-23), which would make the angle NaN instead
+    // of 0. Clamping changes nothing else: NaN passes through unchanged.
+    if (cosine > 1.0f)
+        cosine = 1.0f;
+    else if (cosine < -1.0f)
+        cosine = -1.0f;
+    return static_cast<double>(std::acos(cosine));  // float overload: acosf
+}

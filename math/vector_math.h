@@ -1,0 +1,83 @@
+// Single-precision vector and triangle geometry shared by all tracing code.
+//
+// Traced output is compared bit for bit, so every operation here fixes its
+// evaluation order: each float product and sum is rounded on its own (the
+// project builds with -ffp-contract=off), dot products are summed
+// (x + y) + z, and differences are taken afresh from the corners rather than
+// rearranged. Double precision appears only where noted (rotation sines and
+// cosines, the returned angle). Operations that take an axis normalise it in
+// place; callers that need to keep the axis pass a copy.
+#pragma once
+
+#include <UT/UT_Vector3.h>
+
+#include <array>
+
+// Corners P0, P1, P2 of a one-sided triangle. Small enough to pass by value,
+// so every triangle operation works on its own copy without touching the heap.
+typedef std::array<UT_Vector3, 3> Triangle;
+
+// Outcome of intersecting a ray with a triangle's plane.
+struct PlaneHit
+{
+    UT_Vector3 origin;     // the ray origin as passed
+    UT_Vector3 direction;  // the ray direction as passed, before normalisation
+    UT_Vector3 hitPoint;   // the intersection; the origin when there is no hit
+    UT_Vector3 reflected;  // normalised direction turned about the plane normal;
+                           // the direction as passed when there is no hit
+    bool hit;              // true when the plane lies ahead of the ray
+};
+
+// a - b, component by component.
+inline UT_Vector3 sub(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    return UT_Vector3(a.x() - b.x(), a.y() - b.y(), a.z() - b.z());
+}
+
+// (a.x*b.x + a.y*b.y) + a.z*b.z, each step rounded to float.
+float dot(const UT_Vector3 &a, const UT_Vector3 &b);
+
+// The one normalisation rule of the system. Leaves v unchanged when its squared
+// length is at most 2^-126 (zero and tiny vectors stay as they are rather than
+// becoming NaN or a made-up direction) or when the squared length or the length
+// is exactly 1; otherwise multiplies each component by 1 / sqrtf(squared
+// length). A NaN component makes the whole vector NaN.
+void safeNormalize(UT_Vector3 &v);
+
+// Right-handed a x b, each component one product minus the other.
+UT_Vector3 cross(const UT_Vector3 &a, const UT_Vector3 &b);
+
+// True when a ray along direction meets the triangle's front: the side from
+// which P0, P1, P2 appear clockwise. Edge-on rays, back faces, triangles whose
+// computed normal is exactly zero and NaN directions all give false.
+bool facesRay(const UT_Vector3 &direction, Triangle triangle);
+
+// Intersects the ray with the triangle's (unbounded) plane. The plane
+// parameter is computed with direction as passed, but on a hit direction is
+// normalised in place and the hit point is stepped along the normalised
+// direction, so the point lies on the plane only for unit-length directions.
+// A plane parameter of 0 (origin on the plane), NaN or -infinity (a ray
+// parallel to the plane) is no hit.
+PlaneHit intersectPlane(const UT_Vector3 &origin, UT_Vector3 &direction, Triangle triangle);
+
+// Barycentric weights (w0, w1, w2) of point with respect to P0, P1, P2, each
+// taken as 1 minus the fraction of its corner's altitude that the point's
+// projection covers. Triangles with coincident corners give infinite or NaN
+// weights.
+UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle);
+
+// Turns d by half a turn about axis: 2(d.a)a - d with a the normalised axis.
+// d keeps its length. axis is normalised in place; a zero axis stays zero, and
+// the result is then -d.
+UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis);
+
+// Rodrigues rotation of v by angle (radians) about axis. The cosine and sine
+// are evaluated in double precision and rounded to float; the rest is single
+// precision. axis is normalised in place; a zero axis gives cos(angle) * v.
+UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle);
+
+// Angle between a and b in radians: the single-precision arc cosine of the dot
+// product of the normalised vectors, widened to double. Both arguments are
+// normalised in place. A dot product that rounds beyond [-1, 1] is clamped,
+// so parallel vectors give 0 or pi rather than NaN; NaN input still gives NaN.
+double angleBetween(UT_Vector3 &a, UT_Vector3 &b);

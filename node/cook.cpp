@@ -1,0 +1,164 @@
+// The node's cook: copy the first input, gather the attribute lists, and
+// trace every point of the first input for every attribute triple.
+//
+// Order matters twice over: points are appended, and random numbers drawn, in
+// the order points and triples are visited (point by point, triple by triple
+// within a point), so the output is reproducible for a given process history.
+// Primary rays are traced ahead in batches, possibly on several threads; they
+// depend only on the input values and the collider, never on earlier results.
+#include "node/sop_velkor.h"
+
+#include "trace/attribute_lists.h"
+#include "trace/collider.h"
+#include "trace/point_tracer.h"
+
+#include <OP/OP_AutoLockInputs.h>
+#include <UT/UT_Interrupt.h>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace HDK_Sample {
+
+namespace {
+
+const char kInvalidBounces[] = "Invalid bounces";
+const char kColliderAttributes[] = "Second input needs point attributes for position and direction";
+const char kInputAttributes[] = "First input needs position, direction and intensity attributes in equal numbers";
+const char kTooManyPoints[] = "Too many points: output would exceed 2147483647 points";
+const char kInterrupted[] = "Tracing interrupted";
+
+// Input points whose primary rays are traced ahead together.
+constexpr GA_Size kPrimaryBatch = 4096;
+
+int32_t toInt32(exint value)
+{
+    return int32_t(std::clamp<exint>(value, INT32_MIN, INT32_MAX));
+}
+
+// The output never holds more than 2147483647 points (offsets travel as
+// 32-bit values). VELKOR_POINT_LIMIT may lower the limit, so that the limit's
+// handling can be exercised on small scenes.
+int64_t pointLimit()
+{
+    int64_t limit = INT32_MAX;
+    if (const char *text = std::getenv("VELKOR_POINT_LIMIT"))
+    {
+        char *end = nullptr;
+        const long long value = std::strtoll(text, &end, 10);
+        if (end != text && *end == '\0' && value > 0 && value < limit)
+            limit = value;
+    }
+    return limit;
+}
+
+} // namespace
+
+OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
+{
+    const fpreal t = context.getTime();
+    OP_AutoLockInputs inputs(this);
+    if (inputs.lock(context) >= UT_ERROR_ABORT)
+        return error();
+
+    const int32_t bounces = toInt32(evalInt("bounces", 0, t));
+    const float scatter = float(evalFloat("scatter", 0, t));
+    const int32_t scatterNum = toInt32(evalInt("scatternum", 0, t));
+    const float dissipation = float(evalFloat("dissipation", 0, t));
+    if (bounces < 1)
+    {
+        addWarning(SOP_MESSAGE, kInvalidBounces);
+        return error();
+    }
+
+    duplicateSource(0, context, gdp);
+    setCurGdh(0, myGdpHandle);
+
+    const GU_Detail *collider = inputGeo(1);
+    if (!collider)
+        return error();
+    const AttributeLists colliderLists =
+        collectAttributeLists(*collider, HandleForm::ReadOnly, ListKinds::PositionAndDirection);
+    if (colliderLists.positions.isEmpty() || colliderLists.directions.isEmpty())
+    {
+        addWarning(SOP_MESSAGE, kColliderAttributes);
+        return error();
+    }
+
+    const AttributeLists lists = collectAttributeLists(*gdp, HandleForm::ReadWrite, ListKinds::All);
+    const int64_t triples = lists.positions.entries();
+    if (lists.directions.entries() != triples || lists.intensities.entries() != triples)
+    {
+        addWarning(SOP_MESSAGE, kInputAttributes);
+        return error();
+    }
+
+    // Opened before tracing so that a long cook can be stopped.
+    UT_AutoInterrupt progress("Tracing Points", UTgetInterrupt(), true);
+    const GA_Size inputPoints = gdp->getNumPoints();
+    auto finish = [&]() {
+        myPointVariable = -1;
+        return error();
+    };
+
+    TraceControl control;
+    control.pointLimit = pointLimit();
+    GA_Size pointsDone = 0;
+    auto percentDone = [&]() { return inputPoints > 0 ? int(100 * pointsDone / inputPoints) : 100; };
+    control.interrupted = [&]() { return progress.wasInterrupted(percentDone()); };
+
+    if (inputPoints > control.pointLimit)
+    {
+        addError(SOP_MESSAGE, kTooManyPoints);
+        return finish();
+    }
+
+    if (inputPoints > 0 && triples > 0)
+    {
+        const Collider prepared(*collider, searchModeFromEnvironment());
+        std::vector<std::vector<BounceResult>> primaries(size_t(triples));
+        for (GA_Offset begin = 0; begin < inputPoints; begin += kPrimaryBatch)
+        {
+            const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, inputPoints);
+            for (int64_t k = 0; k < triples; ++k)
+            {
+                primaries[size_t(k)].resize(size_t(end - begin));
+                if (!tracePrimaryRays(*gdp, begin, end, lists.positions(k), lists.directions(k), prepared, control,
+                                      primaries[size_t(k)].data()))
+                {
+                    addError(SOP_MESSAGE, kInterrupted);
+                    return finish();
+                }
+            }
+            for (GA_Offset p = begin; p < end; ++p)
+            {
+                if (progress.wasInterrupted(percentDone()))
+                {
+                    addError(SOP_MESSAGE, kInterrupted);
+                    return finish();
+                }
+                for (int64_t k = 0; k < triples; ++k)
+                {
+                    const TraceStatus status =
+                        tracePoint(*gdp, int32_t(p), lists.positions(k), lists.directions(k), lists.intensities(k),
+                                   prepared, bounces, double(scatter), scatterNum, dissipation, true, control,
+                                   &primaries[size_t(k)][size_t(p - begin)]);
+                    if (status == TraceStatus::PointLimit)
+                        addError(SOP_MESSAGE, kTooManyPoints);
+                    else if (status == TraceStatus::Interrupted)
+                        addError(SOP_MESSAGE, kInterrupted);
+                    if (error() >= UT_ERROR_ABORT)
+                        return finish();
+                }
+                ++pointsDone;
+            }
+        }
+    }
+
+    if (error() >= UT_ERROR_ABORT)
+        return finish();
+    progress.wasInterrupted(100);
+    return finish();
+}
+
+} // namespace HDK_Sample

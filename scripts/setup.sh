@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every build, test and benchmark dependency from Debian packages.
+# Nothing is downloaded from anywhere else. Safe to run repeatedly: only
+# missing packages are installed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ binutils pkg-config
+  libimath-dev          # 16-bit floats (fpreal16) in attribute storage
+  libtbb-dev            # parallel tracing and BVH build
+  libsimdjson-dev       # fast .geo parsing
+  nlohmann-json3-dev    # locating JSON syntax errors in .geo files
+  libtinyobjloader-dev  # Wavefront OBJ colliders
+  libcli11-dev          # velkor's command line
+  libstb-dev            # PNG previews
+  libgtest-dev libgmock-dev  # tests
+  libbenchmark-dev      # benchmarks
+  clang libclang-rt-14-dev   # libFuzzer build of the .geo reader
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  if [[ $(id -u) -ne 0 ]]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

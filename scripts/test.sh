@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test twice: once in an
+# optimised build and once under AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+for flavour in release asan; do
+  echo "=== $flavour build ==="
+  "$top/scripts/build.sh" "$flavour"
+  echo "=== $flavour tests ==="
+  ctest --test-dir "$top/build/$flavour" --output-on-failure --parallel "$(nproc)"
+done

@@ -1,0 +1,44 @@
+#include "trace/bounce_tracer.h"
+
+namespace {
+
+BounceResult traceGathered(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
+                           int32_t bounces)
+{
+    BounceResult result;
+    if (!collider.usable())
+        return result;
+
+    for (int32_t bounce = 0; bounce < bounces; ++bounce)
+    {
+        ColliderHit hit;
+        if (!collider.nearestHit(position, direction, hit))
+            continue; // no early exit: later bounces would find nothing either
+        UT_Vector3 axis = collider.surfaceDirection(hit);
+        result.surfaceDirection = axis;
+        result.surfaceIntensity = collider.surfaceIntensity(hit);
+        position = hit.hit.point;
+        direction = reflectAbout(direction, axis); // turns about a normalised copy
+    }
+    result.position = position;
+    result.direction = direction;
+    result.myValid = true;
+    return result;
+}
+
+} // namespace
+
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
+                          int32_t bounces)
+{
+    bumpDataIds(collider.lists());
+    return traceGathered(position, direction, collider, bounces);
+}
+
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider,
+                          int32_t bounces)
+{
+    Collider prepared(collider, SearchMode::Exhaustive);
+    bumpDataIds(prepared.lists());
+    return traceGathered(position, direction, prepared, bounces);
+}

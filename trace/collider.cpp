@@ -1,0 +1,118 @@
+#include "trace/collider.h"
+
+#include <GEO/GEO_PrimList.h>
+#include <cstdlib>
+#include <cstring>
+
+SearchMode searchModeFromEnvironment()
+{
+    const char *value = std::getenv("VELKOR_SEARCH");
+    if (value && std::strcmp(value, "exhaustive") == 0)
+        return SearchMode::Exhaustive;
+    return SearchMode::Accelerated;
+}
+
+struct Collider::Acceleration
+{
+};
+
+Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
+    : myMode(mode), myLists(gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All))
+{
+    if (!usable())
+        return;
+
+    const AttributeHandle &positions = myLists.positions(0);
+    const GEO_PrimList &prims = gdp.primitives();
+    const GA_Size numPoints = gdp.getNumPoints();
+    myTriangles.reserve(size_t(prims.entries()));
+    myCorners.reserve(size_t(prims.entries()));
+    for (GA_Index j = 0; j < prims.entries(); ++j)
+    {
+        const GEO_Primitive *prim = prims.rawEntry(j);
+        // Primitives with fewer than three vertices form no triangle; they
+        // are skipped rather than read past their end.
+        if (prim->getVertexCount() < 3)
+            continue;
+        std::array<GA_Offset, 3> corners;
+        bool valid = true;
+        for (int k = 0; k < 3; ++k)
+        {
+            GA_Index point = prim->getVertexElement(k).getPointIndex();
+            // Point numbers travel as 32-bit values; a number that does not
+            // survive that, or names no point, is never read.
+            if (point != GA_Index(int32_t(point)) || point < 0 || point >= numPoints)
+                valid = false;
+            corners[size_t(k)] = point;
+        }
+        if (!valid)
+            continue;
+        myCorners.push_back(corners);
+        myTriangles.push_back({readVector(positions, corners[0]), readVector(positions, corners[1]),
+                               readVector(positions, corners[2])});
+    }
+}
+
+Collider::~Collider()
+{
+    delete myAccel;
+}
+
+bool Collider::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, ColliderHit &hit) const
+{
+    double best = kNoHitSquaredDistance;
+    bool found = false;
+    TriangleHit candidate;
+    const int64_t count = int64_t(myTriangles.size());
+    for (int64_t i = 0; i < count; ++i)
+    {
+        if (!hitTriangle(origin, direction, myTriangles[size_t(i)], candidate))
+            continue;
+        // Strictly nearer only, so among equal distances the lowest
+        // primitive index keeps the hit.
+        if (double(candidate.squaredDistance) < best)
+        {
+            best = double(candidate.squaredDistance);
+            hit.triangle = i;
+            hit.hit = candidate;
+            found = true;
+        }
+    }
+    return found;
+}
+
+UT_Vector3 Collider::interpolate(const AttributeHandle &h, const ColliderHit &hit) const
+{
+    const std::array<GA_Offset, 3> &o = myCorners[size_t(hit.triangle)];
+    const UT_Vector3 v0 = readVector(h, o[0]);
+    const UT_Vector3 v1 = readVector(h, o[1]);
+    const UT_Vector3 v2 = readVector(h, o[2]);
+    const UT_Vector3 &w = hit.hit.weights;
+    UT_Vector3 r;
+    for (int c = 0; c < 3; ++c)
+    {
+        const float a = w[0] * v0[c];
+        const float b = w[1] * v1[c];
+        const float s = a + b;
+        const float d = w[2] * v2[c];
+        r[c] = s + d;
+    }
+    return r;
+}
+
+UT_Vector3 Collider::surfaceDirection(const ColliderHit &hit) const
+{
+    return interpolate(myLists.directions(0), hit);
+}
+
+UT_Vector3 Collider::surfaceIntensity(const ColliderHit &hit) const
+{
+    if (!myLists.intensities.isEmpty())
+        return interpolate(myLists.intensities(0), hit);
+    // A collider without an intensity attribute is neutral: (1, 1, 1) at
+    // every corner.
+    const UT_Vector3 &w = hit.hit.weights;
+    const float s = w[0] + w[1];
+    const float v = s + w[2];
+    return UT_Vector3(v, v, v);
+}

@@ -1,0 +1,268 @@
+#include "trace/point_tracer.h"
+
+#include "math/scatter.h"
+#include "math/vector_math.h"
+#include "trace/ray_batch.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Rays between two polls of the interrupt callback.
+constexpr int64_t kPollInterval = 1024;
+// A ray counts as moved only beyond this squared distance from its origin.
+constexpr double kMovedSquaredDistance = 1e-5;
+
+// The rotation that carries +Z onto a point's stored direction.
+struct FrameRotation
+{
+    float angle;
+    UT_Vector3 axis;
+};
+
+FrameRotation frameFor(const UT_Vector3 &direction)
+{
+    UT_Vector3 up(0.0f, 0.0f, 1.0f);
+    UT_Vector3 normalised = direction;
+    FrameRotation frame;
+    // acosf's result widened to double and back loses nothing.
+    frame.angle = float(angleBetween(up, normalised));
+    // Built from the direction as read, not from the normalised copy.
+    frame.axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
+    safeNormalize(frame.axis);
+    return frame;
+}
+
+UT_Vector3 align(const FrameRotation &frame, const UT_Vector3 &v)
+{
+    UT_Vector3 axis = frame.axis; // rotateAboutAxis normalises its axis in place
+    return rotateAboutAxis(v, axis, double(frame.angle));
+}
+
+// Counts traced rays in chunks that end on multiples of the poll interval, so
+// the callback runs at least every kPollInterval rays. Returns false when the
+// callback asks to stop.
+template <typename TraceChunk>
+bool traceInChunks(TraceControl &control, size_t count, TraceChunk traceChunk)
+{
+    size_t done = 0;
+    while (done < count)
+    {
+        const int64_t room = kPollInterval - control.raysTraced % kPollInterval;
+        const size_t chunk = std::min(count - done, size_t(room));
+        traceChunk(done, chunk);
+        done += chunk;
+        control.raysTraced += int64_t(chunk);
+        if (control.raysTraced % kPollInterval == 0 && control.interrupted && control.interrupted())
+            return false;
+    }
+    return true;
+}
+
+struct Frame
+{
+    GA_Offset offset;
+    int32_t depth;
+    int32_t scatterCount;
+    UT_Vector3 position;
+    UT_Vector3 intensity;
+    std::vector<UT_Vector3> aligned;
+    std::vector<BounceResult> traced;
+    size_t next = 0;
+};
+
+class Walk
+{
+public:
+    Walk(GU_Detail &gdp, const AttributeHandle &position, const AttributeHandle &direction,
+         const AttributeHandle &intensity, const Collider &collider, double scatter, float dissipation,
+         TraceControl &control)
+        : myGdp(gdp), myPosition(position), myDirection(direction), myIntensity(intensity),
+          myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
+    {
+    }
+
+    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
+                    const BounceResult *primaryTrace)
+    {
+        if (!enter(offset, depth, scatterCount, primary, primaryTrace))
+            return TraceStatus::Interrupted;
+        while (!myStack.empty())
+        {
+            Frame &frame = myStack.back();
+            if (frame.next == frame.aligned.size())
+            {
+                myStack.pop_back();
+                continue;
+            }
+            const size_t i = frame.next++;
+            // Each direction of the set overwrites the point's direction in
+            // turn; the last one traced stays.
+            writeVector(myDirection, frame.offset, frame.aligned[i]);
+            const BounceResult &hit = frame.traced[i];
+            if (hit.empty())
+                continue;
+
+            const UT_Vector3 &from = frame.position;
+            const float dx = from.x() - hit.position.x();
+            const float dy = from.y() - hit.position.y();
+            const float dz = from.z() - hit.position.z();
+            const float d2 = (dx * dx + dy * dy) + dz * dz;
+            if (!(double(d2) > kMovedSquaredDistance)) // NaN counts as not moved
+                continue;
+
+            if (myGdp.getNumPoints() >= myControl.pointLimit)
+                return TraceStatus::PointLimit;
+            const GA_Offset q = myGdp.getPointMap().addElementBlock(1);
+            writeVector(myPosition, q, hit.position);
+            writeVector(myDirection, q, hit.direction);
+            writeVector(myIntensity, q, attenuate(frame.intensity, hit.surfaceIntensity, d2));
+
+            const int32_t childCount = nextScatterCount(frame.scatterCount, myDissipation);
+            const int32_t childDepth = frame.depth - 1;
+            // A frame with no directions left has nothing more to do after
+            // this child: drop it now, so that a long chain of generations
+            // holds one frame instead of one per generation.
+            if (frame.next == frame.aligned.size())
+                myStack.pop_back();
+            // `frame` may dangle from here on.
+            if (!enter(q, childDepth, childCount, false, nullptr))
+                return TraceStatus::Interrupted;
+        }
+        return TraceStatus::Finished;
+    }
+
+private:
+    // Fall-off 1 / (2 d2^2 + 1) with d2 the squared distance, the quotient
+    // taken in double; then the surface factor, and negative components
+    // clamped to 0 (NaN and -0 stay as they are).
+    static UT_Vector3 attenuate(const UT_Vector3 &intensity, const UT_Vector3 &surface, float d2)
+    {
+        const float factor = fallOff(d2);
+        UT_Vector3 result;
+        for (int c = 0; c < 3; ++c)
+        {
+            const float product = surface[c] * intensity[c];
+            result[c] = product * factor;
+            if (result[c] < 0.0f)
+                result[c] = 0.0f;
+        }
+        return result;
+    }
+
+    // Reads the point, draws its direction set and traces it; pushes the
+    // frame unless the depth is used up. Returns false when interrupted.
+    bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
+               const BounceResult *primaryTrace)
+    {
+        if (depth <= 0)
+            return true;
+        Frame frame;
+        frame.offset = offset;
+        frame.depth = depth;
+        frame.scatterCount = scatterCount;
+        frame.position = readVector(myPosition, offset);
+        const UT_Vector3 direction = readVector(myDirection, offset);
+        frame.intensity = readVector(myIntensity, offset);
+
+        const FrameRotation rotation = frameFor(direction);
+        std::vector<UT_Vector3> set;
+        if (primary)
+            set.push_back(UT_Vector3(0.0f, 0.0f, 1.0f));
+        else
+            set = scatterDirections(scatterCount, myScatter);
+        frame.aligned.reserve(set.size());
+        for (const UT_Vector3 &v : set)
+            frame.aligned.push_back(align(rotation, v));
+
+        frame.traced.resize(frame.aligned.size());
+        bool finished = true;
+        if (primaryTrace && primary)
+            frame.traced[0] = *primaryTrace;
+        else
+            finished = traceInChunks(myControl, frame.aligned.size(), [&](size_t begin, size_t count) {
+                traceRayBatch(myCollider, &frame.position, true, frame.aligned.data() + begin, count,
+                              frame.traced.data() + begin, myControl.parallel);
+            });
+        if (!finished)
+            return false;
+        myStack.push_back(std::move(frame));
+        return true;
+    }
+
+    GU_Detail &myGdp;
+    const AttributeHandle &myPosition;
+    const AttributeHandle &myDirection;
+    const AttributeHandle &myIntensity;
+    const Collider &myCollider;
+    double myScatter;
+    float myDissipation;
+    TraceControl &myControl;
+    std::vector<Frame> myStack;
+};
+
+} // namespace
+
+float fallOff(float squaredDistance)
+{
+    float t = squaredDistance * squaredDistance;
+    t = t + t;
+    t = t + 1.0f;
+    return float(1.0 / double(t)); // the quotient in double, then narrowed
+}
+
+int32_t nextScatterCount(int32_t count, float dissipation)
+{
+    const float product = float(count) * dissipation;
+    // Checked before converting: converting NaN or an out-of-range float to
+    // an integer is undefined.
+    if (!(product >= -2147483648.0f && product < 2147483648.0f))
+        return INT32_MIN;
+    return int32_t(product);
+}
+
+UT_Vector3 primaryDirection(const UT_Vector3 &direction)
+{
+    return align(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
+}
+
+TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
+                       AttributeHandle intensity, const Collider &collider, int32_t depth, double scatter,
+                       int32_t scatterCount, float dissipation, bool primary, TraceControl &control,
+                       const BounceResult *primaryTrace)
+{
+    Walk walk(gdp, position, direction, intensity, collider, scatter, dissipation, control);
+    return walk.run(GA_Offset(offset), depth, scatterCount, primary, primaryTrace);
+}
+
+TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
+                       AttributeHandle intensity, const GEO_Detail &collider, int32_t depth, double scatter,
+                       int32_t scatterCount, float dissipation, bool primary)
+{
+    Collider prepared(collider, SearchMode::Exhaustive);
+    TraceControl control;
+    control.parallel = false;
+    return tracePoint(gdp, offset, position, direction, intensity, prepared, depth, scatter, scatterCount,
+                      dissipation, primary, control);
+}
+
+bool tracePrimaryRays(const GU_Detail &gdp, GA_Offset begin, GA_Offset end, const AttributeHandle &position,
+                      const AttributeHandle &direction, const Collider &collider, TraceControl &control,
+                      BounceResult *results)
+{
+    (void)gdp;
+    const size_t count = end > begin ? size_t(end - begin) : 0;
+    std::vector<UT_Vector3> origins(count);
+    std::vector<UT_Vector3> directions(count);
+    for (size_t i = 0; i < count; ++i)
+    {
+        const GA_Offset p = begin + GA_Offset(i);
+        origins[i] = readVector(position, p);
+        directions[i] = primaryDirection(readVector(direction, p));
+    }
+    return traceInChunks(control, count, [&](size_t first, size_t n) {
+        traceRayBatch(collider, origins.data() + first, false, directions.data() + first, n, results + first,
+                      control.parallel);
+    });
+}

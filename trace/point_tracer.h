@@ -1,0 +1,76 @@
+// The point tracer: one point of the output and everything descending from it.
+//
+// A point shoots its rays along its own direction (a primary call) or into a
+// random cap around its negated direction (every later generation). Each ray
+// that moves appends a point carrying the hit, the bounced direction and an
+// attenuated intensity, and the walk continues from it, depth-first.
+//
+// The walk keeps its own stack of frames instead of recursing, so that a
+// depth of millions of generations cannot overflow the thread's stack. New
+// points are appended and random numbers drawn in depth-first pre-order: a
+// frame draws its whole direction set when the walk first reaches it. The
+// rays of one set are traced together (concurrently where enabled) as soon as
+// the set is drawn, since they depend only on the collider.
+#pragma once
+
+#include "trace/bounce_tracer.h"
+
+#include <GU/GU_Detail.h>
+#include <cstdint>
+#include <functional>
+
+enum class TraceStatus
+{
+    Finished,
+    PointLimit,  // the next append would have exceeded TraceControl::pointLimit
+    Interrupted  // TraceControl::interrupted answered true
+};
+
+// Limits and bookkeeping shared by the tracing of one cook.
+struct TraceControl
+{
+    // The output never holds more points than this. Offsets travel as 32-bit
+    // signed integers, so the default keeps every offset representable.
+    int64_t pointLimit = INT32_MAX;
+    // Polled whenever the count of traced rays reaches a multiple of 1024.
+    std::function<bool()> interrupted;
+    // Trace the rays of a direction set on several threads.
+    bool parallel = true;
+    // Rays traced so far (counts up across calls).
+    int64_t raysTraced = 0;
+};
+
+// The single primary direction of a point with stored direction D: +Z
+// carried into D's frame, that is D normalised up to rounding.
+UT_Vector3 primaryDirection(const UT_Vector3 &direction);
+
+// Traces one point. primaryTrace, when given, is the already-traced result of
+// this point's primary ray (see tracePrimaryRays); it is used instead of
+// tracing the ray again. Allocation failures propagate as std::bad_alloc with
+// every point appended so far left in place.
+TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
+                       AttributeHandle intensity, const Collider &collider, int32_t depth, double scatter,
+                       int32_t scatterCount, float dissipation, bool primary, TraceControl &control,
+                       const BounceResult *primaryTrace = nullptr);
+
+// Convenience form against a collider detail, searched exhaustively.
+TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
+                       AttributeHandle intensity, const GEO_Detail &collider, int32_t depth, double scatter,
+                       int32_t scatterCount, float dissipation, bool primary);
+
+// Traces the primary rays of points [begin, end) for one attribute triple,
+// concurrently where enabled: results[p - begin] is the trace of point p.
+// Counts the rays in control.raysTraced and polls control.interrupted.
+// Returns false when control.interrupted stopped it.
+bool tracePrimaryRays(const GU_Detail &gdp, GA_Offset begin, GA_Offset end, const AttributeHandle &position,
+                      const AttributeHandle &direction, const Collider &collider, TraceControl &control,
+                      BounceResult *results);
+
+// The intensity factor of a hit at squared distance d2 from the ray's origin:
+// 1 / (2 d2^2 + 1), so it falls with the fourth power of the distance.
+float fallOff(float squaredDistance);
+
+// The scatter count of the next generation: count times dissipation in single
+// precision, truncated toward zero; NaN or a product outside the 32-bit range
+// gives INT32_MIN, so that the next generation scatters nothing.
+int32_t nextScatterCount(int32_t count, float dissipation);

@@ -1,0 +1,206 @@
+#include "trace/point_tracer.h"
+
+#include "math/scatter.h"
+#include "trace/tests/trace_test_scenes.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace trace_test;
+
+namespace {
+
+struct Params
+{
+    int32_t depth = 1;
+    double scatter = 0;
+    int32_t count = 1;
+    float dissipation = 1;
+};
+
+class PointTracer : public ::testing::Test
+{
+protected:
+    TraceStatus run(GA_Offset p, const Params &params, TraceControl &control, SearchMode mode = SearchMode::Exhaustive)
+    {
+        AttributeLists lists = collectAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All);
+        Collider prepared(collider.gdp, mode);
+        return tracePoint(points.gdp, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0),
+                          prepared, params.depth, params.scatter, params.count, params.dissipation, true, control);
+    }
+    TraceStatus run(GA_Offset p, const Params &params)
+    {
+        TraceControl control;
+        return run(p, params, control);
+    }
+
+    UT_Vector3 position(GA_Offset p) const { return getVector(points.P, p); }
+    UT_Vector3 direction(GA_Offset p) const { return getVector(points.D, p); }
+    UT_Vector3 intensity(GA_Offset p) const { return getVector(points.I, p); }
+
+    ColliderBuilder collider;
+    PointsBuilder points;
+};
+
+float squaredDistance(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    const float dx = a.x() - b.x(), dy = a.y() - b.y(), dz = a.z() - b.z();
+    return (dx * dx + dy * dy) + dz * dz;
+}
+
+} // namespace
+
+TEST_F(PointTracer, EndToEndExampleWithDefaults)
+{
+    collider.unitTriangle(UT_Vector3(0, 0, 1), UT_Vector3(0.5f, 0.5f, 0.5f));
+    points.point(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
+    std::mt19937 before = sceneRandomEngine;
+    EXPECT_EQ(run(0, Params{}), TraceStatus::Finished);
+    ASSERT_EQ(points.gdp.getNumPoints(), 2);
+    EXPECT_EQ(position(0), UT_Vector3(0.25f, 0.25f, -1));
+    EXPECT_EQ(direction(0), UT_Vector3(0, 0, 1));
+    EXPECT_EQ(position(1), UT_Vector3(0.25f, 0.25f, 0));
+    EXPECT_EQ(direction(1), UT_Vector3(0, 0, 1));
+    const float sixth = float(1.0 / 6.0);
+    EXPECT_EQ(intensity(1), UT_Vector3(sixth, sixth, sixth));
+    EXPECT_TRUE(before == sceneRandomEngine) << "a primary ray draws nothing";
+}
+
+TEST_F(PointTracer, PreOrderOfPointsAndDraws)
+{
+    collider.room(4);
+    points.point(UT_Vector3(0.1f, 0.2f, 0.3f), UT_Vector3(0.3f, 0.4f, 0.5f));
+    std::mt19937 expected = sceneRandomEngine;
+    EXPECT_EQ(run(0, Params{3, 120, 4, 0.5f}), TraceStatus::Finished);
+    // H, then H's two scattered hits A and B, each with one child: H, A, A', B, B'.
+    ASSERT_EQ(points.gdp.getNumPoints(), 6);
+    const int parent[6] = {-1, 0, 1, 2, 1, 4};
+    for (GA_Offset p = 1; p < 6; ++p)
+    {
+        const float d2 = squaredDistance(position(parent[p]), position(p));
+        const float attenuation = fallOff(d2);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(intensity(p)[c], intensity(parent[p])[c] * attenuation, 1e-6f * intensity(parent[p])[c])
+                << "point " << p << " descends from point " << parent[p];
+    }
+    // Draws: two directions for H's set, one each for A's and B's.
+    expected.discard(4 * (2 + 1 + 1));
+    EXPECT_TRUE(expected == sceneRandomEngine);
+}
+
+TEST_F(PointTracer, CountsPerGeneration)
+{
+    collider.room(4);
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(0, 1, 0));
+    // 1 primary, 5 from it, 2 from each of those, 1 from each of those.
+    EXPECT_EQ(run(0, Params{4, 180, 10, 0.5f}), TraceStatus::Finished);
+    EXPECT_EQ(points.gdp.getNumPoints(), 1 + 1 + 5 + 10 + 10);
+}
+
+TEST(NextScatterCount, TruncatesAndRefusesOutOfRange)
+{
+    struct Case
+    {
+        int32_t count;
+        float dissipation;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {10, 0.5f, 5}, {5, 0.5f, 2}, {2, 0.5f, 1}, {3, 0.9f, 2}, {2, 0.9f, 1}, {1, 0.9f, 0},
+        {7, -0.5f, -3}, {4, 0.0f, 0}, {INT32_MAX, 2.0f, INT32_MIN}, {INT32_MIN, 1.0f, INT32_MIN},
+        {1, NAN, INT32_MIN}, {1, INFINITY, INT32_MIN}, {-1, INFINITY, INT32_MIN}, {3, 1e9f, INT32_MIN},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(nextScatterCount(c.count, c.dissipation), c.expected) << c.count << " x " << c.dissipation;
+}
+
+TEST(FallOff, FourthPowerOfDistance)
+{
+    EXPECT_EQ(fallOff(0.5f), float(1.0 / 1.5));
+    EXPECT_EQ(fallOff(1.0f), float(1.0 / 3.0));
+    EXPECT_EQ(fallOff(2.0f), float(1.0 / 9.0));
+}
+
+TEST_F(PointTracer, ClampsNegativeIntensityComponents)
+{
+    collider.unitTriangle(UT_Vector3(0, 0, 1), UT_Vector3(-1, 0.5f, 2));
+    points.point(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
+    run(0, Params{});
+    ASSERT_EQ(points.gdp.getNumPoints(), 2);
+    EXPECT_EQ(intensity(1), UT_Vector3(0, float(1.0 / 6.0), float(2.0 / 3.0)));
+}
+
+TEST(PrimaryDirection, DegenerateFrames)
+{
+    EXPECT_EQ(primaryDirection(UT_Vector3(0, 0, 1)), UT_Vector3(0, 0, 1));
+    EXPECT_EQ(primaryDirection(UT_Vector3(0, 0, 7)), UT_Vector3(0, 0, 1));
+    EXPECT_EQ(primaryDirection(UT_Vector3(0, 0, -1)), UT_Vector3(0, 0, -1));
+    // A zero direction keeps a zero axis at the quarter-turn angle: +Z times
+    // the cosine of the single-precision quarter turn, a tiny negative number.
+    const float quarter = std::acos(0.0f);
+    EXPECT_EQ(primaryDirection(UT_Vector3(0, 0, 0)), UT_Vector3(0, 0, float(std::cos(double(quarter)))));
+    const UT_Vector3 d = primaryDirection(UT_Vector3(3, 0, 4));
+    EXPECT_NEAR(d.x(), 0.6f, 1e-6);
+    EXPECT_NEAR(d.z(), 0.8f, 1e-6);
+}
+
+TEST_F(PointTracer, MissesAndShortHopsAppendNothingButRewriteTheDirection)
+{
+    collider.unitTriangle();
+    points.point(UT_Vector3(5, 5, -1), UT_Vector3(0, 0, 2));
+    points.point(UT_Vector3(0.25f, 0.25f, -0.003f), UT_Vector3(0, 0, 1)); // d2 = 9e-6
+    points.point(UT_Vector3(0.25f, 0.25f, -0.0032f), UT_Vector3(0, 0, 1)); // d2 just above 1e-5
+    run(0, Params{});
+    run(1, Params{});
+    EXPECT_EQ(points.gdp.getNumPoints(), 3);
+    EXPECT_EQ(direction(0), UT_Vector3(0, 0, 1)) << "the point holds its normalised direction";
+    run(2, Params{});
+    EXPECT_EQ(points.gdp.getNumPoints(), 4);
+}
+
+TEST_F(PointTracer, EngineContinuesAcrossCalls)
+{
+    collider.room(4);
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0));
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0));
+    run(0, Params{2, 90, 1, 1});
+    run(1, Params{2, 90, 1, 1});
+    ASSERT_EQ(points.gdp.getNumPoints(), 6);
+    // Same start, same primary hit, but the scattered rays differ.
+    EXPECT_EQ(position(2), position(4));
+    EXPECT_NE(position(3), position(5));
+}
+
+TEST_F(PointTracer, DeepWalkBetweenFacingTriangles)
+{
+    collider.triangle(UT_Vector3(-1, -1, 1), UT_Vector3(2, -1, 1), UT_Vector3(-1, 2, 1), UT_Vector3(0, 0, 1));
+    collider.triangle(UT_Vector3(-1, -1, -1), UT_Vector3(-1, 2, -1), UT_Vector3(2, -1, -1), UT_Vector3(0, 0, -1));
+    points.point(UT_Vector3(0.25f, 0.25f, 0), UT_Vector3(0, 0, 1));
+    const int32_t depth = 200000;
+    EXPECT_EQ(run(0, Params{depth, 0, 1, 1}), TraceStatus::Finished);
+    EXPECT_EQ(points.gdp.getNumPoints(), 1 + depth);
+    EXPECT_EQ(position(depth).z(), depth % 2 ? 1.0f : -1.0f);
+}
+
+TEST_F(PointTracer, StopsAtThePointLimit)
+{
+    collider.room(4);
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 1));
+    TraceControl control;
+    control.pointLimit = 4;
+    EXPECT_EQ(run(0, Params{5, 90, 3, 1}, control), TraceStatus::PointLimit);
+    EXPECT_EQ(points.gdp.getNumPoints(), 4) << "points appended before the limit stay";
+}
+
+TEST_F(PointTracer, InterruptStopsTheWalkAndKeepsPoints)
+{
+    collider.room(4);
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 1));
+    TraceControl control;
+    int polls = 0;
+    control.interrupted = [&] { return ++polls == 2; };
+    EXPECT_EQ(run(0, Params{2, 180, 3000, 1}, control), TraceStatus::Interrupted);
+    EXPECT_EQ(polls, 2);
+    EXPECT_EQ(control.raysTraced, 2048);
+    EXPECT_EQ(points.gdp.getNumPoints(), 2) << "the primary hit stays; the set was stopped before its walk";
+}
