@@ -1,15 +1,33 @@
 #include "io/geo_attributes.h"
 
+#include "io/geo_attribute_sinks.h"
+#include "io/geo_type_tokens.h"
+
+#include <GA/GA_ATIString.h>
+
+#include <algorithm>
 #include <set>
 #include <string>
+#include <vector>
 
 using simdjson::dom::array;
 using simdjson::dom::element;
 
 namespace
 {
+struct AttributeHeader
+{
+    uint64_t index = 0; // position in "pointattributes"
+    std::string name;
+    bool isString = false;
+    GA_AttributeScope scope = GA_SCOPE_PUBLIC;
+    int32_t typeInfo = GA_TYPE_VOID;
+    std::string typeToken; // kept when typeInfo is GA_TYPE_UNKNOWN
+    element body;
+};
+
 // The type token of an "options" object: {"type":{"type":"string","value":TOKEN}}.
-void readOptions(GeoReadContext &ctx, element options, DecodedAttribute &attribute)
+void readOptions(GeoReadContext &ctx, element options, AttributeHeader &header)
 {
     const simdjson::dom::object object = expectObject(ctx, options, "an options object");
     element type;
@@ -22,9 +40,46 @@ void readOptions(GeoReadContext &ctx, element options, DecodedAttribute &attribu
         failAt(ctx.path, "missing key \"value\"");
     PathScope valueScope(ctx.path, "value");
     const std::string_view token = expectString(ctx, value, "a type-information token (string)");
-    attribute.typeInfo = typeInfoFromToken(token);
-    if (attribute.typeInfo == GA_TYPE_UNKNOWN)
-        attribute.typeToken = std::string(token);
+    header.typeInfo = typeInfoFromToken(token);
+    if (header.typeInfo == GA_TYPE_UNKNOWN)
+        header.typeToken = std::string(token);
+}
+
+std::string_view readStringField(GeoReadContext &ctx, const KeyValueList &list, std::string_view key,
+                                 const char *expected)
+{
+    const KeyValueField &field = requireField(ctx, list, key);
+    PathScope scope(ctx.path, field.key);
+    return expectString(ctx, field.value, expected);
+}
+
+// Reads one header; returns false for attribute kinds that are skipped.
+bool readHeader(GeoReadContext &ctx, element entry, AttributeHeader &header)
+{
+    const array pair = expectArray(ctx, entry, "an attribute [header, body]");
+    if (pair.size() != 2)
+        failExpected(ctx, entry, "an attribute [header, body]");
+    const KeyValueList list(ctx, pair.at(0).value_unsafe(), "an attribute header");
+    const std::string_view type = readStringField(ctx, list, "type", "an attribute type (string)");
+    header.name = std::string(readStringField(ctx, list, "name", "an attribute name (string)"));
+    if (header.name.empty())
+        failAt(ctx.path, "expected an attribute name, found an empty string");
+    if (type != "numeric" && type != "string")
+        return false;
+    header.isString = type == "string";
+    if (const KeyValueField *field = list.find("scope"))
+    {
+        PathScope scope(ctx.path, field->key);
+        header.scope = expectString(ctx, field->value, "a scope (string)") == "public" ? GA_SCOPE_PUBLIC
+                                                                                       : GA_SCOPE_PRIVATE;
+    }
+    if (const KeyValueField *field = list.find("options"))
+    {
+        PathScope scope(ctx.path, field->key);
+        readOptions(ctx, field->value, header);
+    }
+    header.body = pair.at(1).value_unsafe();
+    return true;
 }
 
 int64_t readTupleSize(GeoReadContext &ctx, const KeyValueList &body)
@@ -34,7 +89,7 @@ int64_t readTupleSize(GeoReadContext &ctx, const KeyValueList &body)
     return expectInteger(ctx, field.value, 1, kMaxTupleSize, "a tuple size");
 }
 
-// The "values" list after its own "size", which must repeat the tuple size.
+// The "values" (or "indices") list, whose own "size" must repeat the tuple size.
 KeyValueList openValueList(GeoReadContext &ctx, const KeyValueField &field, int64_t tupleSize)
 {
     KeyValueList values(ctx, field.value, "a value list");
@@ -46,39 +101,79 @@ KeyValueList openValueList(GeoReadContext &ctx, const KeyValueField &field, int6
     return values;
 }
 
-void readNumericBody(GeoReadContext &ctx, const KeyValueList &body, int64_t pointCount,
-                     DecodedAttribute &attribute)
+template <typename T>
+void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t fileSize,
+                const NumberRule &rule, ValueSink<T> &sink, bool homogeneous)
 {
-    attribute.tupleSize = readTupleSize(ctx, body);
+    if (homogeneous)
+    {
+        DropFourthSink<T> dropW(sink);
+        decodeValueList(ctx, values, count, fileSize, rule, dropW);
+        if (dropW.notOne() > 0)
+            ctx.warnings.push_back("P was stored as a homogeneous position; its w component was dropped, and " +
+                                   std::to_string(dropW.notOne()) + " points had w other than 1");
+        return;
+    }
+    decodeValueList(ctx, values, count, fileSize, rule, sink);
+}
+
+GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body,
+                          GU_Detail &gdp, GA_Offset first)
+{
+    const int64_t fileSize = readTupleSize(ctx, body);
+    GA_Storage storage = GA_STORE_INVALID;
     {
         const KeyValueField &field = requireField(ctx, body, "storage");
         PathScope scope(ctx.path, field.key);
         const std::string_view token = expectString(ctx, field.value, "a storage name");
-        attribute.storage = storageFromToken(token);
-        if (attribute.storage == GA_STORE_INVALID)
-            failAt(ctx.path, "unknown storage \"" + std::string(token).substr(0, 40) +
+        storage = storageFromToken(token);
+        if (storage == GA_STORE_INVALID)
+            failAt(ctx.path, "unknown storage \"" + std::string(token.substr(0, 40)) +
                                  "\"; expected uint8, int8, int16, int32, int64, fpreal16, fpreal32 or fpreal64");
     }
-    if (const KeyValueField *defaults = body.find("defaults"))
+    // A 4-component homogeneous P becomes the 3-component position.
+    const bool homogeneous = header.name == "P" && header.typeInfo == GA_TYPE_HPOINT && fileSize == 4;
+    const int64_t size = homogeneous ? 3 : fileSize;
+    std::vector<double> defaults;
+    if (const KeyValueField *field = body.find("defaults"))
     {
-        PathScope scope(ctx.path, defaults->key);
-        const KeyValueList list(ctx, defaults->value, "a defaults list");
+        PathScope scope(ctx.path, field->key);
+        const KeyValueList list(ctx, field->value, "a defaults list");
         if (const KeyValueField *values = list.find("values"))
         {
             PathScope valuesScope(ctx.path, values->key);
-            attribute.defaults = decodeNumberArray(ctx, values->value, size_t(attribute.tupleSize));
+            defaults = decodeNumberArray(ctx, values->value, size_t(size));
         }
     }
     const KeyValueField &field = requireField(ctx, body, "values");
     PathScope scope(ctx.path, field.key);
-    const KeyValueList values = openValueList(ctx, field, attribute.tupleSize);
-    decodeValueList(ctx, values, pointCount, attribute.tupleSize, NumberRule(attribute.storage), attribute.values);
+    const KeyValueList values = openValueList(ctx, field, fileSize);
+
+    // Charged before the attribute exists, so a tiny file cannot make it
+    // allocate pages for billions of values.
+    const int64_t count = gdp.getNumPoints();
+    ctx.chargeValues(count * fileSize, "the attribute");
+    const GA_StorageLayout layout =
+        storage == GA_STORE_REAL32 || storage == GA_STORE_REAL64 ? GA_LAYOUT_INTERLEAVED : GA_LAYOUT_COMPONENTS;
+    GA_ATINumeric *attribute = nullptr;
+    if (GA_ATINumeric::isValidLayout(storage, layout, int(size)))
+        attribute = gdp.addNumericPointAttribute(header.name, int(size), storage, layout,
+                                                 homogeneous ? int32_t(GA_TYPE_POINT) : header.typeInfo, defaults);
+    if (!attribute)
+        failAt(ctx.path, "the geometry refused the attribute");
+    const NumberRule rule(storage);
+    if (rule.real)
+        decodeInto(ctx, values, count, fileSize, rule, *makeRealSink(*attribute, first), homogeneous);
+    else
+        decodeInto(ctx, values, count, fileSize, rule, *makeIntegerSink(*attribute, first), homogeneous);
+    return attribute;
 }
 
-void readStringBody(GeoReadContext &ctx, const KeyValueList &body, int64_t pointCount,
-                    DecodedAttribute &attribute)
+GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body,
+                         GU_Detail &gdp, GA_Offset first)
 {
-    attribute.tupleSize = readTupleSize(ctx, body);
+    const int64_t size = readTupleSize(ctx, body);
+    std::vector<std::string> strings;
     {
         const KeyValueField &field = requireField(ctx, body, "strings");
         PathScope scope(ctx.path, field.key);
@@ -86,100 +181,64 @@ void readStringBody(GeoReadContext &ctx, const KeyValueList &body, int64_t point
         for (element text : expectArray(ctx, field.value, "an array of strings"))
         {
             PathScope item(ctx.path, index++);
-            attribute.strings.emplace_back(expectString(ctx, text, "a string"));
+            strings.emplace_back(expectString(ctx, text, "a string"));
         }
     }
+    const int64_t count = gdp.getNumPoints();
     const KeyValueField &field = requireField(ctx, body, "indices");
     PathScope scope(ctx.path, field.key);
-    const KeyValueList indices = openValueList(ctx, field, attribute.tupleSize);
+    const KeyValueList indices = openValueList(ctx, field, size);
     NumberRule rule(GA_STORE_INT32);
-    rule.range = {-1, int64_t(attribute.strings.size()) - 1};
-    DecodedValues decoded;
-    decodeValueList(ctx, indices, pointCount, attribute.tupleSize, rule, decoded);
-    attribute.stringIndices = std::move(decoded.integers);
-}
+    rule.range = {-1, int64_t(strings.size()) - 1};
+    ctx.chargeValues(count * size, "the string indices");
+    CollectingSink collected(count, size);
+    decodeValueList(ctx, indices, count, size, rule, collected);
 
-// A 4-component hpoint position becomes a 3-component point position.
-void convertHomogeneousPosition(GeoReadContext &ctx, DecodedAttribute &attribute)
-{
-    if (attribute.name != "P" || attribute.typeInfo != GA_TYPE_HPOINT || attribute.tupleSize != 4)
-        return;
-    int64_t wNotOne = 0;
-    auto dropW = [&](auto &values) {
-        const size_t count = values.size() / 4;
-        for (size_t e = 0; e < count; ++e)
+    GA_ATIString *attribute = gdp.addStringPointAttribute(header.name, int(size));
+    if (!attribute)
+        failAt(ctx.path, "the geometry refused the attribute");
+    const std::vector<int64_t> &values = collected.values();
+    for (int64_t e = 0; e < count; ++e)
+        for (int64_t c = 0; c < size; ++c)
         {
-            if (!(values[e * 4 + 3] == 1))
-                ++wNotOne;
-            for (size_t c = 0; c < 3; ++c)
-                values[e * 3 + c] = values[e * 4 + c];
+            const int64_t index = values[size_t(e * size + c)];
+            if (index >= 0)
+                attribute->setString(first + e, strings[size_t(index)], int(c));
         }
-        values.resize(count * 3);
-    };
-    dropW(attribute.values.reals);
-    dropW(attribute.values.integers);
-    if (attribute.defaults.size() > 3)
-        attribute.defaults.resize(3);
-    attribute.tupleSize = 3;
-    attribute.typeInfo = GA_TYPE_POINT;
-    if (wNotOne > 0)
-        ctx.warnings.push_back("P was stored as a homogeneous position; its w component was dropped, and " +
-                               std::to_string(wNotOne) + " points had w other than 1");
+    attribute->setTypeInfo(header.typeInfo);
+    return attribute;
 }
 } // namespace
 
-std::vector<DecodedAttribute> readPointAttributes(GeoReadContext &ctx, element list, int64_t pointCount)
+void readPointAttributes(GeoReadContext &ctx, element list, GU_Detail &gdp, GA_Offset first)
 {
-    std::vector<DecodedAttribute> attributes;
+    std::vector<AttributeHeader> headers;
     std::set<std::string> names;
     uint64_t index = 0;
     for (element entry : expectArray(ctx, list, "an array of attributes"))
     {
-        PathScope scope(ctx.path, index++);
-        const array pair = expectArray(ctx, entry, "an attribute [header, body]");
-        if (pair.size() != 2)
-            failExpected(ctx, entry, "an attribute [header, body]");
-        const KeyValueList header(ctx, pair.at(0).value_unsafe(), "an attribute header");
-        DecodedAttribute attribute;
-        std::string_view type;
-        {
-            const KeyValueField &field = requireField(ctx, header, "type");
-            PathScope typeScope(ctx.path, field.key);
-            type = expectString(ctx, field.value, "an attribute type (string)");
-        }
-        {
-            const KeyValueField &field = requireField(ctx, header, "name");
-            PathScope nameScope(ctx.path, field.key);
-            attribute.name = std::string(expectString(ctx, field.value, "an attribute name (string)"));
-            if (attribute.name.empty())
-                failAt(ctx.path, "expected an attribute name, found an empty string");
-        }
-        if (type != "numeric" && type != "string")
+        PathScope scope(ctx.path, index);
+        AttributeHeader header;
+        header.index = index++;
+        if (!readHeader(ctx, entry, header))
         {
             ++ctx.info.skippedAttributes;
             continue;
         }
-        if (!names.insert(attribute.name).second)
-            failAt(ctx.path, "a second point attribute named \"" + attribute.name + "\"");
-        if (const KeyValueField *field = header.find("scope"))
-        {
-            PathScope scopeScope(ctx.path, field->key);
-            const std::string_view visibility = expectString(ctx, field->value, "a scope (string)");
-            attribute.scope = visibility == "public" ? GA_SCOPE_PUBLIC : GA_SCOPE_PRIVATE;
-        }
-        if (const KeyValueField *field = header.find("options"))
-        {
-            PathScope optionsScope(ctx.path, field->key);
-            readOptions(ctx, field->value, attribute);
-        }
-        const KeyValueList body(ctx, pair.at(1).value_unsafe(), "an attribute body");
-        attribute.isString = type == "string";
-        if (attribute.isString)
-            readStringBody(ctx, body, pointCount, attribute);
-        else
-            readNumericBody(ctx, body, pointCount, attribute);
-        convertHomogeneousPosition(ctx, attribute);
-        attributes.push_back(std::move(attribute));
+        if (!names.insert(header.name).second)
+            failAt(ctx.path, "a second point attribute named \"" + header.name + "\"");
+        headers.push_back(std::move(header));
     }
-    return attributes;
+    // "P" first, then file order.
+    std::stable_partition(headers.begin(), headers.end(), [](const AttributeHeader &h) { return h.name == "P"; });
+    for (const AttributeHeader &header : headers)
+    {
+        PathScope scope(ctx.path, header.index);
+        const KeyValueList body(ctx, header.body, "an attribute body");
+        GA_Attribute *attribute = header.isString ? readString(ctx, header, body, gdp, first)
+                                                  : readNumeric(ctx, header, body, gdp, first);
+        attribute->setScope(header.scope);
+        if (attribute->getTypeInfo() == GA_TYPE_UNKNOWN)
+            ctx.info.typeTokens[header.name] = header.typeToken;
+    }
 }

@@ -65,7 +65,7 @@ std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyV
 
 template <typename T>
 void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
-                       const NumberRule &rule, std::vector<T> &out, ValueReader<T> read)
+                       const NumberRule &rule, ValueSink<T> &sink, ValueReader<T> read)
 {
     int64_t pageSize = 0;
     {
@@ -84,7 +84,7 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
     const array::iterator end = data.end();
     const int64_t available = int64_t(data.size()); // counted once: large arrays are counted by walking
     uint64_t position = 0;
-    std::vector<T> constantTuple(size_t(size));
+    std::vector<T> group(static_cast<size_t>(size));
 
     for (int64_t p = 0; p < pages; ++p)
     {
@@ -102,16 +102,18 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
             if (constant)
             {
                 for (int64_t k = 0; k < width; ++k, ++next, ++position)
-                    constantTuple[size_t(k)] = read(ctx, *next, rule, position, -1);
+                    group[size_t(k)] = read(ctx, *next, rule, position, -1);
                 for (int64_t e = first; e < last; ++e)
-                    for (int64_t k = 0; k < width; ++k)
-                        out[size_t(e * size + offset + k)] = constantTuple[size_t(k)];
+                    sink.put(e, offset, width, group.data());
             }
             else
             {
                 for (int64_t e = first; e < last; ++e)
+                {
                     for (int64_t k = 0; k < width; ++k, ++next, ++position)
-                        out[size_t(e * size + offset + k)] = read(ctx, *next, rule, position, -1);
+                        group[size_t(k)] = read(ctx, *next, rule, position, -1);
+                    sink.put(e, offset, width, group.data());
+                }
             }
             offset += width;
         }
@@ -122,6 +124,6 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
 }
 
 template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                        const NumberRule &, std::vector<double> &, ValueReader<double>);
+                                        const NumberRule &, ValueSink<double> &, ValueReader<double>);
 template void decodePagedValues<int64_t>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                         const NumberRule &, std::vector<int64_t> &, ValueReader<int64_t>);
+                                         const NumberRule &, ValueSink<int64_t> &, ValueReader<int64_t>);

@@ -19,12 +19,13 @@ template <typename T>
 using ValueReader = T (*)(const GeoReadContext &ctx, simdjson::dom::element value, const NumberRule &rule,
                           uint64_t index, int64_t component);
 
-// Fills out (already count * size long) from the paged keys of `values`.
+// Decodes the paged keys of `values` into sink, one packing group of one
+// element at a time.
 template <typename T>
 void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
-                       const NumberRule &rule, std::vector<T> &out, ValueReader<T> read);
+                       const NumberRule &rule, ValueSink<T> &sink, ValueReader<T> read);
 
 extern template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                               const NumberRule &, std::vector<double> &, ValueReader<double>);
+                                               const NumberRule &, ValueSink<double> &, ValueReader<double>);
 extern template void decodePagedValues<int64_t>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                                const NumberRule &, std::vector<int64_t> &, ValueReader<int64_t>);
+                                                const NumberRule &, ValueSink<int64_t> &, ValueReader<int64_t>);

@@ -106,39 +106,43 @@ int64_t readValue<int64_t>(const GeoReadContext &ctx, element value, const Numbe
 
 template <typename T>
 void decodeTuples(GeoReadContext &ctx, element list, int64_t count, int64_t size, const NumberRule &rule,
-                  std::vector<T> &out)
+                  ValueSink<T> &sink)
 {
     const array tuples = expectArray(ctx, list, "an array of tuples");
     if (int64_t(tuples.size()) != count)
         failAt(ctx.path, "expected " + std::to_string(count) + " tuples (one per element), found " +
                              std::to_string(tuples.size()));
-    T *dst = out.data();
-    uint64_t index = 0;
-    for (element tuple : tuples)
+    std::vector<T> tuple(static_cast<size_t>(size));
+    int64_t index = 0;
+    for (element item : tuples)
     {
         array components;
-        if (tuple.get_array().get(components) != simdjson::SUCCESS)
+        if (item.get_array().get(components) != simdjson::SUCCESS)
         {
             // A bare number stands for a tuple of one component.
-            if (size != 1 || tuple.type() == element_type::OBJECT)
-                failNumber(ctx, index, -1, tuple, "an array of " + std::to_string(size) + " numbers");
-            *dst++ = readValue<T>(ctx, tuple, rule, index, -1);
+            if (size != 1 || item.type() == element_type::OBJECT)
+                failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
+            tuple[0] = readValue<T>(ctx, item, rule, uint64_t(index), -1);
         }
         else
         {
             if (int64_t(components.size()) != size)
-                failNumber(ctx, index, -1, tuple, "an array of " + std::to_string(size) + " numbers");
-            int64_t c = 0;
+                failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
+            size_t c = 0;
             for (element value : components)
-                *dst++ = readValue<T>(ctx, value, rule, index, c++);
+            {
+                tuple[c] = readValue<T>(ctx, value, rule, uint64_t(index), int64_t(c));
+                ++c;
+            }
         }
+        sink.put(index, 0, size, tuple.data());
         ++index;
     }
 }
 
 template <typename T>
 void decodeArrays(GeoReadContext &ctx, element list, int64_t count, int64_t size, const NumberRule &rule,
-                  std::vector<T> &out)
+                  ValueSink<T> &sink)
 {
     const array arrays = expectArray(ctx, list, "an array of component arrays");
     if (int64_t(arrays.size()) != size)
@@ -152,37 +156,34 @@ void decodeArrays(GeoReadContext &ctx, element list, int64_t count, int64_t size
         if (int64_t(values.size()) != count)
             failAt(ctx.path, "expected " + std::to_string(count) + " values (one per element), found " +
                                  std::to_string(values.size()));
-        uint64_t index = 0;
+        int64_t index = 0;
         for (element value : values)
         {
-            out[size_t(index) * size_t(size) + size_t(component)] = readValue<T>(ctx, value, rule, index, -1);
+            const T decoded = readValue<T>(ctx, value, rule, uint64_t(index), -1);
+            sink.put(index, component, 1, &decoded);
             ++index;
         }
         ++component;
     }
 }
-} // namespace
 
-namespace
-{
 template <typename T>
 void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
-                const NumberRule &rule, std::vector<T> &out)
+                const NumberRule &rule, ValueSink<T> &sink)
 {
-    out.assign(size_t(count) * size_t(size), T(0));
     if (const KeyValueField *tuples = values.find("tuples"))
     {
         PathScope scope(ctx.path, tuples->key);
-        decodeTuples(ctx, tuples->value, count, size, rule, out);
+        decodeTuples(ctx, tuples->value, count, size, rule, sink);
     }
     else if (const KeyValueField *arrays = values.find("arrays"))
     {
         PathScope scope(ctx.path, arrays->key);
-        decodeArrays(ctx, arrays->value, count, size, rule, out);
+        decodeArrays(ctx, arrays->value, count, size, rule, sink);
     }
     else if (values.find("rawpagedata"))
     {
-        decodePagedValues<T>(ctx, values, count, size, rule, out, &readValue<T>);
+        decodePagedValues<T>(ctx, values, count, size, rule, sink, &readValue<T>);
     }
     else
     {
@@ -192,13 +193,15 @@ void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, 
 } // namespace
 
 void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t tupleSize,
-                     const NumberRule &rule, DecodedValues &out)
+                     const NumberRule &rule, ValueSink<double> &sink)
 {
-    ctx.chargeValues(count * tupleSize, "the value list");
-    if (rule.real)
-        decodeInto(ctx, values, count, tupleSize, rule, out.reals);
-    else
-        decodeInto(ctx, values, count, tupleSize, rule, out.integers);
+    decodeInto(ctx, values, count, tupleSize, rule, sink);
+}
+
+void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t tupleSize,
+                     const NumberRule &rule, ValueSink<int64_t> &sink)
+{
+    decodeInto(ctx, values, count, tupleSize, rule, sink);
 }
 
 std::vector<double> decodeNumberArray(GeoReadContext &ctx, element list, size_t maxCount)

@@ -4,8 +4,9 @@
 // components in one of three encodings: "tuples" (one array per element),
 // "arrays" (one array per component) or the paged form ("pagesize",
 // "packing", "constantpageflags", "rawpagedata"), where a page of a packing
-// group may be stored as a single constant group-tuple. All three decode to
-// the same element-major buffer.
+// group may be stored as a single constant group-tuple. Decoded values go
+// straight to a sink, normally the attribute's own pages: a large file is
+// then held in memory only as its text, its parsed form and the geometry.
 //
 // Numbers are parsed to double and then checked against the storage: real
 // storages take any number whose rounding stays finite, plus the strings
@@ -31,17 +32,25 @@ struct NumberRule
     IntegerRange range; // integer storages
 };
 
-struct DecodedValues
+// Receives decoded values: components first .. first + count - 1 of one
+// element. Whole tuples, single components (the "arrays" form) and packing
+// groups (the paged form) all arrive this way. T is double for real
+// storages and int64_t for integer ones.
+template <typename T>
+class ValueSink
 {
-    std::vector<double> reals;     // real storages, element-major
-    std::vector<int64_t> integers; // integer storages, element-major
+public:
+    virtual ~ValueSink() = default;
+    virtual void put(int64_t element, int64_t first, int64_t count, const T *values) = 0;
 };
 
 // Decodes the encoding keys of one "values" list (its "size" and "storage"
-// are the caller's). The decoded size is charged to ctx's value budget before
-// anything is allocated.
+// are the caller's) into sink. The caller has charged count * tupleSize to
+// ctx's value budget.
 void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t tupleSize,
-                     const NumberRule &rule, DecodedValues &out);
+                     const NumberRule &rule, ValueSink<double> &sink);
+void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t tupleSize,
+                     const NumberRule &rule, ValueSink<int64_t> &sink);
 
 // A plain array of numbers, such as the "values" of "defaults"; non-finite
 // tokens are accepted. At most maxCount values are kept.

@@ -33,7 +33,7 @@ void JsonText::string(std::string_view text)
 void JsonText::integer(int64_t value)
 {
     char buffer[kMaxNumberChars];
-    myOut.append(buffer, formatInteger(value, buffer));
+    myOut.append(buffer, size_t(formatInteger(value, buffer) - buffer));
 }
 
 bool JsonText::nonFinite(double value)
@@ -55,7 +55,7 @@ bool JsonText::real32(float value)
         return true;
     }
     char buffer[kMaxNumberChars];
-    myOut.append(buffer, formatFloat9(value, buffer));
+    myOut.append(buffer, size_t(formatFloat9(value, buffer) - buffer));
     return true;
 }
 
@@ -69,6 +69,6 @@ bool JsonText::real64(double value)
         return true;
     }
     char buffer[kMaxNumberChars];
-    myOut.append(buffer, formatDouble17(value, buffer));
+    myOut.append(buffer, size_t(formatDouble17(value, buffer) - buffer));
     return true;
 }

@@ -116,7 +116,7 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
     if (inputPoints > 0 && triples > 0)
     {
         const Collider prepared(*collider, searchModeFromEnvironment());
-        std::vector<std::vector<BounceResult>> primaries(size_t(triples));
+        std::vector<std::vector<BounceResult>> primaries(static_cast<size_t>(triples));
         for (GA_Offset begin = 0; begin < inputPoints; begin += kPrimaryBatch)
         {
             const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, inputPoints);

@@ -5,6 +5,9 @@
 // them when asked or when it is destroyed itself (newest first). Node types
 // whose nodes are themselves networks get the parent's table.
 //
+// The table must outlive the networks created over it for as long as they
+// create nodes; nodes already made keep their own type alive.
+//
 // Lifetime: each child is held together with a reference to its operator,
 // which in turn holds the plug-in library the type came from. The node is
 // destroyed first and the references released afterwards, from the host's

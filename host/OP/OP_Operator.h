@@ -32,7 +32,7 @@ enum : unsigned
     OP_FLAG_GENERATOR = 0x1 // makes geometry of its own rather than from inputs
 };
 
-class UT_API OP_Operator : public std::enable_shared_from_this<OP_Operator>
+class UT_API OP_Operator
 {
 public:
     // inputLabels: null, or labels of the inputs in order, read up to

@@ -4,7 +4,9 @@
 // node of type "source", give it a detail with setDetail() and wire it to a
 // consumer's input. The node outputs the very detail it holds, not a copy,
 // so consumers see (and may give new data ids to) that detail; they are not
-// meant to change its contents. Without a detail the output is empty and
+// meant to change its contents. A program that changes the detail in place
+// calls setDetail() again (or forceRecook()) so consumers recook. Without a
+// detail the output is empty and
 // inputGeo() on a consumer gives null.
 //
 //   OP_OperatorTable table;

@@ -10,7 +10,9 @@
 // The request flag is a lock-free atomic: requestInterrupt() is safe to call
 // from another thread or from a signal handler (the host installs none; the
 // program that wants Ctrl-C to stop a cook installs its own handler and calls
-// requestInterrupt() from it). The flag stays raised until clearInterrupt().
+// requestInterrupt() from it; it calls UTgetInterrupt() once beforehand, so
+// the handler never constructs the server). The flag stays raised until
+// clearInterrupt().
 #pragma once
 
 #include <UT/UT_API.h>

@@ -51,14 +51,14 @@ TEST(OP_OperatorTable, OwnsOperatorsAndRefusesDuplicates)
     theDestroyed = 0;
     {
         OP_OperatorTable table;
-        auto *first = new CountedOperator("hdk_test", "Test", constructNothing, theGood, 2, 2, theVariables, 2);
+        auto *first = new CountedOperator("test_type", "Test", constructNothing, theGood, 2, 2, theVariables, 2);
         EXPECT_TRUE(table.addOperator(first));
         std::ostringstream err;
-        EXPECT_FALSE(table.addOperator(new CountedOperator("hdk_test", "Other", constructNothing, nullptr, 0), &err));
-        EXPECT_NE(err.str().find("\"hdk_test\""), std::string::npos) << err.str();
+        EXPECT_FALSE(table.addOperator(new CountedOperator("test_type", "Other", constructNothing, nullptr, 0), &err));
+        EXPECT_NE(err.str().find("\"test_type\""), std::string::npos) << err.str();
         EXPECT_EQ(theDestroyed, 1); // the refused duplicate is not leaked
         EXPECT_EQ(table.entries(), 1);
-        EXPECT_EQ(table.getOperator("hdk_test"), first);
+        EXPECT_EQ(table.getOperator("test_type"), first);
         EXPECT_EQ(first->getEnglish(), "Test");
 
         // The very operator again: refused, and still alive.

@@ -131,8 +131,9 @@ TEST_F(SOP_NodeTest, OutputCanPointAtAnotherDetail)
     EXPECT_EQ(myNode->getCookedGeo(myContext), myDetail.get());
     // The next cook starts again from the node's own detail.
     setMode(SOP_TestModes::COPY_AND_ADD);
-    EXPECT_EQ(myNode->getCookedGeoHandle(myContext).gdp(), myNode->getOutputHandle().gdp());
-    EXPECT_NE(myNode->getCookedGeo(myContext), myDetail.get());
+    const GU_Detail *own = myNode->getCookedGeoHandle(myContext).gdp();
+    EXPECT_EQ(own, myNode->getOutputHandle().gdp());
+    EXPECT_NE(own, myDetail.get());
 
     setMode(SOP_TestModes::BAD_OUTPUT);
     EXPECT_GE(myNode->cook(myContext), UT_ERROR_ABORT);

@@ -71,9 +71,14 @@ TEST_F(PointTracer, PreOrderOfPointsAndDraws)
     collider.room(4);
     points.point(UT_Vector3(0.1f, 0.2f, 0.3f), UT_Vector3(0.3f, 0.4f, 0.5f));
     std::mt19937 expected = sceneRandomEngine;
-    EXPECT_EQ(run(0, Params{3, 120, 4, 0.5f}), TraceStatus::Finished);
-    // H, then H's two scattered hits A and B, each with one child: H, A, A', B, B'.
+    // Scatter 0 sends every secondary ray of a point the same way, so A and
+    // B coincide, and so do A' and B': pre-order gives H, X, Y, X, Y where a
+    // breadth-first walk would give H, X, X, Y, Y.
+    EXPECT_EQ(run(0, Params{3, 0, 4, 0.5f}), TraceStatus::Finished);
     ASSERT_EQ(points.gdp.getNumPoints(), 6);
+    EXPECT_EQ(position(2), position(4));
+    EXPECT_EQ(position(3), position(5));
+    EXPECT_NE(position(2), position(3));
     const int parent[6] = {-1, 0, 1, 2, 1, 4};
     for (GA_Offset p = 1; p < 6; ++p)
     {
@@ -93,7 +98,7 @@ TEST_F(PointTracer, CountsPerGeneration)
     collider.room(4);
     points.point(UT_Vector3(0, 0, 0), UT_Vector3(0, 1, 0));
     // 1 primary, 5 from it, 2 from each of those, 1 from each of those.
-    EXPECT_EQ(run(0, Params{4, 180, 10, 0.5f}), TraceStatus::Finished);
+    EXPECT_EQ(run(0, Params{4, 0, 10, 0.5f}), TraceStatus::Finished);
     EXPECT_EQ(points.gdp.getNumPoints(), 1 + 1 + 5 + 10 + 10);
 }
 

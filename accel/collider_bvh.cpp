@@ -1,0 +1,226 @@
+#include "accel/collider_bvh.h"
+
+#include "accel/traversal_ray.h"
+
+#include <tbb/blocked_range.h>
+#include <tbb/parallel_for.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace
+{
+
+constexpr size_t kGrain = 4096;
+
+PackedTriangle pack(const Triangle &t, int32_t position)
+{
+    PackedTriangle p;
+    for (int k = 0; k < 3; ++k)
+        for (int c = 0; c < 3; ++c)
+            p.corner[3 * k + c] = t[k][c];
+    p.position = position;
+    return p;
+}
+
+bool isIdentity(const std::vector<int64_t> &index)
+{
+    for (size_t i = 0; i < index.size(); ++i)
+        if (index[i] != int64_t(i))
+            return false;
+    return true;
+}
+
+// The ray's terms for the four-wide slab test, refreshed when its reach changes.
+struct SlabTerms
+{
+    Float4 inverse[3];
+    Float4 nearShift[3];
+    Float4 farShift[3];
+    Float4 reach;
+
+    explicit SlabTerms(const TraversalRay &ray)
+    {
+        for (int c = 0; c < 3; ++c)
+        {
+            inverse[c] = Float4::broadcast(ray.inverse[c]);
+            nearShift[c] = Float4::broadcast(ray.nearShift[c]);
+            farShift[c] = Float4::broadcast(ray.farShift[c]);
+        }
+        reach = Float4::broadcast(ray.reach);
+    }
+};
+
+// Leaves are at most 68 levels deep (bvh_builder.cpp) and each level leaves
+// at most three siblings on the stack.
+constexpr int kStackSize = 256;
+
+}  // namespace
+
+bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> primitiveIndex)
+{
+    *this = ColliderBvh();
+    if ((!primitiveIndex.empty() && primitiveIndex.size() != triangles.size()) ||
+        triangles.size() >= kMaxLeafSlots)
+        return false;
+
+    const size_t n = triangles.size();
+    std::vector<TriangleClass> classes(n);
+    tbb::parallel_for(tbb::blocked_range<size_t>(0, n, kGrain),
+                      [&](const tbb::blocked_range<size_t> &part) {
+                          for (size_t i = part.begin(); i < part.end(); ++i)
+                              classes[i] = classifyTriangle(triangles[i]);
+                      });
+
+    std::vector<uint32_t> bounded;
+    std::vector<TriangleBox> boxes;
+    bounded.reserve(n);
+    boxes.reserve(n);
+    for (size_t i = 0; i < n; ++i)
+    {
+        if (classes[i].fate == TriangleFate::Bounded)
+        {
+            bounded.push_back(uint32_t(i));
+            boxes.push_back(classes[i].box);
+        }
+        else if (classes[i].fate == TriangleFate::AlwaysTest)
+            myAlwaysTested.push_back(pack(triangles[i], int32_t(i)));
+    }
+    std::vector<TriangleClass>().swap(classes);
+
+    BvhLayout layout = buildBvh(boxes);
+    std::vector<TriangleBox>().swap(boxes);
+    myNodes = std::move(layout.nodes);
+    myRoot = layout.root;
+    myRootBox = layout.rootBox;
+    myTriangles.resize(layout.order.size());
+    tbb::parallel_for(tbb::blocked_range<size_t>(0, layout.order.size(), kGrain),
+                      [&](const tbb::blocked_range<size_t> &part) {
+                          for (size_t k = part.begin(); k < part.end(); ++k)
+                          {
+                              const uint32_t i = bounded[layout.order[k]];
+                              myTriangles[k] = pack(triangles[i], int32_t(i));
+                          }
+                      });
+    if (!isIdentity(primitiveIndex))
+        myPrimitiveIndex = std::move(primitiveIndex);
+    return true;
+}
+
+bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction,
+                             NearestHit &out) const
+{
+    // A zero direction faces no triangle: m.0 is zero (or NaN), never below 0.
+    if (direction.x() == 0.0f && direction.y() == 0.0f && direction.z() == 0.0f)
+        return false;
+
+    BestHit best;
+    TraversalRay ray;
+    if (prepareTraversal(origin, direction, ray))
+    {
+        if (testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
+            setReach(ray, reachForSquaredDistance(ray, best.squaredDistance));
+        traverse(ray, best);
+    }
+    else
+    {
+        // Outside the rays the margins are derived for: test everything. The
+        // order does not matter, ties are settled by list position.
+        const ExactRay exact = makeExactRay(origin, direction);
+        testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), exact, best);
+        testTriangles(myTriangles.data(), myTriangles.size(), exact, best);
+    }
+    if (!best.found())
+        return false;
+    out.primitive = myPrimitiveIndex.empty() ? int64_t(best.position)
+                                             : myPrimitiveIndex[size_t(best.position)];
+    out.hit = best.hit;
+    return true;
+}
+
+void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
+{
+    if (myRoot == kEmptyChild)
+        return;
+    float entry, exit;
+    if (!testBox(ray, myRootBox.lo, myRootBox.hi, entry, exit))
+        return;
+    // No accepted hit lies beyond the point where the ray leaves the grown
+    // scene box; a shorter reach means smaller margins from here on.
+    if (exit < ray.reach)
+        setReach(ray, exit);
+    SlabTerms slab(ray);
+
+    struct Entry
+    {
+        uint32_t ref;
+        float entry;
+    };
+    Entry stack[kStackSize];
+    int top = 0;
+    stack[top++] = {myRoot, entry};
+    const Float4 zero = Float4::broadcast(0.0f);
+    while (top > 0)
+    {
+        const Entry popped = stack[--top];
+        // Entries were computed with margins at least as wide as today's.
+        if (popped.entry > ray.reach)
+            continue;
+        uint32_t ref = popped.ref;
+        while (!isLeafRef(ref))
+        {
+            const BvhNode &node = myNodes[ref];
+            Float4 near = zero;
+            Float4 far = slab.reach;
+            for (int c = 0; c < 3; ++c)
+            {
+                const int row = ray.nearRow[c];
+                near = max4(near, Float4::load(node.bounds[row]) * slab.inverse[c] - slab.nearShift[c]);
+                far = min4(far, Float4::load(node.bounds[row ^ 1]) * slab.inverse[c] - slab.farShift[c]);
+            }
+            int lanes = laneBits(near <= far);
+            if (!lanes)
+            {
+                ref = kEmptyChild;
+                break;
+            }
+            alignas(16) float entries[4];
+            near.store(entries);
+            // Visit the nearest child next; leave the others on the stack,
+            // farther ones deeper.
+            Entry hits[4];
+            int count = 0;
+            for (int i = 0; lanes; ++i, lanes >>= 1)
+                if (lanes & 1)
+                {
+                    Entry e{node.child[i], entries[i]};
+                    int k = count++;
+                    for (; k > 0 && hits[k - 1].entry < e.entry; --k)
+                        hits[k] = hits[k - 1];
+                    hits[k] = e;
+                }
+            for (int k = 0; k < count - 1; ++k)
+                stack[top++] = hits[k];
+            ref = hits[count - 1].ref;
+        }
+        if (ref == kEmptyChild)
+            continue;
+        if (testTriangleBatch(&myTriangles[leafFirst(ref)], int(leafCount(ref)), ray.exact, best))
+        {
+            const double reach = reachForSquaredDistance(ray, best.squaredDistance);
+            if (reach < ray.reach)
+            {
+                setReach(ray, reach);
+                slab = SlabTerms(ray);
+            }
+        }
+    }
+}
+
+size_t ColliderBvh::memoryBytes() const
+{
+    return sizeof(*this) + myNodes.capacity() * sizeof(BvhNode) +
+           myTriangles.capacity() * sizeof(PackedTriangle) +
+           myAlwaysTested.capacity() * sizeof(PackedTriangle) +
+           myPrimitiveIndex.capacity() * sizeof(int64_t);
+}

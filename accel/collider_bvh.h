@@ -1,0 +1,57 @@
+// The accelerated nearest-hit search over a collider's triangles.
+//
+// Built once per cook over the collider's triangles, then queried by any
+// number of threads at once. It returns exactly the hit of
+// nearestHitExhaustive: the same triangle and the same bits of point,
+// weights and squared distance, for every ray. Candidates are decided by the
+// exact test itself; the hierarchy only skips triangles that provably cannot
+// accept the ray, or cannot beat the best hit so far, with box margins that
+// cover every rounding of the exact test (rounding_bounds.h). Triangles for
+// which no such margin is safe are tested on every ray, and rays that the
+// margins are not derived for (non-unit or non-finite directions, huge
+// origins) are searched exhaustively.
+#pragma once
+
+#include "accel/bvh_builder.h"
+#include "accel/nearest_hit.h"
+#include "accel/triangle_batch.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct TraversalRay;
+
+class ColliderBvh
+{
+public:
+    // Builds the structure over triangles (triangle i reports primitiveIndex[i],
+    // or i when primitiveIndex is empty), replacing any earlier contents. The
+    // build runs in parallel on oneTBB's threads. Returns false, leaving an
+    // empty structure that reports no hits, when primitiveIndex has another
+    // length than triangles or there are 2^28 triangles or more.
+    bool build(std::vector<Triangle> triangles, std::vector<int64_t> primitiveIndex = {});
+
+    // The nearest hit of the ray, as nearestHitExhaustive would report it over
+    // the triangles given to build. Returns false and leaves `out` unchanged
+    // when there is none. Safe to call from several threads at once.
+    bool nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, NearestHit &out) const;
+
+    // Bytes held: nodes, triangles, the always-tested list and the primitive
+    // index table (kept only when it is not the identity).
+    size_t memoryBytes() const;
+
+    size_t nodeCount() const { return myNodes.size(); }
+    size_t boundedCount() const { return myTriangles.size(); }      // in the hierarchy
+    size_t alwaysTestedCount() const { return myAlwaysTested.size(); }
+
+private:
+    void traverse(TraversalRay &ray, BestHit &best) const;
+
+    std::vector<BvhNode> myNodes;
+    std::vector<PackedTriangle> myTriangles;     // in leaf order
+    std::vector<PackedTriangle> myAlwaysTested;  // in list order
+    std::vector<int64_t> myPrimitiveIndex;       // empty when it maps i to i
+    uint32_t myRoot = kEmptyChild;
+    TriangleBox myRootBox{};
+};

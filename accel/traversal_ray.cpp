@@ -1,0 +1,109 @@
+#include "accel/traversal_ray.h"
+
+#include "accel/rounding_bounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace roundingBounds;
+
+namespace
+{
+
+float floatAbove(double x)
+{
+    const float f = static_cast<float>(x);
+    return double(f) < x ? std::nextafter(f, INFINITY) : f;
+}
+
+}  // namespace
+
+bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, TraversalRay &ray)
+{
+    double len2 = 0.0;
+    double origin2 = 0.0;
+    for (int c = 0; c < 3; ++c)
+    {
+        if (!std::isfinite(origin[c]) || !std::isfinite(direction[c]) ||
+            std::fabs(origin[c]) > kMaxCoordinate)
+            return false;
+        len2 += double(direction[c]) * direction[c];
+        origin2 += double(origin[c]) * origin[c];
+    }
+    if (std::fabs(len2 - 1.0) > kMaxScaleError)
+        return false;
+    // safeNormalize scales by k = 1/sqrtf(len2) in float (within 3.6u of
+    // 1/|d|), or by 1 when it leaves the vector alone.
+    ray.scaleError = std::fabs(1.0 - 1.0 / std::sqrt(len2)) + 4.0 * kUnit;
+    if (ray.scaleError > kMaxScaleError)
+        return false;
+
+    ray.exact = makeExactRay(origin, direction);
+    ray.originNorm = std::sqrt(origin2);
+    for (int c = 0; c < 3; ++c)
+    {
+        // A zero component would give an infinite inverse and NaN slab ends;
+        // a replacement of 2^-64 moves the ray by at most 2^-41 within any
+        // reach, well inside the margin floor.
+        float u = ray.exact.unit[c];
+        if (std::fabs(u) < 0x1p-64f)
+            u = std::copysign(0x1p-64f, u);
+        ray.inverse[c] = 1.0f / u;
+        ray.nearRow[c] = 2 * c + (ray.inverse[c] < 0.0f ? 1 : 0);
+    }
+    setReach(ray, reachForSquaredDistance(ray, BestHit().squaredDistance));
+    return true;
+}
+
+double reachForSquaredDistance(const TraversalRay &ray, float d2)
+{
+    // d2 is the float sum of squares of O - H, at least |O - H|^2 (1 - 5u).
+    // With |U| >= 1 - 6u and |H - (O + sU)| <= 2.1u*s + 1.1u|O|:
+    //   s <= (sqrt(d2)(1 + 2.6u) + 1.1u|O|) / (1 - 8.1u).
+    // The factors below are generous versions of these.
+    const double r = std::sqrt(double(d2));
+    return (r * (1.0 + 0x1p-18) + 0x1p-20 * ray.originNorm) * (1.0 + 0x1p-18);
+}
+
+void setReach(TraversalRay &ray, double reach)
+{
+    // The ray's share of the bounds at s = reach: steps 1 and 2 of
+    // rounding_bounds.h give (1.25 eta + 8.9u)|O| + 9.9u*s, the 1.25 being
+    // the weight skew an off-plane H adds.
+    const double geometric =
+        kSafety * ((1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm + 10.0 * kUnit * reach);
+    // The slab arithmetic below rounds O*inv, margin*|inv|, their sum and
+    // the difference with the plane's own product. Each end of a slab then
+    // errs by at most 4u(|O| + margin + s + |plane|) along the axis; the
+    // |plane| share is in the triangle boxes. A box grown by this much more
+    // contains the exact ray's point with room to spare on every axis, so
+    // the rounded slabs still overlap there.
+    const double margin = geometric + kBoxTestRounding * (ray.originNorm + geometric + reach) +
+                          kMarginFloor;
+    ray.reach = floatAbove(reach);
+    ray.margin = floatAbove(margin);
+    for (int c = 0; c < 3; ++c)
+    {
+        const float scaled = ray.exact.origin[c] * ray.inverse[c];
+        const float grow = ray.margin * std::fabs(ray.inverse[c]);
+        // (plane - O)*inv -/+ margin*|inv| = plane*inv - (O*inv +/- margin*|inv|)
+        ray.nearShift[c] = scaled + grow;
+        ray.farShift[c] = scaled - grow;
+    }
+}
+
+bool testBox(const TraversalRay &ray, const float lo[3], const float hi[3], float &entry,
+             float &exit)
+{
+    entry = 0.0f;
+    exit = ray.reach;
+    for (int c = 0; c < 3; ++c)
+    {
+        const bool flipped = ray.nearRow[c] & 1;
+        const float nearPlane = flipped ? hi[c] : lo[c];
+        const float farPlane = flipped ? lo[c] : hi[c];
+        entry = std::max(entry, nearPlane * ray.inverse[c] - ray.nearShift[c]);
+        exit = std::min(exit, farPlane * ray.inverse[c] - ray.farShift[c]);
+    }
+    return entry <= exit;
+}

@@ -1,0 +1,74 @@
+// Nearest-hit queries from inside the room scene: one million incoherent
+// rays, on one thread and on all of them, in rays per second.
+#include "bench/bench_scenes.h"
+
+#include <benchmark/benchmark.h>
+#include <tbb/blocked_range.h>
+#include <tbb/global_control.h>
+#include <tbb/parallel_reduce.h>
+
+#include <algorithm>
+
+namespace
+{
+
+size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_t count, int threads)
+{
+    const auto trace = [&](size_t begin, size_t end) {
+        size_t hits = 0;
+        for (size_t i = begin; i < end; ++i)
+        {
+            NearestHit hit;
+            hits += bvh.nearestHit(rays[i].origin, rays[i].direction, hit);
+        }
+        return hits;
+    };
+    if (threads == 1)
+        return trace(0, count);
+    return tbb::parallel_reduce(
+        tbb::blocked_range<size_t>(0, count, 1024), size_t(0),
+        [&](const tbb::blocked_range<size_t> &part, size_t hits) { return hits + trace(part.begin(), part.end()); },
+        [](size_t a, size_t b) { return a + b; });
+}
+
+void bvhQuery(benchmark::State &state)
+{
+    const size_t n = size_t(state.range(0));
+    const ColliderBvh &bvh = roomBvh(n);
+    const std::vector<SceneRay> &rays = roomRays(n);
+    const int threads = benchThreads(state.range(1));
+    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+    size_t hits = 0;
+    for (auto _ : state)
+        hits = traceAll(bvh, rays, rays.size(), threads);
+    state.counters["rays_per_second"] =
+        benchmark::Counter(double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["threads"] = threads;
+    state.counters["hit_fraction"] = double(hits) / double(rays.size());
+}
+
+// The reference the structure replaces, on a few thousand rays.
+void exhaustiveQuery(benchmark::State &state)
+{
+    const size_t n = size_t(state.range(0));
+    const std::vector<Triangle> &triangles = roomTriangles(n);
+    const std::vector<SceneRay> &rays = roomRays(n);
+    const size_t count = std::min<size_t>(rays.size(), 2000000 / n + 1);
+    for (auto _ : state)
+        for (size_t i = 0; i < count; ++i)
+        {
+            NearestHit hit;
+            benchmark::DoNotOptimize(nearestHitExhaustive(triangles, {}, rays[i].origin, rays[i].direction, hit));
+        }
+    state.counters["rays_per_second"] =
+        benchmark::Counter(double(count) * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+}  // namespace
+
+BENCHMARK(bvhQuery)
+    ->ArgNames({"triangles", "threads"})
+    ->ArgsProduct({{1000, 10000, 100000, 1000000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(exhaustiveQuery)->ArgName("triangles")->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);

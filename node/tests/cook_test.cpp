@@ -1,0 +1,259 @@
+// Cooking the node through the loaded plug-in, as a host does.
+#include "node/tests/node_test_network.h"
+
+#include "math/scatter.h"
+#include "trace/point_tracer.h"
+#include "trace/tests/trace_test_scenes.h"
+
+#include <UT/UT_Interrupt.h>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+
+using node_test::VelkorNetwork;
+using namespace trace_test;
+
+namespace {
+
+void setEnv(const char *name, const char *value)
+{
+#if defined(_WIN32)
+    _putenv_s(name, value ? value : "");
+#else
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+// Sets an environment variable for the life of the object.
+struct ScopedEnv
+{
+    ScopedEnv(const char *name, const char *value) : myName(name) { setEnv(name, value); }
+    ~ScopedEnv() { setEnv(myName, nullptr); }
+    const char *myName;
+};
+
+bool sameBits(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    return std::memcmp(a.data(), b.data(), sizeof(float) * 3) == 0;
+}
+
+// Every numeric triple of every point, compared bit for bit.
+void expectSamePoints(const GU_Detail &expected, const GU_Detail &actual)
+{
+    ASSERT_EQ(expected.getNumPoints(), actual.getNumPoints());
+    for (GA_AttributeDict::iterator it = expected.pointAttribs().begin(GA_SCOPE_ANY); !it.atEnd(); ++it)
+    {
+        const GA_Attribute *other = actual.findPointAttribute(it.attrib()->getName());
+        ASSERT_NE(other, nullptr) << it.attrib()->getName();
+        for (GA_Offset p = 0; p < expected.getNumPoints(); ++p)
+            ASSERT_TRUE(sameBits(getVector(it.attrib(), p), getVector(other, p)))
+                << it.attrib()->getName() << " of point " << p;
+    }
+}
+
+struct RoomScene
+{
+    RoomScene()
+    {
+        room.room(3, UT_Vector3(0.8f, 0.7f, 0.6f));
+        points.point(UT_Vector3(0.1f, 0.2f, 0.3f), UT_Vector3(0.3f, -0.4f, 0.5f));
+        points.point(UT_Vector3(-1, 0.5f, 0), UT_Vector3(0, 0, -1));
+        points.point(UT_Vector3(1, 1, 1), UT_Vector3(-1, 0, 0.25f));
+    }
+    ColliderBuilder room;
+    PointsBuilder points;
+};
+
+} // namespace
+
+TEST(Cook, EndToEndExample)
+{
+    ColliderBuilder collider;
+    collider.unitTriangle(UT_Vector3(0, 0, 1), UT_Vector3(0.5f, 0.5f, 0.5f));
+    PointsBuilder points;
+    points.point(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
+
+    VelkorNetwork net;
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    net.setInputs(points.gdp, collider.gdp);
+    const GU_Detail *out = net.cook();
+    ASSERT_NE(out, nullptr);
+    EXPECT_LT(net.velkor->error(), UT_ERROR_WARNING) << net.messages();
+    ASSERT_EQ(out->getNumPoints(), 2);
+    const GA_Attribute *P = out->findPointAttribute("P");
+    const GA_Attribute *D = out->findPointAttribute("dir");
+    const GA_Attribute *I = out->findPointAttribute("energy");
+    EXPECT_EQ(getVector(P, 0), UT_Vector3(0.25f, 0.25f, -1));
+    EXPECT_EQ(getVector(I, 0), UT_Vector3(1, 1, 1));
+    EXPECT_EQ(getVector(P, 1), UT_Vector3(0.25f, 0.25f, 0));
+    EXPECT_EQ(getVector(D, 1), UT_Vector3(0, 0, 1));
+    const float sixth = 0.16666667f;
+    EXPECT_TRUE(sameBits(getVector(I, 1), UT_Vector3(sixth, sixth, sixth)));
+}
+
+TEST(Cook, InvalidBouncesWarnAndLeaveTheOutputUncopied)
+{
+    RoomScene scene;
+    for (int bounces : {0, -4})
+    {
+        VelkorNetwork net;
+        ASSERT_NE(net.velkor, nullptr) << net.loadError;
+        net.setInputs(scene.points.gdp, scene.room.gdp);
+        net.setParms(bounces, 0, 1, 1);
+        const GU_Detail *out = net.cook();
+        EXPECT_TRUE(net.hasMessage(UT_ERROR_WARNING, "Invalid bounces")) << net.messages();
+        EXPECT_TRUE(net.velkor->getErrorManager().hasCode("SOP", SOP_MESSAGE));
+        EXPECT_TRUE(!out || out->getNumPoints() == 0);
+    }
+}
+
+TEST(Cook, UnusableInputsGiveAnUnchangedCopyAndAWarning)
+{
+    RoomScene scene;
+    struct Case
+    {
+        const char *what;
+        bool dropColliderDirection;
+        bool dropInputIntensity;
+        const char *warning;
+    };
+    const Case cases[] = {
+        {"collider without directions", true, false, "Second input needs point attributes for position and direction"},
+        {"input without intensities", false, true,
+         "First input needs position, direction and intensity attributes in equal numbers"},
+    };
+    for (const Case &c : cases)
+    {
+        GU_Detail collider(scene.room.gdp), points(scene.points.gdp);
+        if (c.dropColliderDirection)
+            collider.destroyPointAttribute("N");
+        if (c.dropInputIntensity)
+            points.destroyPointAttribute("energy");
+        VelkorNetwork net;
+        ASSERT_NE(net.velkor, nullptr) << net.loadError;
+        net.setInputs(points, collider);
+        const GU_Detail *out = net.cook();
+        ASSERT_NE(out, nullptr) << c.what;
+        EXPECT_TRUE(net.hasMessage(UT_ERROR_WARNING, c.warning)) << c.what << ": " << net.messages();
+        EXPECT_LT(net.velkor->error(), UT_ERROR_ABORT);
+        expectSamePoints(points, *out);
+    }
+}
+
+TEST(Cook, TracesEveryTripleInDictionaryOrder)
+{
+    ColliderBuilder collider;
+    collider.unitTriangle(UT_Vector3(0, 0, 1), UT_Vector3(0.5f, 0.5f, 0.5f));
+    collider.triangle(UT_Vector3(0, 0, 2), UT_Vector3(1, 0, 2), UT_Vector3(0, 1, 2), UT_Vector3(0, 0, 1));
+    PointsBuilder points;
+    GA_Attribute *P2 = points.gdp.addFloatTuple3("P2", 0);
+    GA_Attribute *D2 = points.gdp.addFloatTuple3("dir2", 3);
+    GA_Attribute *I2 = points.gdp.addFloatTuple3("energy2", 4);
+    const GA_Offset p = points.point(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
+    setVector(P2, p, UT_Vector3(0.5f, 0.25f, 1));
+    setVector(D2, p, UT_Vector3(0, 0, 1));
+    setVector(I2, p, UT_Vector3(2, 2, 2));
+
+    VelkorNetwork net;
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    net.setInputs(points.gdp, collider.gdp);
+    const GU_Detail *out = net.cook();
+    ASSERT_NE(out, nullptr);
+    ASSERT_EQ(out->getNumPoints(), 3) << net.messages();
+    // First the first triple's hit, then the second's.
+    EXPECT_EQ(getVector(out->findPointAttribute("P"), 1), UT_Vector3(0.25f, 0.25f, 0));
+    EXPECT_EQ(getVector(out->findPointAttribute("P2"), 1), UT_Vector3(0, 0, 0)) << "left at its default";
+    EXPECT_EQ(getVector(out->findPointAttribute("P2"), 2), UT_Vector3(0.5f, 0.25f, 2));
+    EXPECT_EQ(getVector(out->findPointAttribute("energy2"), 2), UT_Vector3(2.0f / 3.0f, 2.0f / 3.0f, 2.0f / 3.0f));
+}
+
+TEST(Cook, RenewsDataIdsOfGatheredAttributes)
+{
+    RoomScene scene;
+    GU_Detail empty(scene.points.gdp);
+    empty.clearAndDestroy();
+    for (GA_AttributeDict::iterator it = scene.points.gdp.pointAttribs().begin(GA_SCOPE_ANY); !it.atEnd(); ++it)
+        empty.addFloatTuple3(it.attrib()->getName(), it.attrib()->getTypeInfo());
+
+    for (bool traced : {false, true})
+    {
+        VelkorNetwork net;
+        ASSERT_NE(net.velkor, nullptr) << net.loadError;
+        net.setInputs(traced ? scene.points.gdp : empty, scene.room.gdp);
+        const GU_Detail *colliderGeo = net.collider->getDetail().gdp();
+        const int64_t position = colliderGeo->findPointAttribute("P")->getDataId();
+        const int64_t intensity = colliderGeo->findPointAttribute("Cs")->getDataId();
+        const GU_Detail *out = net.cook();
+        ASSERT_NE(out, nullptr);
+        EXPECT_NE(colliderGeo->findPointAttribute("P")->getDataId(), position);
+        // The collider's intensity is only gathered by the traces themselves.
+        EXPECT_EQ(colliderGeo->findPointAttribute("Cs")->getDataId() != intensity, traced);
+        const GU_Detail *in = net.points->getDetail().gdp();
+        for (const char *name : {"P", "dir", "energy"})
+            EXPECT_NE(out->findPointAttribute(name)->getDataId(), in->findPointAttribute(name)->getDataId()) << name;
+    }
+}
+
+TEST(Cook, MatchesTheTracerWithAFreshEngine)
+{
+    RoomScene scene;
+    VelkorNetwork net(true);
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    net.setInputs(scene.points.gdp, scene.room.gdp);
+    net.setParms(3, 0.1, 3, 0.9);
+    const GU_Detail *out = net.cook();
+    ASSERT_NE(out, nullptr);
+
+    // The same cook done here with the tracer: the node reads scatter as a
+    // float, so the tracer receives 0.100000001490116..., not 0.1.
+    GU_Detail expected(scene.points.gdp);
+    sceneRandomEngine.seed(5489u);
+    AttributeLists lists = collectAttributeLists(expected, HandleForm::ReadWrite, ListKinds::All);
+    Collider collider(scene.room.gdp, SearchMode::Exhaustive);
+    TraceControl control;
+    for (GA_Offset p = 0; p < scene.points.gdp.getNumPoints(); ++p)
+        tracePoint(expected, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0), collider, 3,
+                   double(0.1f), 3, 0.9f, true, control);
+    EXPECT_EQ(expected.getNumPoints(), 3 + 3 * (1 + 2 + 2));
+    expectSamePoints(expected, *out);
+
+    // A second cook continues the engine: other directions.
+    net.velkor->forceRecook();
+    const GU_Detail *again = net.cook();
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(again->getNumPoints(), expected.getNumPoints());
+    EXPECT_EQ(getVector(again->findPointAttribute("P"), 3), getVector(expected.findPointAttribute("P"), 3));
+    EXPECT_NE(getVector(again->findPointAttribute("P"), 4), getVector(expected.findPointAttribute("P"), 4));
+}
+
+TEST(Cook, InterruptEndsTheCookWithAnError)
+{
+    RoomScene scene;
+    VelkorNetwork net;
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    net.setInputs(scene.points.gdp, scene.room.gdp);
+    UTgetInterrupt()->requestInterrupt();
+    const GU_Detail *out = net.cook();
+    UTgetInterrupt()->clearInterrupt();
+    EXPECT_GE(net.velkor->error(), UT_ERROR_ABORT) << net.messages();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->getNumPoints(), scene.points.gdp.getNumPoints()) << "interrupted before the first point";
+}
+
+TEST(Cook, PointLimitEndsTheCookWithAnError)
+{
+    RoomScene scene;
+    ScopedEnv limit("VELKOR_POINT_LIMIT", "7");
+    VelkorNetwork net;
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    net.setInputs(scene.points.gdp, scene.room.gdp);
+    net.setParms(4, 0, 4, 1);
+    const GU_Detail *out = net.cook();
+    EXPECT_TRUE(net.hasMessage(UT_ERROR_ABORT, "Too many points: output would exceed 2147483647 points"))
+        << net.messages();
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->getNumPoints(), 7) << "points appended before the limit stay";
+}

@@ -1,0 +1,34 @@
+// Drawing the collider so that a closed room reads as a room.
+//
+// The collider is one-sided: a ray passes through a triangle it meets from
+// behind. The picture treats the camera's view the same way. Triangles seen
+// from their front are solid, light grey, shaded by how squarely they face
+// the camera. Triangles seen from their back are drawn dim and only where no
+// front face covers the pixel, whatever their depth. For a room built to
+// stop rays travelling outwards, the walls between the camera and the room
+// are seen from their back, so they fade behind the far walls and the inside
+// of the room shows; a lone triangle seen from behind still shows, dimmed.
+#pragma once
+
+#include "render/canvas.h"
+#include "render/preview_camera.h"
+#include "render/preview_geometry.h"
+
+#include <cstdint>
+
+struct ColliderCounts
+{
+    int64_t front = 0; // triangles drawn as seen from their front
+    int64_t back = 0;  // triangles drawn as seen from their back
+};
+
+// The grey of a triangle with corners p0, p1, p2 seen along `forward`;
+// `front` tells which side the camera sees (front: the corners appear
+// clockwise). Returns -1 for a triangle of zero area.
+int wallGrey(const float *p0, const float *p1, const float *p2, const double forward[3], bool &front);
+
+// Draws the triangles into the scene rectangle. On return the canvas's depth
+// buffer holds the depth of the front faces only (+infinity elsewhere), for
+// the depth test of the points drawn after.
+ColliderCounts drawCollider(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
+                            const TriangleSamples &triangles);

@@ -1,0 +1,74 @@
+#include "render/point_pass.h"
+
+#include "render/preview_palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+bool finitePosition(const float *p)
+{
+    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
+}
+
+// Pixel column or row of a coordinate, kept inside [low, high]: framing
+// puts every finite point inside the scene, the clamp guards the conversion.
+int pixelIndex(double coordinate, int low, int high)
+{
+    const double f = std::floor(coordinate);
+    if (!(f >= low))
+        return low;
+    return f > high ? high : int(f);
+}
+} // namespace
+
+IntensityScale pointScale(const PointSamples &points)
+{
+    IntensityScale scale;
+    if (points.hasIntensity)
+        for (size_t i = 0; i < points.lengths.size(); ++i)
+            if (finitePosition(&points.positions[i * 3]))
+                includeInScale(scale, points.lengths[i]);
+    finishScale(scale);
+    return scale;
+}
+
+PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
+                       const PointSamples &points, int64_t inputCount, const IntensityScale &scale,
+                       const MarkerStamp &appendedMark, const MarkerStamp &inputMark)
+{
+    PointCounts counts;
+    const int64_t total = int64_t(points.positions.size() / 3);
+    inputCount = std::clamp<int64_t>(inputCount, 0, total);
+    const double tolerance = 0.01 * camera.extent;
+    const auto drawRange = [&](int64_t first, int64_t end, const MarkerStamp &mark, Rgb outline) {
+        for (int64_t i = first; i < end; ++i)
+        {
+            const float *p = &points.positions[size_t(i) * 3];
+            if (!finitePosition(p))
+            {
+                ++counts.skipped;
+                continue;
+            }
+            const ScreenPoint s = projectPoint(camera, p[0], p[1], p[2]);
+            const int x = pixelIndex(s.x, scene.x, scene.x + scene.width - 1);
+            const int y = pixelIndex(s.y, scene.y, scene.y + scene.height - 1);
+            const float wall = canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)];
+            if (s.depth > double(wall) + tolerance)
+            {
+                ++counts.hidden;
+                continue;
+            }
+            const double length = points.hasIntensity ? points.lengths[size_t(i)] : 0.0;
+            const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
+            const Rgb fill = graded ? intensityColour(scale, length) : kNoIntensityColour;
+            counts.noIntensity += graded ? 0 : 1;
+            drawMarker(canvas, scene, x, y, mark, fill, outline);
+            ++counts.drawn;
+        }
+    };
+    drawRange(inputCount, total, appendedMark, kAppendedOutline);
+    drawRange(0, inputCount, inputMark, kInputOutline);
+    return counts;
+}

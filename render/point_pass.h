@@ -1,0 +1,35 @@
+// Drawing the points as coloured marks over the collider.
+//
+// A point is hidden only by a front face clearly nearer the camera: the
+// depth test at the mark's centre allows 1% of the scene's size, so the
+// points the tracer appended on a wall (exactly on its surface) stay visible
+// however the wall's depth rounds. Back faces never hide points, just as
+// they never stop rays. Appended points are drawn first, in point order, and
+// the original input points last, on top, so the sources stay visible in a
+// dense cloud of hits.
+#pragma once
+
+#include "render/canvas.h"
+#include "render/colour_scale.h"
+#include "render/point_markers.h"
+#include "render/preview_camera.h"
+#include "render/preview_geometry.h"
+
+#include <cstdint>
+
+struct PointCounts
+{
+    int64_t drawn = 0;
+    int64_t hidden = 0;       // behind a front face
+    int64_t skipped = 0;      // non-finite position
+    int64_t noIntensity = 0;  // drawn in the grey for zero or non-finite intensity
+};
+
+// The colour scale of the drawable points: those with a finite position.
+IntensityScale pointScale(const PointSamples &points);
+
+// Draws the points; the first inputCount points get the input mark. The
+// canvas's depth buffer must hold the front faces' depths (drawCollider).
+PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
+                       const PointSamples &points, int64_t inputCount, const IntensityScale &scale,
+                       const MarkerStamp &appendedMark, const MarkerStamp &inputMark);
