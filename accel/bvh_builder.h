@@ -9,34 +9,11 @@
 // thread count, only the numbering of nodes in memory does.
 #pragma once
 
+#include "accel/bvh_node.h"
 #include "accel/triangle_bounds.h"
 
 #include <cstdint>
 #include <vector>
-
-// Child references: a node index, a leaf (a run of at most 8 slots of the
-// leaf order), or nothing.
-constexpr uint32_t kEmptyChild = 0xFFFFFFFFu;
-constexpr uint32_t kLeafFlag = 0x80000000u;
-constexpr uint32_t kMaxLeafSize = 4;
-constexpr uint32_t kMaxLeafSlots = 1u << 28;  // leaf starts must fit in 28 bits
-
-inline bool isLeafRef(uint32_t ref) { return (ref & kLeafFlag) != 0; }
-inline uint32_t makeLeafRef(uint32_t first, uint32_t count)
-{
-    return kLeafFlag | first << 3 | (count - 1);
-}
-inline uint32_t leafFirst(uint32_t ref) { return (ref & ~kLeafFlag) >> 3; }
-inline uint32_t leafCount(uint32_t ref) { return (ref & 7u) + 1; }
-
-// Bounds of the four children, one row per plane (lo x, hi x, lo y, hi y,
-// lo z, hi z), one column per child. Unused children have an empty box
-// (lo = +inf, hi = -inf), which no slab test passes.
-struct alignas(16) BvhNode
-{
-    float bounds[6][4];
-    uint32_t child[4];
-};
 
 struct BvhLayout
 {

@@ -67,7 +67,8 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     const size_t n = triangles.size();
     std::vector<TriangleClass> classes(n);
     tbb::parallel_for(tbb::blocked_range<size_t>(0, n, kGrain),
-                      [&](const tbb::blocked_range<size_t> &part) {
+                      [&](const tbb::blocked_range<size_t> &part)
+                      {
                           for (size_t i = part.begin(); i < part.end(); ++i)
                               classes[i] = classifyTriangle(triangles[i]);
                       });
@@ -95,7 +96,8 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     myRootBox = layout.rootBox;
     myTriangles.resize(layout.order.size());
     tbb::parallel_for(tbb::blocked_range<size_t>(0, layout.order.size(), kGrain),
-                      [&](const tbb::blocked_range<size_t> &part) {
+                      [&](const tbb::blocked_range<size_t> &part)
+                      {
                           for (size_t k = part.begin(); k < part.end(); ++k)
                           {
                               const uint32_t i = bounded[layout.order[k]];
@@ -132,10 +134,25 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     }
     if (!best.found())
         return false;
-    out.primitive = myPrimitiveIndex.empty() ? int64_t(best.position)
-                                             : myPrimitiveIndex[size_t(best.position)];
+    out.primitive =
+        myPrimitiveIndex.empty() ? int64_t(best.position) : myPrimitiveIndex[size_t(best.position)];
     out.hit = best.hit;
     return true;
+}
+
+void ColliderBvh::prefetchRef(uint32_t ref) const
+{
+    if (!isLeafRef(ref))
+    {
+        prefetch(&myNodes[ref]);
+    }
+    else if (ref != kEmptyChild)
+    {
+        const char *leaf = reinterpret_cast<const char *>(&myTriangles[leafFirst(ref)]);
+        prefetch(leaf);
+        prefetch(leaf + 64);
+        prefetch(leaf + 128);
+    }
 }
 
 void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
@@ -174,16 +191,16 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
             Float4 far = slab.reach;
             for (int c = 0; c < 3; ++c)
             {
+                // Planes decoded exactly as decodePlane does (see BvhNode).
+                const Float4 origin = Float4::broadcast(node.origin[c]);
+                const Float4 scale = Float4::broadcast(node.scale[c]);
                 const int row = ray.nearRow[c];
-                near = max4(near, Float4::load(node.bounds[row]) * slab.inverse[c] - slab.nearShift[c]);
-                far = min4(far, Float4::load(node.bounds[row ^ 1]) * slab.inverse[c] - slab.farShift[c]);
+                const Float4 nearPlane = origin + Float4::fromBytes(node.q[row]) * scale;
+                const Float4 farPlane = origin + Float4::fromBytes(node.q[row ^ 1]) * scale;
+                near = max4(near, nearPlane * slab.inverse[c] - slab.nearShift[c]);
+                far = min4(far, farPlane * slab.inverse[c] - slab.farShift[c]);
             }
             int lanes = laneBits(near <= far);
-            if (!lanes)
-            {
-                ref = kEmptyChild;
-                break;
-            }
             alignas(16) float entries[4];
             near.store(entries);
             // Visit the nearest child next; leave the others on the stack,
@@ -191,7 +208,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
             Entry hits[4];
             int count = 0;
             for (int i = 0; lanes; ++i, lanes >>= 1)
-                if (lanes & 1)
+                if ((lanes & 1) && node.child[i] != kEmptyChild)
                 {
                     Entry e{node.child[i], entries[i]};
                     int k = count++;
@@ -199,9 +216,18 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
                         hits[k] = hits[k - 1];
                     hits[k] = e;
                 }
+            if (count == 0)
+            {
+                ref = kEmptyChild;
+                break;
+            }
             for (int k = 0; k < count - 1; ++k)
+            {
                 stack[top++] = hits[k];
+                prefetchRef(hits[k].ref);
+            }
             ref = hits[count - 1].ref;
+            prefetchRef(ref);
         }
         if (ref == kEmptyChild)
             continue;

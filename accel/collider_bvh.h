@@ -42,11 +42,12 @@ public:
     size_t memoryBytes() const;
 
     size_t nodeCount() const { return myNodes.size(); }
-    size_t boundedCount() const { return myTriangles.size(); }      // in the hierarchy
+    size_t boundedCount() const { return myTriangles.size(); }  // in the hierarchy
     size_t alwaysTestedCount() const { return myAlwaysTested.size(); }
 
 private:
     void traverse(TraversalRay &ray, BestHit &best) const;
+    void prefetchRef(uint32_t ref) const;
 
     std::vector<BvhNode> myNodes;
     std::vector<PackedTriangle> myTriangles;     // in leaf order

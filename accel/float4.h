@@ -11,10 +11,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define VELKOR_ACCEL_SSE2 1
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 #if defined(VELKOR_ACCEL_SSE2)
@@ -31,6 +33,15 @@ struct Float4
 
     static Float4 broadcast(float x) { return {_mm_set1_ps(x)}; }
     static Float4 load(const float *p) { return {_mm_loadu_ps(p)}; }
+    // Four unsigned bytes, each converted to float (exactly).
+    static Float4 fromBytes(const uint8_t *p)
+    {
+        int32_t word;
+        std::memcpy(&word, p, sizeof word);
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i bytes = _mm_cvtsi32_si128(word);
+        return {_mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero))};
+    }
     void store(float *p) const { _mm_storeu_ps(p, v); }
 };
 
@@ -59,6 +70,14 @@ inline Float4 select(Mask4 m, Float4 a, Float4 b)
     return {_mm_or_ps(_mm_and_ps(m.v, a.v), _mm_andnot_ps(m.v, b.v))};
 }
 
+// Rows a, b, c, d become columns.
+inline void transpose4(Float4 &a, Float4 &b, Float4 &c, Float4 &d)
+{
+    _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);
+}
+
+inline void prefetch(const void *p) { _mm_prefetch(static_cast<const char *>(p), _MM_HINT_T0); }
+
 #else
 
 struct Mask4
@@ -72,6 +91,10 @@ struct Float4
 
     static Float4 broadcast(float x) { return {{x, x, x, x}}; }
     static Float4 load(const float *p) { return {{p[0], p[1], p[2], p[3]}}; }
+    static Float4 fromBytes(const uint8_t *p)
+    {
+        return {{float(p[0]), float(p[1]), float(p[2]), float(p[3])}};
+    }
     void store(float *p) const
     {
         for (int i = 0; i < 4; ++i)
@@ -80,7 +103,7 @@ struct Float4
 };
 
 #define VELKOR_FLOAT4_BINARY(op)                                                                   \
-    inline Float4 operator op(Float4 a, Float4 b)                                                \
+    inline Float4 operator op(Float4 a, Float4 b)                                                  \
     {                                                                                              \
         return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2],           \
                  a.lane[3] op b.lane[3]}};                                                         \
@@ -92,7 +115,7 @@ VELKOR_FLOAT4_BINARY(/)
 #undef VELKOR_FLOAT4_BINARY
 
 #define VELKOR_FLOAT4_COMPARE(op)                                                                  \
-    inline Mask4 operator op(Float4 a, Float4 b)                                                 \
+    inline Mask4 operator op(Float4 a, Float4 b)                                                   \
     {                                                                                              \
         return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2],           \
                  a.lane[3] op b.lane[3]}};                                                         \
@@ -104,8 +127,8 @@ VELKOR_FLOAT4_COMPARE(==)
 
 inline Float4 sqrt4(Float4 a)
 {
-    return {{std::sqrt(a.lane[0]), std::sqrt(a.lane[1]), std::sqrt(a.lane[2]),
-             std::sqrt(a.lane[3])}};
+    return {
+        {std::sqrt(a.lane[0]), std::sqrt(a.lane[1]), std::sqrt(a.lane[2]), std::sqrt(a.lane[3])}};
 }
 // Same NaN convention as the SSE instructions: b unless a < b (a > b).
 inline Float4 min4(Float4 a, Float4 b)
@@ -147,6 +170,17 @@ inline Float4 select(Mask4 m, Float4 a, Float4 b)
     return r;
 }
 
+inline void transpose4(Float4 &a, Float4 &b, Float4 &c, Float4 &d)
+{
+    Float4 *rows[4] = {&a, &b, &c, &d};
+    Float4 t[4] = {a, b, c, d};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            rows[i]->lane[j] = t[j].lane[i];
+}
+
+inline void prefetch(const void *) {}
+
 #endif
 
 // Three lanes-of-four: one coordinate per member, four vectors at once.
@@ -155,7 +189,10 @@ struct Vec4x3
     Float4 x, y, z;
 };
 
-inline Vec4x3 operator-(const Vec4x3 &a, const Vec4x3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec4x3 operator-(const Vec4x3 &a, const Vec4x3 &b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 
 // (a.x*b.x + a.y*b.y) + a.z*b.z, the dot product's fixed summation order.
 inline Float4 dot4(const Vec4x3 &a, const Vec4x3 &b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }

@@ -10,11 +10,9 @@ using namespace roundingBounds;
 namespace
 {
 
-float floatAbove(double x)
-{
-    const float f = static_cast<float>(x);
-    return double(f) < x ? std::nextafter(f, INFINITY) : f;
-}
+// A float at or above the positive x: rounding to nearest loses at most a
+// relative 2^-24, which the factor more than makes up.
+float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 
 }  // namespace
 
@@ -40,6 +38,20 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, Tra
 
     ray.exact = makeExactRay(origin, direction);
     ray.originNorm = std::sqrt(origin2);
+
+    // The margin at reach s. The ray's share of the bounds (steps 1 and 2 of
+    // rounding_bounds.h) is (1.25 eta + 8.9u)|O| + 9.9u*s, the 1.25 being the
+    // weight skew that an off-plane H adds; it is doubled for safety. The slab
+    // arithmetic of testBox rounds O*inv, margin*|inv|, their sum and the
+    // difference with the plane's own product: each end of a slab then errs
+    // by at most 4u(|O| + margin + s + |plane|) along the axis (the |plane|
+    // share is in the triangle boxes). A box grown by 8u of these contains
+    // the exact ray's point with room to spare on every axis, so the rounded
+    // slabs still overlap there.
+    const double base = kSafety * (1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm;
+    const double slope = kSafety * 10.0 * kUnit;
+    ray.marginBase = base + kBoxTestRounding * (ray.originNorm + base) + kMarginFloor;
+    ray.marginSlope = slope + kBoxTestRounding * (slope + 1.0);
     for (int c = 0; c < 3; ++c)
     {
         // A zero component would give an infinite inverse and NaN slab ends;
@@ -67,19 +79,7 @@ double reachForSquaredDistance(const TraversalRay &ray, float d2)
 
 void setReach(TraversalRay &ray, double reach)
 {
-    // The ray's share of the bounds at s = reach: steps 1 and 2 of
-    // rounding_bounds.h give (1.25 eta + 8.9u)|O| + 9.9u*s, the 1.25 being
-    // the weight skew an off-plane H adds.
-    const double geometric =
-        kSafety * ((1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm + 10.0 * kUnit * reach);
-    // The slab arithmetic below rounds O*inv, margin*|inv|, their sum and
-    // the difference with the plane's own product. Each end of a slab then
-    // errs by at most 4u(|O| + margin + s + |plane|) along the axis; the
-    // |plane| share is in the triangle boxes. A box grown by this much more
-    // contains the exact ray's point with room to spare on every axis, so
-    // the rounded slabs still overlap there.
-    const double margin = geometric + kBoxTestRounding * (ray.originNorm + geometric + reach) +
-                          kMarginFloor;
+    const double margin = ray.marginBase + ray.marginSlope * reach;
     ray.reach = floatAbove(reach);
     ray.margin = floatAbove(margin);
     for (int c = 0; c < 3; ++c)

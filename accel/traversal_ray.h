@@ -20,6 +20,8 @@ struct TraversalRay
     int nearRow[3];     // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
     double originNorm;  // |O|
     double scaleError;  // eta = |1 - k|, safeNormalize having scaled by k
+    double marginBase;  // the box margin is marginBase + marginSlope * reach
+    double marginSlope;
 
     // The segment [0, reach] and the terms of the box tests (see setReach).
     float reach;

@@ -1,6 +1,6 @@
 #include "accel/triangle_batch.h"
 
-#include <cstring>
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -32,8 +32,7 @@ Vec4x3 safeNormalize4(const Vec4x3 &v)
 Vec4x3 altitude4(const Vec4x3 &apex, const Vec4x3 &base, const Vec4x3 &u)
 {
     const Float4 s = dot4(apex - base, u);
-    return {s * u.x + (base.x - apex.x), s * u.y + (base.y - apex.y),
-            s * u.z + (base.z - apex.z)};
+    return {s * u.x + (base.x - apex.x), s * u.y + (base.y - apex.y), s * u.z + (base.z - apex.z)};
 }
 
 Float4 altitudeWeight4(const Vec4x3 &q, const Vec4x3 &corner, const Vec4x3 &next, const Vec4x3 &a)
@@ -65,15 +64,33 @@ ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
 bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray,
                        BestHit &best)
 {
-    // Unused lanes hold a triangle with all corners at zero: its front-face
-    // normal is zero, so it is never met.
-    alignas(16) float corners[9][4] = {};
-    for (int lane = 0; lane < count; ++lane)
-        for (int k = 0; k < 9; ++k)
-            corners[k][lane] = triangles[lane].corner[k];
-    const Vec4x3 p0 = {Float4::load(corners[0]), Float4::load(corners[1]), Float4::load(corners[2])};
-    const Vec4x3 p1 = {Float4::load(corners[3]), Float4::load(corners[4]), Float4::load(corners[5])};
-    const Vec4x3 p2 = {Float4::load(corners[6]), Float4::load(corners[7]), Float4::load(corners[8])};
+    // Each triangle's nine corner floats are read as three overlapping rows
+    // of four (floats 0-3, 4-7 and 5-8) and transposed into lanes. Unused lanes read
+    // a triangle with all corners at zero: its front-face normal is zero, so
+    // it is never met.
+    static const PackedTriangle kNone = []
+    {
+        PackedTriangle none;
+        std::fill(none.corner, none.corner + 9, 0.0f);
+        none.position = 0;
+        return none;
+    }();
+    const PackedTriangle *source[4];
+    for (int lane = 0; lane < 4; ++lane)
+        source[lane] = lane < count ? &triangles[lane] : &kNone;
+    Float4 r0[4], r1[4], r2[4];
+    for (int lane = 0; lane < 4; ++lane)
+    {
+        r0[lane] = Float4::load(source[lane]->corner);      // p0x p0y p0z p1x
+        r1[lane] = Float4::load(source[lane]->corner + 4);  // p1y p1z p2x p2y
+        r2[lane] = Float4::load(source[lane]->corner + 5);  // p1z p2x p2y p2z
+    }
+    transpose4(r0[0], r0[1], r0[2], r0[3]);
+    transpose4(r1[0], r1[1], r1[2], r1[3]);
+    transpose4(r2[0], r2[1], r2[2], r2[3]);
+    const Vec4x3 p0 = {r0[0], r0[1], r0[2]};
+    const Vec4x3 p1 = {r0[3], r1[0], r1[1]};
+    const Vec4x3 p2 = {r1[2], r1[3], r2[3]};
 
     // Front face: m = (P2 - P0) x (P1 - P0) and m.direction < 0.
     const Vec4x3 e1 = p1 - p0;

@@ -21,6 +21,9 @@
 // and its position in the list the caller built from (ties go to the lower).
 struct PackedTriangle
 {
+    // Left uninitialised, so that sizing an array of millions costs no fill.
+    PackedTriangle() {}
+
     float corner[9];
     int32_t position;
 };

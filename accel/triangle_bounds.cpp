@@ -17,7 +17,6 @@ struct Vec3d
 
 Vec3d toDouble(const UT_Vector3 &v) { return {v.x(), v.y(), v.z()}; }
 Vec3d minus(const Vec3d &a, const Vec3d &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double length(const Vec3d &v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 Vec3d crossD(const Vec3d &a, const Vec3d &b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -33,17 +32,13 @@ bool neverFacesAnyRay(const Triangle &t)
     return zero || std::isnan(m.x()) || std::isnan(m.y()) || std::isnan(m.z());
 }
 
-// Nearest float at or below (lower) or at or above (upper) x.
-float floatBelow(double x)
-{
-    float f = static_cast<float>(x);
-    return double(f) > x ? std::nextafter(f, -INFINITY) : f;
-}
-float floatAbove(double x)
-{
-    float f = static_cast<float>(x);
-    return double(f) < x ? std::nextafter(f, INFINITY) : f;
-}
+// A float at or below (floatBelow) or at or above (floatAbove) x. Moving x
+// outwards by a relative 2^-22 first outweighs the rounding to nearest
+// (at most a relative 2^-24); the absolute 2^-140 covers x = 0.
+float floatBelow(double x) { return static_cast<float>(x - (std::fabs(x) * 0x1p-22 + 0x1p-140)); }
+float floatAbove(double x) { return static_cast<float>(x + (std::fabs(x) * 0x1p-22 + 0x1p-140)); }
+
+double squaredLength(const Vec3d &v) { return v.x * v.x + v.y * v.y + v.z * v.z; }
 
 }  // namespace
 
@@ -55,8 +50,8 @@ TriangleClass classifyTriangle(const Triangle &triangle)
         result.fate = TriangleFate::Never;
         return result;
     }
-    double largest = 0.0;  // largest coordinate magnitude
-    double farthest = 0.0; // largest corner distance from the coordinate origin
+    double largest = 0.0;    // largest coordinate magnitude
+    double farthest2 = 0.0;  // largest squared corner distance from the coordinate origin
     for (const UT_Vector3 &p : triangle)
     {
         for (int c = 0; c < 3; ++c)
@@ -65,16 +60,16 @@ TriangleClass classifyTriangle(const Triangle &triangle)
                 return result;
             largest = std::max(largest, double(std::fabs(p[c])));
         }
-        farthest = std::max(farthest, length(toDouble(p)));
+        farthest2 = std::max(farthest2, squaredLength(toDouble(p)));
     }
 
     // Shape, in double precision (each quantity within a few 2^-53 of exact).
     const Vec3d p0 = toDouble(triangle[0]), p1 = toDouble(triangle[1]), p2 = toDouble(triangle[2]);
-    const double l01 = length(minus(p1, p0));
-    const double l12 = length(minus(p2, p1));
-    const double l20 = length(minus(p0, p2));
-    const double longest = std::max(l01, std::max(l12, l20));
-    const double area2 = length(crossD(minus(p1, p0), minus(p2, p0)));  // |N|, twice the area
+    const double l01Squared = squaredLength(minus(p1, p0));
+    const double l20Squared = squaredLength(minus(p0, p2));
+    const double longest =
+        std::sqrt(std::max(l01Squared, std::max(squaredLength(minus(p2, p1)), l20Squared)));
+    const double area2 = std::sqrt(squaredLength(crossD(minus(p1, p0), minus(p2, p0))));  // |N|
     if (!(area2 > 0.0))
         return result;
     const double shortestAltitude = area2 / longest;
@@ -91,10 +86,10 @@ TriangleClass classifyTriangle(const Triangle &triangle)
     // Step 3: the float normal's tilt, felt up to about 1.3 L from P0, and
     // scaled by 1.25 because an off-plane H also skews the weights (by at most
     // a quarter of its distance while the skew stays below 1/8).
-    const double tilt = 6.1 * kUnit * l01 * l20 / area2;
+    const double tilt = 6.1 * kUnit * std::sqrt(l01Squared * l20Squared) / area2;
     const double tilted = 2.5 * longest * tilt;
     // Step 2, the share of |O - P0| <= |O| + |P0| that belongs to P0.
-    const double fromPlane = 1.25 * (9.0 * kUnit + kMaxScaleError) * farthest;
+    const double fromPlane = 1.25 * (9.0 * kUnit + kMaxScaleError) * std::sqrt(farthest2);
 
     const double grow = kSafety * (inPlane + tilted + fromPlane);
     // The box tests round their own arithmetic relative to the coordinates

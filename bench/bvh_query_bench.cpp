@@ -12,9 +12,11 @@
 namespace
 {
 
-size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_t count, int threads)
+size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_t count,
+                int threads)
 {
-    const auto trace = [&](size_t begin, size_t end) {
+    const auto trace = [&](size_t begin, size_t end)
+    {
         size_t hits = 0;
         for (size_t i = begin; i < end; ++i)
         {
@@ -27,7 +29,8 @@ size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_
         return trace(0, count);
     return tbb::parallel_reduce(
         tbb::blocked_range<size_t>(0, count, 1024), size_t(0),
-        [&](const tbb::blocked_range<size_t> &part, size_t hits) { return hits + trace(part.begin(), part.end()); },
+        [&](const tbb::blocked_range<size_t> &part, size_t hits)
+        { return hits + trace(part.begin(), part.end()); },
         [](size_t a, size_t b) { return a + b; });
 }
 
@@ -41,8 +44,8 @@ void bvhQuery(benchmark::State &state)
     size_t hits = 0;
     for (auto _ : state)
         hits = traceAll(bvh, rays, rays.size(), threads);
-    state.counters["rays_per_second"] =
-        benchmark::Counter(double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["rays_per_second"] = benchmark::Counter(
+        double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["threads"] = threads;
     state.counters["hit_fraction"] = double(hits) / double(rays.size());
 }
@@ -58,7 +61,8 @@ void exhaustiveQuery(benchmark::State &state)
         for (size_t i = 0; i < count; ++i)
         {
             NearestHit hit;
-            benchmark::DoNotOptimize(nearestHitExhaustive(triangles, {}, rays[i].origin, rays[i].direction, hit));
+            benchmark::DoNotOptimize(
+                nearestHitExhaustive(triangles, {}, rays[i].origin, rays[i].direction, hit));
         }
     state.counters["rays_per_second"] =
         benchmark::Counter(double(count) * double(state.iterations()), benchmark::Counter::kIsRate);
@@ -71,4 +75,8 @@ BENCHMARK(bvhQuery)
     ->ArgsProduct({{1000, 10000, 100000, 1000000}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(exhaustiveQuery)->ArgName("triangles")->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(exhaustiveQuery)
+    ->ArgName("triangles")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);

@@ -21,7 +21,7 @@ struct RoomScene
 {
     std::vector<UT_Vector3> points;
     std::vector<std::array<int32_t, 3>> triangles;  // point numbers; met by rays along their normal
-    uint32_t seed = 0;                               // places the objects
+    uint32_t seed = 0;                              // places the objects
 };
 
 struct SceneRay

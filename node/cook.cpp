@@ -96,16 +96,27 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
     // Opened before tracing so that a long cook can be stopped.
     UT_AutoInterrupt progress("Tracing Points", UTgetInterrupt(), true);
     const GA_Size inputPoints = gdp->getNumPoints();
-    auto finish = [&]() {
-        myPointVariable = -1;
-        return error();
-    };
-
     TraceControl control;
     control.pointLimit = pointLimit();
     GA_Size pointsDone = 0;
-    auto percentDone = [&]() { return inputPoints > 0 ? int(100 * pointsDone / inputPoints) : 100; };
-    control.interrupted = [&]() { return progress.wasInterrupted(percentDone()); };
+    // Published before every poll, so that a host's progress display can
+    // show how far the cook has come.
+    int lastPercent = -1;
+    auto poll = [&](bool report) {
+        if (!report)
+            return progress.wasInterrupted();
+        setCookStatistic("points traced", pointsDone);
+        setCookStatistic("rays traced", control.raysTraced);
+        lastPercent = inputPoints > 0 ? int(100 * pointsDone / inputPoints) : 100;
+        return progress.wasInterrupted(lastPercent);
+    };
+    control.interrupted = [&]() { return poll(true); };
+    auto finish = [&]() {
+        setCookStatistic("points traced", pointsDone);
+        setCookStatistic("rays traced", control.raysTraced);
+        myPointVariable = -1;
+        return error();
+    };
 
     if (inputPoints > control.pointLimit)
     {
@@ -132,7 +143,9 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
             }
             for (GA_Offset p = begin; p < end; ++p)
             {
-                if (progress.wasInterrupted(percentDone()))
+                // Between input points the poll is cheap; progress is only
+                // reported when the percentage moves.
+                if (poll(inputPoints > 0 && int(100 * pointsDone / inputPoints) != lastPercent))
                 {
                     addError(SOP_MESSAGE, kInterrupted);
                     return finish();
@@ -157,7 +170,7 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
 
     if (error() >= UT_ERROR_ABORT)
         return finish();
-    progress.wasInterrupted(100);
+    progress.wasInterrupted(100); // asked once more; the answer no longer matters
     return finish();
 }
 

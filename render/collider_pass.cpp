@@ -3,8 +3,38 @@
 #include "render/preview_palette.h"
 #include "render/triangle_raster.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
+
+namespace
+{
+// Shares of the two shading terms, and the light's direction (sign does not
+// matter: both sides of a triangle are lit alike).
+constexpr double kViewShare = 0.4;
+constexpr double kLightShare = 0.6;
+constexpr double kLight[3] = {0.3, 1.0, 0.55};
+
+// Darkens the front faces' pixels from none at the near end of the scene's
+// depth range to kDepthDarkening at the far end.
+void darkenWithDepth(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera)
+{
+    const double span = camera.depthFar - camera.depthNear;
+    if (!(span > 0.0))
+        return;
+    for (int y = scene.y; y < scene.y + scene.height; ++y)
+        for (int x = scene.x; x < scene.x + scene.width; ++x)
+        {
+            const float depth = canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)];
+            if (!std::isfinite(depth))
+                continue;
+            const double t = std::min(1.0, std::max(0.0, (double(depth) - camera.depthNear) / span));
+            const Rgb wall = getPixel(canvas, x, y);
+            const uint8_t grey = uint8_t(std::floor(wall.r * (1.0 - kDepthDarkening * t) + 0.5));
+            setPixel(canvas, x, y, Rgb{grey, grey, grey});
+        }
+}
+} // namespace
 
 int wallGrey(const float *p0, const float *p1, const float *p2, const double forward[3], bool &front)
 {
@@ -21,8 +51,10 @@ int wallGrey(const float *p0, const float *p1, const float *p2, const double for
     // run along `forward`.
     const double facing = (n[0] * forward[0] + n[1] * forward[1]) + n[2] * forward[2];
     front = facing > 0.0;
-    const double cosine = std::fabs(facing) / length;
-    const double grey = front ? kFrontDark + kFrontRange * cosine : kBackDark + kBackRange * cosine;
+    const double lightLength = std::sqrt((kLight[0] * kLight[0] + kLight[1] * kLight[1]) + kLight[2] * kLight[2]);
+    const double lit = (n[0] * kLight[0] + n[1] * kLight[1]) + n[2] * kLight[2];
+    const double shade = kViewShare * std::fabs(facing) / length + kLightShare * std::fabs(lit) / (length * lightLength);
+    const double grey = front ? kFrontDark + kFrontRange * shade : kBackDark + kBackRange * shade;
     return int(std::floor(grey + 0.5));
 }
 
@@ -65,5 +97,6 @@ ColliderCounts drawCollider(Canvas &canvas, const PixelRect &scene, const Previe
             fillTriangle(canvas, scene, screen[size_t(c[0])], screen[size_t(c[1])], screen[size_t(c[2])], colour);
         }
     }
+    darkenWithDepth(canvas, scene, camera);
     return counts;
 }

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-MarkerStamp discStamp(int radius)
+MarkerStamp discStamp(int radius, bool outlined)
 {
     MarkerStamp stamp;
-    const int outer = radius + 1;
+    const int outer = outlined ? radius + 1 : radius;
     stamp.reach = outer;
     for (int pass = 0; pass < 2; ++pass)
         for (int dy = -outer; dy <= outer; ++dy)
@@ -14,7 +14,7 @@ MarkerStamp discStamp(int radius)
             {
                 const int d2 = dx * dx + dy * dy;
                 const bool fill = d2 <= radius * radius + radius;
-                const bool ring = !fill && d2 <= outer * outer + outer;
+                const bool ring = outlined && !fill && d2 <= outer * outer + outer;
                 if ((pass == 0 && ring) || (pass == 1 && fill))
                     stamp.pixels.push_back({int16_t(dx), int16_t(dy), pass == 0});
             }

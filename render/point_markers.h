@@ -1,9 +1,10 @@
 // The marks that stand for points: small discs for points the tracer
 // appended, larger squares for the original input points.
 //
-// Each mark has a one-pixel outline in a contrasting colour, so a dot stays
+// Marks have a one-pixel outline in a contrasting colour, so a dot stays
 // visible on a light wall, on the dark background and among dots of its own
-// colour. A mark is precomputed once as a list of pixel offsets (a stamp)
+// colour; only dense clouds, where outlines would drown the colours, use
+// plain dots. A mark is precomputed once as a list of pixel offsets (a stamp)
 // and then copied for every point.
 #pragma once
 
@@ -25,8 +26,8 @@ struct MarkerStamp
 };
 
 // A disc of the given radius (pixels with dx^2 + dy^2 <= r^2 + r, which
-// rounds small discs nicely) ringed by a one-pixel outline.
-MarkerStamp discStamp(int radius);
+// rounds small discs nicely), ringed by a one-pixel outline when asked.
+MarkerStamp discStamp(int radius, bool outlined = true);
 // A filled square of half-width radius + 1 framed by a one-pixel outline.
 MarkerStamp squareStamp(int radius);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -21,6 +22,14 @@ int pixelIndex(double coordinate, int low, int high)
         return low;
     return f > high ? high : int(f);
 }
+
+struct PlacedPoint
+{
+    double depth;
+    int64_t index;
+    int x;
+    int y;
+};
 } // namespace
 
 IntensityScale pointScale(const PointSamples &points)
@@ -34,6 +43,11 @@ IntensityScale pointScale(const PointSamples &points)
     return scale;
 }
 
+bool isDenseCloud(int64_t pointCount, const PixelRect &scene)
+{
+    return pointCount * 64 > int64_t(scene.width) * int64_t(scene.height);
+}
+
 PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
                        const PointSamples &points, int64_t inputCount, const IntensityScale &scale,
                        const MarkerStamp &appendedMark, const MarkerStamp &inputMark)
@@ -42,7 +56,9 @@ PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCame
     const int64_t total = int64_t(points.positions.size() / 3);
     inputCount = std::clamp<int64_t>(inputCount, 0, total);
     const double tolerance = 0.01 * camera.extent;
+    std::vector<PlacedPoint> placed;
     const auto drawRange = [&](int64_t first, int64_t end, const MarkerStamp &mark, Rgb outline) {
+        placed.clear();
         for (int64_t i = first; i < end; ++i)
         {
             const float *p = &points.positions[size_t(i) * 3];
@@ -54,19 +70,25 @@ PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCame
             const ScreenPoint s = projectPoint(camera, p[0], p[1], p[2]);
             const int x = pixelIndex(s.x, scene.x, scene.x + scene.width - 1);
             const int y = pixelIndex(s.y, scene.y, scene.y + scene.height - 1);
-            const float wall = canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)];
-            if (s.depth > double(wall) + tolerance)
+            if (s.depth > double(canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)]) + tolerance)
             {
                 ++counts.hidden;
                 continue;
             }
-            const double length = points.hasIntensity ? points.lengths[size_t(i)] : 0.0;
+            placed.push_back({s.depth, i, x, y});
+        }
+        std::sort(placed.begin(), placed.end(), [](const PlacedPoint &a, const PlacedPoint &b) {
+            return a.depth != b.depth ? a.depth > b.depth : a.index < b.index;
+        });
+        for (const PlacedPoint &point : placed)
+        {
+            const double length = points.hasIntensity ? points.lengths[size_t(point.index)] : 0.0;
             const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
             const Rgb fill = graded ? intensityColour(scale, length) : kNoIntensityColour;
             counts.noIntensity += graded ? 0 : 1;
-            drawMarker(canvas, scene, x, y, mark, fill, outline);
-            ++counts.drawn;
+            drawMarker(canvas, scene, point.x, point.y, mark, fill, outline);
         }
+        counts.drawn += int64_t(placed.size());
     };
     drawRange(inputCount, total, appendedMark, kAppendedOutline);
     drawRange(0, inputCount, inputMark, kInputOutline);

@@ -4,8 +4,9 @@
 // depth test at the mark's centre allows 1% of the scene's size, so the
 // points the tracer appended on a wall (exactly on its surface) stay visible
 // however the wall's depth rounds. Back faces never hide points, just as
-// they never stop rays. Appended points are drawn first, in point order, and
-// the original input points last, on top, so the sources stay visible in a
+// they never stop rays. Points are drawn far to near, so nearer marks cover
+// farther ones (ties in point order, which keeps the order fixed); the
+// original input points come last, on top, so the sources stay visible in a
 // dense cloud of hits.
 #pragma once
 
@@ -20,13 +21,17 @@
 struct PointCounts
 {
     int64_t drawn = 0;
-    int64_t hidden = 0;       // behind a front face
-    int64_t skipped = 0;      // non-finite position
-    int64_t noIntensity = 0;  // drawn in the grey for zero or non-finite intensity
+    int64_t hidden = 0;      // behind a front face
+    int64_t skipped = 0;     // non-finite position
+    int64_t noIntensity = 0; // drawn in the grey for zero or non-finite intensity
 };
 
 // The colour scale of the drawable points: those with a finite position.
 IntensityScale pointScale(const PointSamples &points);
+
+// True when so many points share the scene that outlined marks would cover
+// each other's colours: more than one point per 64 pixels.
+bool isDenseCloud(int64_t pointCount, const PixelRect &scene);
 
 // Draws the points; the first inputCount points get the input mark. The
 // canvas's depth buffer must hold the front faces' depths (drawCollider).

@@ -84,7 +84,9 @@ PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, 
     fillRect(canvas, PixelRect{0, 0, width, height}, kBackgroundColour);
 
     const ColliderCounts walls = drawCollider(canvas, layout.scene, camera, triangles);
-    const MarkerStamp appendedMark = discStamp(layout.markerRadius);
+    const bool dense = isDenseCloud(pointCount - inputCount, layout.scene);
+    const MarkerStamp appendedMark =
+        dense ? discStamp(std::max(1, layout.markerRadius - 1), false) : discStamp(layout.markerRadius);
     const MarkerStamp inputMark = squareStamp(layout.markerRadius);
     const IntensityScale scale = pointScale(samples);
     const PointCounts marks =

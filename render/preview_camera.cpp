@@ -48,7 +48,7 @@ PreviewCamera frameCamera(PreviewView view, const Bounds3 &bounds, const PixelRe
 
     // The box's projection is the projection of its eight corners.
     const ViewBasis &b = camera.basis;
-    double uMin = 0.0, uMax = 0.0, vMin = 0.0, vMax = 0.0;
+    double uMin = 0.0, uMax = 0.0, vMin = 0.0, vMax = 0.0, dMin = 0.0, dMax = 0.0;
     for (int corner = 0; corner < 8; ++corner)
     {
         const double x = (corner & 1) ? bounds.max[0] : bounds.min[0];
@@ -56,13 +56,18 @@ PreviewCamera frameCamera(PreviewView view, const Bounds3 &bounds, const PixelRe
         const double z = (corner & 4) ? bounds.max[2] : bounds.min[2];
         const double u = (x * b.right[0] + y * b.right[1]) + z * b.right[2];
         const double v = (x * b.up[0] + y * b.up[1]) + z * b.up[2];
+        const double d = (x * b.forward[0] + y * b.forward[1]) + z * b.forward[2];
         uMin = corner == 0 ? u : std::min(uMin, u);
         uMax = corner == 0 ? u : std::max(uMax, u);
         vMin = corner == 0 ? v : std::min(vMin, v);
         vMax = corner == 0 ? v : std::max(vMax, v);
+        dMin = corner == 0 ? d : std::min(dMin, d);
+        dMax = corner == 0 ? d : std::max(dMax, d);
     }
     camera.centreU = (uMin + uMax) / 2.0;
     camera.centreV = (vMin + vMax) / 2.0;
+    camera.depthNear = dMin;
+    camera.depthFar = dMax;
 
     const double availableWidth = std::max(1, scene.width - 2 * margin);
     const double availableHeight = std::max(1, scene.height - 2 * margin);

@@ -49,6 +49,8 @@ struct PreviewCamera
     double originX = 0.0; // pixel coordinates of the scene's centre
     double originY = 0.0;
     double extent = 0.0;  // longest side of the framed box
+    double depthNear = 0.0; // depth range of the framed box
+    double depthFar = 0.0;
 };
 
 // Frames the box in the scene rectangle, keeping `margin` pixels clear on

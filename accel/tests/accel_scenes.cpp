@@ -64,8 +64,11 @@ std::vector<Triangle> triangleSoup(int count, const UT_Vector3 &corner, float ex
     {
         const UT_Vector3 p = randomPoint(rng, corner, extent);
         const float s = size * uniform(rng, 0.05f, 1.0f);
-        triangles.push_back({p, UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s), p.z() + uniform(rng, -s, s)),
-                             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s), p.z() + uniform(rng, -s, s))});
+        triangles.push_back({p,
+                             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s),
+                                        p.z() + uniform(rng, -s, s)),
+                             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s),
+                                        p.z() + uniform(rng, -s, s))});
     }
     return triangles;
 }
@@ -77,11 +80,14 @@ std::vector<Triangle> needles(int count, const UT_Vector3 &corner, float extent,
     for (int k = 0; k < count; ++k)
     {
         const UT_Vector3 a = randomPoint(rng, corner, extent);
-        const UT_Vector3 axis = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
-        const UT_Vector3 side = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+        const UT_Vector3 axis =
+            unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+        const UT_Vector3 side =
+            unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
         const float aspect = std::pow(10.0f, uniform(rng, 1.0f, 7.0f));
         const float along = uniform(rng, -0.5f, 1.5f);  // beyond [0, 1]: an obtuse sliver
-        const UT_Vector3 b(a.x() + axis.x() * size, a.y() + axis.y() * size, a.z() + axis.z() * size);
+        const UT_Vector3 b(a.x() + axis.x() * size, a.y() + axis.y() * size,
+                           a.z() + axis.z() * size);
         const float off = size / aspect;
         const UT_Vector3 c(a.x() + axis.x() * size * along + side.x() * off,
                            a.y() + axis.y() * size * along + side.y() * off,
@@ -102,13 +108,21 @@ std::vector<TestRay> raysAtFeatures(const std::vector<Triangle> &targets, int co
         UT_Vector3 target;
         switch (k % 4)
         {
-        case 0: target = t[k / 4 % 3]; break;                                  // corner
-        case 1: target = lerp(t[k / 4 % 3], t[(k / 4 + 1) % 3], 0.5f); break;  // edge midpoint
-        case 2: target = lerp(t[k / 4 % 3], t[(k / 4 + 1) % 3], uniform(rng, 0, 1)); break;
-        default: target = lerp(lerp(t[0], t[1], uniform(rng, 0, 1)), t[2], uniform(rng, 0, 0.5f));
+        case 0:
+            target = t[k / 4 % 3];
+            break;  // corner
+        case 1:
+            target = lerp(t[k / 4 % 3], t[(k / 4 + 1) % 3], 0.5f);
+            break;  // edge midpoint
+        case 2:
+            target = lerp(t[k / 4 % 3], t[(k / 4 + 1) % 3], uniform(rng, 0, 1));
+            break;
+        default:
+            target = lerp(lerp(t[0], t[1], uniform(rng, 0, 1)), t[2], uniform(rng, 0, 0.5f));
         }
         const UT_Vector3 o = randomPoint(rng, corner, extent);
-        rays.push_back({o, unitDirection(target.x() - o.x(), target.y() - o.y(), target.z() - o.z())});
+        rays.push_back(
+            {o, unitDirection(target.x() - o.x(), target.y() - o.y(), target.z() - o.z())});
     }
     return rays;
 }
@@ -118,8 +132,9 @@ std::vector<TestRay> randomRays(int count, const UT_Vector3 &corner, float exten
 {
     std::vector<TestRay> rays;
     for (int k = 0; k < count; ++k)
-        rays.push_back({randomPoint(rng, corner, extent),
-                        unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1))});
+        rays.push_back(
+            {randomPoint(rng, corner, extent),
+             unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1))});
     return rays;
 }
 
@@ -131,16 +146,17 @@ std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float exte
     {
         const float above = std::pow(10.0f, uniform(rng, -7.0f, -1.0f)) * (k % 2 ? 1 : -1);
         const float tilt = std::pow(10.0f, uniform(rng, -8.0f, -2.0f));
-        const UT_Vector3 o(corner.x() + uniform(rng, 0, extent), corner.y() + uniform(rng, 0, extent),
-                           height + above);
-        rays.push_back({o, unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), above < 0 ? tilt : -tilt)});
+        const UT_Vector3 o(corner.x() + uniform(rng, 0, extent),
+                           corner.y() + uniform(rng, 0, extent), height + above);
+        rays.push_back(
+            {o, unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), above < 0 ? tilt : -tilt)});
     }
     return rays;
 }
 
 int countDisagreements(const std::vector<Triangle> &triangles,
-                       const std::vector<int64_t> &primitiveIndex,
-                       const std::vector<TestRay> &rays, int *hits)
+                       const std::vector<int64_t> &primitiveIndex, const std::vector<TestRay> &rays,
+                       int *hits)
 {
     ColliderBvh bvh;
     EXPECT_TRUE(bvh.build(triangles, primitiveIndex));
@@ -150,17 +166,20 @@ int countDisagreements(const std::vector<Triangle> &triangles,
     {
         NearestHit expected{-1, {}};
         NearestHit actual{-1, {}};
-        const bool e = nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
+        const bool e =
+            nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
         const bool a = bvh.nearestHit(ray.origin, ray.direction, actual);
         found += e;
-        const bool same = e == a && (!e || (expected.primitive == actual.primitive &&
-                                            std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
+        const bool same =
+            e == a && (!e || (expected.primitive == actual.primitive &&
+                              std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
         if (!same && ++disagreements <= 5)
-            ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", " << ray.origin.z()
-                          << ") along (" << ray.direction.x() << ", " << ray.direction.y() << ", "
-                          << ray.direction.z() << "): exhaustive " << (e ? expected.primitive : -1)
-                          << " d2 " << expected.hit.squaredDistance << ", accelerated "
-                          << (a ? actual.primitive : -1) << " d2 " << actual.hit.squaredDistance;
+            ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", "
+                          << ray.origin.z() << ") along (" << ray.direction.x() << ", "
+                          << ray.direction.y() << ", " << ray.direction.z() << "): exhaustive "
+                          << (e ? expected.primitive : -1) << " d2 " << expected.hit.squaredDistance
+                          << ", accelerated " << (a ? actual.primitive : -1) << " d2 "
+                          << actual.hit.squaredDistance;
     }
     if (hits)
         *hits = found;

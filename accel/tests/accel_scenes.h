@@ -53,5 +53,5 @@ std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float exte
 // first few; a ray agrees when both report no hit, or both report the same
 // primitive and bit-identical hits.
 int countDisagreements(const std::vector<Triangle> &triangles,
-                       const std::vector<int64_t> &primitiveIndex,
-                       const std::vector<TestRay> &rays, int *hits = nullptr);
+                       const std::vector<int64_t> &primitiveIndex, const std::vector<TestRay> &rays,
+                       int *hits = nullptr);

@@ -31,7 +31,8 @@ void expectSameAsScalar(const Triangle &t, const UT_Vector3 &origin, const UT_Ve
     const PackedTriangle p = packed(t, 7);
     BestHit best;
     const bool batch = testTriangleBatch(&p, 1, makeExactRay(origin, direction), best);
-    ASSERT_EQ(scalar, batch) << "origin (" << origin.x() << ", " << origin.y() << ", " << origin.z() << ")";
+    ASSERT_EQ(scalar, batch) << "origin (" << origin.x() << ", " << origin.y() << ", " << origin.z()
+                             << ")";
     if (scalar)
     {
         EXPECT_EQ(std::memcmp(&expected, &best.hit, sizeof(TriangleHit)), 0);
@@ -63,9 +64,9 @@ TEST(TriangleBatch, MatchesScalarTestOnDegenerateInput)
     const UT_Vector3 a(0, 0, 0), b(1, 0, 0), c(0, 1, 0);
     const std::vector<Triangle> triangles = {
         {a, b, c},
-        {a, a, c},                                             // two equal corners
-        {a, b, UT_Vector3(2, 1e-7f, 0)},                       // collinear up to rounding
-        {a, b, UT_Vector3(0.5f, 1e-30f, 0)},                   // tiny altitude
+        {a, a, c},                                                // two equal corners
+        {a, b, UT_Vector3(2, 1e-7f, 0)},                          // collinear up to rounding
+        {a, b, UT_Vector3(0.5f, 1e-30f, 0)},                      // tiny altitude
         {a, UT_Vector3(1e-20f, 0, 0), UT_Vector3(0, 1e-20f, 0)},  // tiny
         {UT_Vector3(inf, 0, 0), b, c},
         {UT_Vector3(nan, 0, 0), b, c},
@@ -73,12 +74,12 @@ TEST(TriangleBatch, MatchesScalarTestOnDegenerateInput)
     };
     const std::vector<TestRay> rays = {
         {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1)},
-        {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 2)},      // not unit length
+        {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 2)},       // not unit length
         {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1e-30f)},  // left unnormalised
-        {UT_Vector3(0.25f, 0.25f, 0), UT_Vector3(0, 0, 1)},       // origin on the plane
-        {UT_Vector3(1, 0, -1), UT_Vector3(0, 0, 1)},              // at a corner
-        {UT_Vector3(0.5f, 0.5f, -1), UT_Vector3(0, 0, 1)},        // on an edge
-        {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(1, 0, 0)},      // parallel
+        {UT_Vector3(0.25f, 0.25f, 0), UT_Vector3(0, 0, 1)},        // origin on the plane
+        {UT_Vector3(1, 0, -1), UT_Vector3(0, 0, 1)},               // at a corner
+        {UT_Vector3(0.5f, 0.5f, -1), UT_Vector3(0, 0, 1)},         // on an edge
+        {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(1, 0, 0)},       // parallel
         {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(nan, 0, 1)},
         {UT_Vector3(inf, 0.25f, -1), UT_Vector3(0, 0, 1)},
         {UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 0)},

@@ -124,6 +124,7 @@ OP_ERROR OP_Node::cook(OP_Context &context)
         return error();
 
     clearErrors();
+    myCookStatistics.clear();
     myIsCooking = true;
     try
     {
@@ -175,4 +176,25 @@ bool OP_Node::evalVariableValue(fpreal & /*value*/, int /*index*/, int /*thread*
 bool OP_Node::evalVariableValue(UT_String & /*value*/, int /*index*/, int /*thread*/)
 {
     return false;
+}
+
+int64_t OP_Node::getCookStatistic(const char *name, int64_t fallback) const
+{
+    for (const auto &entry : myCookStatistics)
+        if (name && entry.first == name)
+            return entry.second;
+    return fallback;
+}
+
+void OP_Node::setCookStatistic(const char *name, int64_t value)
+{
+    if (!name)
+        return;
+    for (auto &entry : myCookStatistics)
+        if (entry.first == name)
+        {
+            entry.second = value;
+            return;
+        }
+    myCookStatistics.emplace_back(name, value);
 }

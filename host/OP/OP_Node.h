@@ -26,7 +26,9 @@
 #include <UT/UT_API.h>
 #include <UT/UT_String.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 class OP_AutoLockInputs;
@@ -73,6 +75,12 @@ public:
     virtual bool evalVariableValue(fpreal &value, int index, int thread);
     virtual bool evalVariableValue(UT_String &value, int index, int thread);
 
+    // Figures a node publishes about its current or last cook ("rays traced"
+    // and the like), for the host's info display and progress reports. They
+    // are cleared when a cook starts; fallback answers for a missing name.
+    int64_t getCookStatistic(const char *name, int64_t fallback = -1) const;
+    void setCookStatistic(const char *name, int64_t value);
+
     virtual SOP_Node *castToSOPNode() { return nullptr; }
     const SOP_Node *castToSOPNode() const { return const_cast<OP_Node *>(this)->castToSOPNode(); }
 
@@ -104,4 +112,5 @@ private:
     fpreal myLastCookTime = 0;
     std::vector<int> myInputCookCounts; // of each input at the last cook
     int myLockCount = 0;
+    std::vector<std::pair<std::string, int64_t>> myCookStatistics;
 };

@@ -14,8 +14,11 @@
 
 namespace
 {
-constexpr Rgb kWallFront{230, 230, 230}; // a front face seen square on
-constexpr Rgb kWallBack{72, 72, 72};     // a back face seen square on
+// A triangle facing along z in the Z view: 0.4 of the shade from facing the
+// camera squarely, 0.6 from the light at (0.3, 1, 0.55) / 1.18004.
+constexpr Rgb kWallFront{189, 189, 189};    // 80 + 160 * 0.67974
+constexpr Rgb kWallBack{64, 64, 64};        // 40 + 36 * 0.67974
+constexpr Rgb kWallFrontFar{123, 123, 123}; // kWallFront darkened by 35% at the far end of the scene
 constexpr Rgb kViridisLow{68, 1, 84};
 constexpr Rgb kViridisMid{33, 144, 140};
 constexpr Rgb kViridisHigh{253, 231, 37};
@@ -122,7 +125,20 @@ TEST(Preview, FrontFacesCoverBackFacesAtAnyDepth)
     // The back face is nearer the camera, as the near wall of a room is.
     const GU_Detail none = makePoints({});
     const GU_Detail room = makeTriangles({shifted(kFacingAway, 1.0f), kFacingCamera});
-    EXPECT_EQ(renderOnePixel(none, room), kWallFront);
+    EXPECT_EQ(renderOnePixel(none, room), kWallFrontFar);
+}
+
+TEST(Preview, NearerFrontFacesAreBrighter)
+{
+    // A small triangle half a unit in front of the big one, both facing the
+    // camera: equal shading, told apart by depth.
+    const GU_Detail none = makePoints({});
+    const TestTriangle small = {{{0, 0, 0.5f}, {0, 0.5f, 0.5f}, {0.5f, 0, 0.5f}}};
+    const GU_Detail collider = makeTriangles({kFacingCamera, small});
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(renderPreview(none, &collider, nullptr, options(100, 100, PreviewView::Z), rgb).ok);
+    EXPECT_EQ(pixelAt(rgb, 100, 10, 90), kWallFront);
+    EXPECT_EQ(pixelAt(rgb, 100, 40, 60), kWallFrontFar);
 }
 
 TEST(Preview, OnlyNearerFrontFacesHidePoints)

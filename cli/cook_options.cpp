@@ -1,0 +1,72 @@
+#include "cli/cook_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace {
+
+std::string checkSize(const std::string &text)
+{
+    int width = 0, height = 0;
+    std::string error;
+    return parsePreviewSize(text, width, height, error) ? std::string() : error;
+}
+
+std::string checkView(const std::string &text)
+{
+    PreviewView view = PreviewView::Iso;
+    std::string error;
+    return parsePreviewView(text, view, error) ? std::string() : error;
+}
+
+} // namespace
+
+PreviewOptions CookOptions::previewOptions() const
+{
+    PreviewOptions preview;
+    std::string error;
+    parsePreviewSize(sizeText, preview.width, preview.height, error);
+    parsePreviewView(viewText, preview.view, error);
+    return preview;
+}
+
+void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPath)
+{
+    NodeParameters &p = options.parameters;
+    command.add_option("--bounces", p.bounces, "Generations traced from each point (the node warns below 1)")
+        ->capture_default_str()
+        ->group("Node parameters");
+    command.add_option("--scatter", p.scatter, "Scatter cap size in degrees (0: mirror-like, 180: hemisphere)")
+        ->capture_default_str()
+        ->group("Node parameters");
+    command.add_option("--scatternum", p.scatterNum, "Base count of scattered rays per hit")
+        ->capture_default_str()
+        ->group("Node parameters");
+    command.add_option("--dissipation", p.dissipation, "Factor on the scattered-ray count per generation")
+        ->capture_default_str()
+        ->group("Node parameters");
+
+    command.add_option("--threads", options.threads, "Threads to trace with (default: all of the machine)")
+        ->check(CLI::Range(1, 4096))
+        ->group("Tracing");
+    command.add_option("--search", options.search,
+                       "Nearest-hit search: accelerated (default) or exhaustive (the reference; same result)")
+        ->check(CLI::IsMember({"accelerated", "exhaustive"}))
+        ->group("Tracing");
+    command.add_option("--plugin", options.pluginOption,
+                       "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program)")
+        ->group("Tracing");
+
+    if (withPreviewPath)
+        command.add_option("--preview", options.previewPath, "Also draw the result into this PNG file")
+            ->group("Preview");
+    command.add_option("--view", options.viewText, "Preview seen along x, y, z or from a three-quarter iso view")
+        ->check(checkView, "x|y|z|iso")
+        ->capture_default_str()
+        ->group("Preview");
+    command.add_option("--size", options.sizeText, "Preview size in pixels, WIDTHxHEIGHT")
+        ->check(checkSize, "WxH")
+        ->capture_default_str()
+        ->group("Preview");
+
+    command.add_flag("-q,--quiet", options.quiet, "Print nothing but errors");
+}

@@ -1,0 +1,46 @@
+// The options shared by every command that cooks the node (cook and demo):
+// the node's four parameters, how the trace runs, the preview picture and
+// the output's verbosity.
+//
+// Parameter values are handed to the node as given, even ones it rejects
+// (bounces below 1): the node's own warning then says what is wrong, the
+// same message a user of the host application would see.
+#pragma once
+
+#include "render/preview_options.h"
+
+#include <cstdint>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+// The node's parameters, with the node's defaults.
+struct NodeParameters
+{
+    int64_t bounces = 1;
+    double scatter = 0.0;
+    int64_t scatterNum = 1;
+    double dissipation = 1.0;
+};
+
+struct CookOptions
+{
+    NodeParameters parameters;
+    int threads = 0;          // 0: as many as the machine has
+    std::string search;       // "accelerated" or "exhaustive"; empty leaves VELKOR_SEARCH alone
+    std::string previewPath;  // empty: no picture (cook); the demo always draws one
+    std::string viewText = "iso";
+    std::string sizeText = "1280x720";
+    bool quiet = false;
+    std::string pluginOption; // --plugin
+
+    // The preview settings parsed from viewText and sizeText, which the
+    // command line has already checked.
+    PreviewOptions previewOptions() const;
+};
+
+// Adds the parameter, trace and output options to a command. The
+// parameters' shown defaults are the values already held in `options`.
+void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPath);

@@ -1,0 +1,173 @@
+#include "cli/cook_session.h"
+
+#include "cli/exit_status.h"
+#include "cli/platform.h"
+#include "cli/plugin_path.h"
+#include "cli/progress.h"
+#include "cli/summary.h"
+
+#include "io/geometry_file.h"
+#include "render/preview.h"
+
+#include <UT/UT_Interrupt.h>
+#include <tbb/global_control.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+namespace {
+
+// Set before the handler is installed, so the handler never constructs the
+// server (which is not async-signal-safe).
+std::atomic<UT_Interrupt *> gInterruptServer{nullptr};
+
+void requestHostInterrupt()
+{
+    if (UT_Interrupt *server = gInterruptServer.load(std::memory_order_relaxed))
+        server->requestInterrupt();
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string searchInEffect(const CookOptions &options)
+{
+    if (!options.search.empty())
+        return options.search;
+    return environmentVariable("VELKOR_SEARCH") == "exhaustive" ? "exhaustive" : "accelerated";
+}
+
+CookSummary startSummary(const CookInputs &inputs, const CookOptions &options, const CookTargets &targets)
+{
+    CookSummary summary;
+    summary.title = targets.title;
+    summary.inputPoints = inputs.points->getNumPoints();
+    summary.colliderPrimitives = inputs.collider->getNumPrimitives();
+    summary.readSeconds = inputs.readSeconds;
+    summary.search = searchInEffect(options);
+    summary.fileWarnings = inputs.fileWarnings;
+    return summary;
+}
+
+void report(const CookSummary &summary, const CookOptions &options)
+{
+    if (!options.quiet)
+        std::cout << formatSummary(summary) << std::flush;
+}
+
+} // namespace
+
+void routeInterruptToHost()
+{
+    gInterruptServer.store(UTgetInterrupt(), std::memory_order_relaxed);
+    installInterruptHandler(requestHostInterrupt);
+}
+
+bool interruptRequested()
+{
+    return UTgetInterrupt()->isInterruptRequested();
+}
+
+bool checkOutputPath(const std::string &path, std::string &error)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target = fs::u8path(path);
+    if (fs::is_directory(target, ec))
+    {
+        error = path + ": is a folder; give a file name to write";
+        return false;
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec))
+    {
+        error = path + ": cannot write here, the folder " + folder.u8string() + " does not exist";
+        return false;
+    }
+    return true;
+}
+
+int buildNetwork(VelkorNetwork &network, const CookOptions &options)
+{
+    const PluginLocation plugin = findPlugin(options.pluginOption);
+    std::string error;
+    if (!network.build(plugin.path, error))
+        return fail(kExitUsage, "cannot load the plug-in (" + plugin.origin + "): " + error);
+    return kExitSuccess;
+}
+
+int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions &options, const CookTargets &targets)
+{
+    if (interruptRequested())
+        return fail(kExitInterrupted, "interrupted; nothing written");
+
+    std::string error;
+    network.setInputs(inputs.points, inputs.collider);
+    if (!network.setParameters(options.parameters, error))
+        return fail(kExitUsage, error);
+    // The plug-in reads the search choice from the environment at each cook.
+    if (!options.search.empty() && !setEnvironmentVariable("VELKOR_SEARCH", options.search.c_str()))
+        return fail(kExitUsage, "cannot set VELKOR_SEARCH for the plug-in");
+
+    CookSummary summary = startSummary(inputs, options, targets);
+    CookResult result;
+    {
+        // The plug-in traces with the same oneTBB library, so a limit set
+        // here holds for its parallel loops as long as the object lives.
+        std::optional<tbb::global_control> threadLimit;
+        if (options.threads > 0)
+            threadLimit.emplace(tbb::global_control::max_allowed_parallelism, size_t(options.threads));
+        summary.threads = int(tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism));
+        CookProgress progress([&network](const char *name) { return network.cookStatistic(name); },
+                              summary.inputPoints, !options.quiet && standardErrorIsTerminal());
+        result = network.cook();
+    }
+    summary.cookSeconds = result.seconds;
+    summary.raysTraced = result.raysTraced;
+    summary.messages = result.messages;
+
+    if (interruptRequested())
+    {
+        report(summary, options);
+        return fail(kExitInterrupted, "interrupted; nothing written");
+    }
+    if (result.severity >= UT_ERROR_ABORT || !result.output.isValid())
+    {
+        report(summary, options);
+        for (const UT_ErrorRecord &m : result.messages)
+            if (m.severity >= UT_ERROR_ABORT)
+                std::cerr << "velkor: " << UTgetSeverityLabel(m.severity) << ": " << m.message << '\n';
+        return fail(kExitNodeError, "the node ended with an error; nothing written to " + targets.outputPath);
+    }
+
+    const GU_Detail &output = *result.output.gdp();
+    summary.outputPoints = output.getNumPoints();
+    auto start = std::chrono::steady_clock::now();
+    GeoWriteOptions writeOptions;
+    writeOptions.typeTokens = inputs.typeTokens;
+    const IoResult written = writeGeoFile(targets.outputPath, output, writeOptions);
+    if (!written)
+        return fail(kExitUsage, written.message);
+    summary.writeSeconds = secondsSince(start);
+    summary.outputPath = targets.outputPath;
+    for (const std::string &w : written.warnings)
+        summary.fileWarnings.push_back(targets.outputPath + ": " + w);
+
+    if (!targets.previewPath.empty())
+    {
+        start = std::chrono::steady_clock::now();
+        const PreviewResult picture = writePreviewPng(targets.previewPath, output, inputs.collider.get(),
+                                                      inputs.points.get(), options.previewOptions());
+        if (!picture.ok)
+            return fail(kExitUsage, targets.previewPath + ": " + picture.message);
+        summary.previewSeconds = secondsSince(start);
+        summary.previewPath = targets.previewPath;
+    }
+    report(summary, options);
+    return kExitSuccess;
+}

@@ -1,0 +1,17 @@
+["pointcount",5,"vertexcount",0,"primitivecount",2,
+"attributes",["pointattributes",[
+[["type","numeric","name","P","options",{"type":{"type":"string","value":"hpoint"}}],
+ ["size",4,"storage","fpreal32","defaults",["size",4,"storage","fpreal64","values",[0,0,0,1]],
+  "values",["size",4,"storage","fpreal32","pagesize",2,"packing",[3,1],"constantpageflags",[[false,true,false],[true,true,true]],
+   "rawpagedata",[0,0,0,1,0,0,1,2,0,0,1,4,4,4,0.5]]]],
+[["scope","private","type","numeric","name","id","options",{"type":{"type":"string","value":"nonarithmetic_integer"}}],
+ ["size",1,"storage","int64","values",["size",1,"storage","int64","pagesize",2,"constantpageflags",[[false,true,false]],
+  "rawpagedata",[-9223372036854775808,9223372036854775807,7,255]]]],
+[["type","numeric","name","small","options",{}],
+ ["size",2,"storage","int8","values",["size",2,"storage","int8","tuples",[[-128,127],[0,1],[2,3],[4,5],[6,7]]]]],
+[["type","string","name","label","options",{}],
+ ["size",1,"storage","int32","strings",["a","b"],"indices",["size",1,"storage","int32","arrays",[[0,1,-1,0,1]]]]]
+]],
+"primitives",[[["type","Sphere"],["vertex",0]],[["type","Tetrahedron_run"],["startvertex",0,"nprimitives",1]]],
+"pointgroups",[]
+]

@@ -1,0 +1,10 @@
+["fileversion","16.5.268","hasindex",false,"pointcount",4,"vertexcount",9,"primitivecount",4,
+"topology",["pointref",["indices",[0,1,2,3,0,1,2,3,0]]],
+"attributes",["vertexattributes",[],"pointattributes",[
+[["scope","public","type","numeric","name","P","options",{}],
+ ["size",3,"storage","fpreal64","values",["size",3,"storage","fpreal64","arrays",[[0,1,1,0],[0,0,1,1],[0,0,0,0]]]]]]],
+"primitives",[
+[["type","Polygon_run"],["startvertex",0,"nprimitives",2,"nvertices_rle",[3,1,2,1]]],
+[["type","c_r"],["s_v",5,"n_p",1,"n_v",[3]]],
+[["type","Poly"],["vertex",[8,0,1],"closed",false]]]
+]

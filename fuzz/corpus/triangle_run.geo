@@ -1,0 +1,16 @@
+["fileversion","15.5.565","hasindex",false,"pointcount",3,"vertexcount",3,"primitivecount",1,
+"info",{"software":"seed"},
+"topology",["pointref",["indices",[0,1,2]]],
+"attributes",["pointattributes",[
+[["scope","public","type","numeric","name","P","options",{"type":{"type":"string","value":"point"}}],
+ ["size",3,"storage","fpreal32","defaults",["size",1,"storage","fpreal64","values",[0]],
+  "values",["size",3,"storage","fpreal32","tuples",[[0,0,0],[1,0,0],[0,1,0]]]]],
+[["scope","public","type","numeric","name","dir","options",{"type":{"type":"string","value":"vector"}}],
+ ["size",3,"storage","fpreal32","defaults",["size",1,"storage","fpreal64","values",[0]],
+  "values",["size",3,"storage","fpreal32","tuples",[[0,0,1],[0,0,1],[0.6,0,0.8]]]]],
+[["scope","public","type","numeric","name","power","options",{"type":{"type":"string","value":"normal"}}],
+ ["size",3,"storage","fpreal32","defaults",["size",3,"storage","fpreal64","values",[1,1,1]],
+  "values",["size",3,"storage","fpreal32","tuples",[[1,1,1],["nan","inf","-inf"],[-0.0,1e-40,3e38]]]]]
+]],
+"primitives",[[["type","run","runtype","Poly","varyingfields",["vertex"],"uniformfields",{"closed":true}],[[[0,1,2]]]]]
+]
