@@ -6,6 +6,7 @@
 #include <tbb/parallel_for.h>
 #include <tbb/task_group.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -27,14 +28,14 @@ struct Builder
     std::atomic<uint32_t> nodeCount{0};
 
     // Builds the node for a range of more than kMaxLeafSize boxes: splits it
-    // until it has four parts (always splitting the part with the largest
+    // until it has kNodeWidth parts (always splitting the part with the largest
     // area) or no part is too big for a leaf, then builds the parts.
     uint32_t buildNode(const PrimRange &r, int depth)
     {
-        PrimRange parts[4];
+        PrimRange parts[kNodeWidth];
         parts[0] = r;
         int count = 1;
-        while (count < 4)
+        while (count < kNodeWidth)
         {
             int pick = -1;
             float largest = -1.0f;
@@ -56,7 +57,8 @@ struct Builder
         }
 
         const uint32_t index = nodeCount++;
-        uint32_t refs[4] = {kEmptyChild, kEmptyChild, kEmptyChild, kEmptyChild};
+        uint32_t refs[kNodeWidth];
+        std::fill(refs, refs + kNodeWidth, kEmptyChild);
         tbb::task_group group;
         for (int i = 0; i < count; ++i)
         {
@@ -71,7 +73,7 @@ struct Builder
         group.wait();
 
         BvhNode &node = nodes[index];
-        TriangleBox boxes[4];
+        TriangleBox boxes[kNodeWidth];
         for (int i = 0; i < count; ++i)
         {
             alignas(16) float lo[4], hi[4];
@@ -79,8 +81,8 @@ struct Builder
             parts[i].box.hi.store(hi);
             boxes[i] = {{lo[0], lo[1], lo[2]}, {hi[0], hi[1], hi[2]}};
         }
-        encodeChildBoxes(node, boxes, count);
-        for (int i = 0; i < 4; ++i)
+        setChildBoxes(node, boxes, count);
+        for (int i = 0; i < kNodeWidth; ++i)
             node.child[i] = refs[i];
         return index;
     }

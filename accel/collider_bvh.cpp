@@ -52,8 +52,8 @@ struct SlabTerms
 };
 
 // Leaves are at most 68 levels deep (bvh_builder.cpp) and each level leaves
-// at most three siblings on the stack.
-constexpr int kStackSize = 256;
+// at most kNodeWidth - 1 siblings on the stack.
+constexpr int kStackSize = 68 * (kNodeWidth - 1) + 1;
 
 }  // namespace
 
@@ -144,7 +144,9 @@ void ColliderBvh::prefetchRef(uint32_t ref) const
 {
     if (!isLeafRef(ref))
     {
-        prefetch(&myNodes[ref]);
+        const char *node = reinterpret_cast<const char *>(&myNodes[ref]);
+        for (size_t offset = 0; offset < sizeof(BvhNode); offset += 64)
+            prefetch(node + offset);
     }
     else if (ref != kEmptyChild)
     {
@@ -187,39 +189,50 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
         while (!isLeafRef(ref))
         {
             const BvhNode &node = myNodes[ref];
-            Float4 near = zero;
-            Float4 far = slab.reach;
-            for (int c = 0; c < 3; ++c)
+            // Slab tests of the children, four SIMD lanes at a time.
+            alignas(16) float entries[kNodeWidth];
+            int lanes = 0;
+            for (int group = 0; group < kNodeWidth; group += 4)
             {
-                // Planes decoded exactly as decodePlane does (see BvhNode).
-                const Float4 origin = Float4::broadcast(node.origin[c]);
-                const Float4 scale = Float4::broadcast(node.scale[c]);
-                const int row = ray.nearRow[c];
-                const Float4 nearPlane = origin + Float4::fromBytes(node.q[row]) * scale;
-                const Float4 farPlane = origin + Float4::fromBytes(node.q[row ^ 1]) * scale;
-                near = max4(near, nearPlane * slab.inverse[c] - slab.nearShift[c]);
-                far = min4(far, farPlane * slab.inverse[c] - slab.farShift[c]);
-            }
-            int lanes = laneBits(near <= far);
-            alignas(16) float entries[4];
-            near.store(entries);
-            // Visit the nearest child next; leave the others on the stack,
-            // farther ones deeper.
-            Entry hits[4];
-            int count = 0;
-            for (int i = 0; lanes; ++i, lanes >>= 1)
-                if ((lanes & 1) && node.child[i] != kEmptyChild)
+                Float4 near = zero;
+                Float4 far = slab.reach;
+                for (int c = 0; c < 3; ++c)
                 {
-                    Entry e{node.child[i], entries[i]};
-                    int k = count++;
-                    for (; k > 0 && hits[k - 1].entry < e.entry; --k)
-                        hits[k] = hits[k - 1];
-                    hits[k] = e;
+                    const int row = ray.nearRow[c];
+                    const Float4 nearPlane = Float4::load(node.bounds[row] + group);
+                    const Float4 farPlane = Float4::load(node.bounds[row ^ 1] + group);
+                    near = max4(near, nearPlane * slab.inverse[c] - slab.nearShift[c]);
+                    far = min4(far, farPlane * slab.inverse[c] - slab.farShift[c]);
                 }
-            if (count == 0)
+                near.store(entries + group);
+                lanes |= laneBits(near <= far) << group;
+            }
+            if (!lanes)
             {
                 ref = kEmptyChild;
                 break;
+            }
+            // Go on with the nearest child; leave the others on the stack,
+            // farther ones deeper. One or two children are the common cases.
+            const int first = lowestLane(lanes);
+            lanes &= lanes - 1;
+            if (!lanes)
+            {
+                ref = node.child[first];
+                prefetchRef(ref);
+                continue;
+            }
+            Entry hits[kNodeWidth];
+            int count = 0;
+            hits[count++] = {node.child[first], entries[first]};
+            for (; lanes; lanes &= lanes - 1)
+            {
+                const int i = lowestLane(lanes);
+                const Entry e{node.child[i], entries[i]};
+                int k = count++;
+                for (; k > 0 && hits[k - 1].entry < e.entry; --k)
+                    hits[k] = hits[k - 1];
+                hits[k] = e;
             }
             for (int k = 0; k < count - 1; ++k)
             {

@@ -11,7 +11,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #define VELKOR_ACCEL_SSE2 1
@@ -33,15 +32,6 @@ struct Float4
 
     static Float4 broadcast(float x) { return {_mm_set1_ps(x)}; }
     static Float4 load(const float *p) { return {_mm_loadu_ps(p)}; }
-    // Four unsigned bytes, each converted to float (exactly).
-    static Float4 fromBytes(const uint8_t *p)
-    {
-        int32_t word;
-        std::memcpy(&word, p, sizeof word);
-        const __m128i zero = _mm_setzero_si128();
-        const __m128i bytes = _mm_cvtsi32_si128(word);
-        return {_mm_cvtepi32_ps(_mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero))};
-    }
     void store(float *p) const { _mm_storeu_ps(p, v); }
 };
 
@@ -91,10 +81,6 @@ struct Float4
 
     static Float4 broadcast(float x) { return {{x, x, x, x}}; }
     static Float4 load(const float *p) { return {{p[0], p[1], p[2], p[3]}}; }
-    static Float4 fromBytes(const uint8_t *p)
-    {
-        return {{float(p[0]), float(p[1]), float(p[2]), float(p[3])}};
-    }
     void store(float *p) const
     {
         for (int i = 0; i < 4; ++i)
@@ -182,6 +168,22 @@ inline void transpose4(Float4 &a, Float4 &b, Float4 &c, Float4 &d)
 inline void prefetch(const void *) {}
 
 #endif
+
+// Index of the lowest set bit of a nonzero lane mask.
+inline int lowestLane(int bits)
+{
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_ctz(unsigned(bits));
+#else
+    int i = 0;
+    while (!(bits & 1))
+    {
+        bits >>= 1;
+        ++i;
+    }
+    return i;
+#endif
+}
 
 // Three lanes-of-four: one coordinate per member, four vectors at once.
 struct Vec4x3

@@ -23,7 +23,7 @@ struct RenderScene
     GU_Detail input;
 };
 
-// n points spread over random triangles of the room, the first 1% standing
+// n points spread over random triangles of the room, the first 0.1% standing
 // for the cook's input; intensities spread log-uniformly over six decades.
 std::unique_ptr<RenderScene> buildScene(size_t n)
 {
@@ -62,7 +62,7 @@ std::unique_ptr<RenderScene> buildScene(size_t n)
         intensity->getData().array(0).setTupleBytes(GA_Offset(i), energy);
     }
     scene->input.addFloatTuple3("P", GA_TYPE_POINT);
-    scene->input.appendPointBlock(GA_Size(std::max<size_t>(1, n / 100)));
+    scene->input.appendPointBlock(GA_Size(std::max<size_t>(1, n / 1000)));
     return scene;
 }
 

@@ -30,8 +30,7 @@ bool readInput(const std::string &path, GU_Detail &gdp, CookInputs &inputs, Geom
         fail(kExitUsage, read.message);
         return false;
     }
-    for (const std::string &w : read.warnings)
-        inputs.fileWarnings.push_back(path + ": " + w);
+    inputs.fileWarnings.insert(inputs.fileWarnings.end(), read.warnings.begin(), read.warnings.end());
     if (info)
         *info = read.info;
     return true;

@@ -20,6 +20,18 @@ std::string checkView(const std::string &text)
 
 } // namespace
 
+void addPreviewLookOptions(CLI::App &command, std::string &viewText, std::string &sizeText)
+{
+    command.add_option("--view", viewText, "Picture seen along x, y, z or from a three-quarter iso view")
+        ->check(checkView, "x|y|z|iso")
+        ->capture_default_str()
+        ->group("Preview");
+    command.add_option("--size", sizeText, "Picture size in pixels, WIDTHxHEIGHT")
+        ->check(checkSize, "WxH")
+        ->capture_default_str()
+        ->group("Preview");
+}
+
 PreviewOptions CookOptions::previewOptions() const
 {
     PreviewOptions preview;
@@ -59,14 +71,7 @@ void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPat
     if (withPreviewPath)
         command.add_option("--preview", options.previewPath, "Also draw the result into this PNG file")
             ->group("Preview");
-    command.add_option("--view", options.viewText, "Preview seen along x, y, z or from a three-quarter iso view")
-        ->check(checkView, "x|y|z|iso")
-        ->capture_default_str()
-        ->group("Preview");
-    command.add_option("--size", options.sizeText, "Preview size in pixels, WIDTHxHEIGHT")
-        ->check(checkSize, "WxH")
-        ->capture_default_str()
-        ->group("Preview");
+    addPreviewLookOptions(command, options.viewText, options.sizeText);
 
     command.add_flag("-q,--quiet", options.quiet, "Print nothing but errors");
 }

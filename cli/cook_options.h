@@ -44,3 +44,7 @@ struct CookOptions
 // Adds the parameter, trace and output options to a command. The
 // parameters' shown defaults are the values already held in `options`.
 void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPath);
+
+// Adds --view and --size, checked with the renderer's own parsers, so a bad
+// value is refused before anything is loaded.
+void addPreviewLookOptions(CLI::App &command, std::string &viewText, std::string &sizeText);

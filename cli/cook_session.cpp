@@ -155,8 +155,8 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
         return fail(kExitUsage, written.message);
     summary.writeSeconds = secondsSince(start);
     summary.outputPath = targets.outputPath;
-    for (const std::string &w : written.warnings)
-        summary.fileWarnings.push_back(targets.outputPath + ": " + w);
+    // io's messages name the file themselves.
+    summary.fileWarnings.insert(summary.fileWarnings.end(), written.warnings.begin(), written.warnings.end());
 
     if (!targets.previewPath.empty())
     {

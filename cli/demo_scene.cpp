@@ -16,6 +16,14 @@ Vec operator*(double s, Vec a) { return {s * a.x, s * a.y, s * a.z}; }
 double dot(Vec a, Vec b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }
 Vec cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 
+// Stores v, rounded to float, as the point's value.
+void setTuple(GA_ATINumeric *a, GA_Offset pt, Vec v)
+{
+    a->setDouble(pt, 0, float(v.x));
+    a->setDouble(pt, 1, float(v.y));
+    a->setDouble(pt, 2, float(v.z));
+}
+
 // One flat rectangle of the collider: corner, two edges, the side from which
 // rays meet it (the direction they travel), the direction value its points
 // carry and their intensity factor.
@@ -52,9 +60,9 @@ public:
             {
                 const Vec p = panel.corner + (double(i) / nu) * panel.edgeU + (double(j) / nv) * panel.edgeV;
                 const GA_Offset pt = first + GA_Offset(j) * (nu + 1) + i;
-                set(myP, pt, p);
-                set(myN, pt, panel.surface);
-                set(myCs, pt, panel.factor);
+                setTuple(myP, pt, p);
+                setTuple(myN, pt, panel.surface);
+                setTuple(myCs, pt, panel.factor);
             }
         for (int j = 0; j < nv; ++j)
             for (int i = 0; i < nu; ++i)
@@ -68,13 +76,6 @@ public:
     }
 
 private:
-    static void set(GA_ATINumeric *a, GA_Offset pt, Vec v)
-    {
-        a->setDouble(pt, 0, float(v.x));
-        a->setDouble(pt, 1, float(v.y));
-        a->setDouble(pt, 2, float(v.z));
-    }
-
     GU_Detail &myGdp;
     GA_ATINumeric *myP, *myN, *myCs;
 };
@@ -133,14 +134,9 @@ void buildEmitters(GU_Detail &gdp, int64_t count)
     for (int64_t i = 0; i < count; ++i)
     {
         const Vec d = emitterDirection(i);
-        const Vec pos = lamp + radius * d;
-        const GA_Offset pt = first + i;
-        for (int c = 0; c < 3; ++c)
-        {
-            p->setDouble(pt, c, float(c == 0 ? pos.x : c == 1 ? pos.y : pos.z));
-            n->setDouble(pt, c, float(c == 0 ? d.x : c == 1 ? d.y : d.z));
-            cs->setDouble(pt, c, 1.0);
-        }
+        setTuple(p, first + i, lamp + radius * d);
+        setTuple(n, first + i, d);
+        setTuple(cs, first + i, {1, 1, 1});
     }
 }
 

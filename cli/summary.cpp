@@ -45,8 +45,12 @@ std::string formatSummary(const CookSummary &s)
     out << s.title << '\n';
     row(out, "input points", formatCount(s.inputPoints));
     row(out, "collider prims", formatCount(s.colliderPrimitives));
-    if (s.outputPoints >= 0)
+    // A cook stopped early (bounces below 1) may leave fewer points than
+    // it was given; that count is shown as it is, not as a negative gain.
+    if (s.outputPoints >= s.inputPoints)
         row(out, "points appended", formatCount(s.outputPoints - s.inputPoints));
+    else if (s.outputPoints >= 0)
+        row(out, "output points", formatCount(s.outputPoints));
     if (s.raysTraced >= 0)
         row(out, "rays traced", formatCount(s.raysTraced));
     if (s.readSeconds >= 0.0)

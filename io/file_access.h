@@ -4,18 +4,64 @@
 // temporary file in the target's own folder (so the final rename never
 // crosses file systems) and is renamed over the target only after every byte
 // was written; on any failure the temporary file is removed and the target
-// is left as it was. The only platform-specific code of io/ is the small
-// function here that names the temporary file and does the replacing rename.
+// is left as it was. The platform-specific parts (the temporary name and the
+// replacing rename) live in io/platform.h.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 
-// Reads the whole file into `text`, leaving at least `spareCapacity` bytes of
-// capacity after its end (parsers that read ahead in blocks use it). On
-// failure returns false and sets `error` to a message naming the path.
-bool readWholeFile(const std::string &path, std::string &text, size_t spareCapacity, std::string &error);
+// The bytes of a whole file, followed by `spare` zero bytes that parsers
+// reading ahead in blocks may touch. The buffer is not cleared before the
+// file is read into it: on large files that pass would cost as much as the
+// read itself.
+class FileBytes
+{
+public:
+    const char *data() const { return myData.get(); }
+    size_t size() const { return mySize; }
+    std::string_view view() const { return std::string_view(myData.get(), mySize); }
 
-// Writes data to path through a temporary file beside it (see above).
+private:
+    friend bool readWholeFile(const std::string &, FileBytes &, size_t, std::string &);
+    std::unique_ptr<char[]> myData;
+    size_t mySize = 0;
+};
+
+// Reads the whole file at path. On failure returns false and sets `error` to
+// a message naming the path.
+bool readWholeFile(const std::string &path, FileBytes &bytes, size_t spare, std::string &error);
+
+// A file written through a temporary file beside its target (see above).
+// Unless commit() succeeds, the destructor removes the temporary file and the
+// target stays as it was.
+class AtomicFile
+{
+public:
+    explicit AtomicFile(const std::string &path);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Creates the temporary file; false with error set when it cannot.
+    bool open(std::string &error);
+    // Appends data; false once any write has failed.
+    bool write(std::string_view data);
+    // Closes the temporary file and renames it over the target.
+    bool commit(std::string &error);
+
+private:
+    void discard();
+
+    std::string myPath;
+    std::filesystem::path myTemporary;
+    std::ofstream myStream;
+    bool myOpen = false;
+};
+
+// Writes data to path through an AtomicFile.
 bool writeFileAtomically(const std::string &path, std::string_view data, std::string &error);

@@ -27,24 +27,42 @@ typedef unsigned __int128 u128;
 constexpr uint32_t kTenPow8 = 100000000u;
 constexpr uint32_t kTenPow9 = 1000000000u;
 
-u128 power(u128 base, int n)
+// Powers of 5 up to 5^44 and of 10 up to 10^30: all this range needs.
+struct PowerTables
 {
-    u128 result = 1;
-    while (n-- > 0)
-        result *= base;
-    return result;
-}
+    u128 five[45];
+    u128 ten[31];
+    PowerTables()
+    {
+        five[0] = ten[0] = 1;
+        for (int i = 1; i < 45; ++i)
+            five[i] = five[i - 1] * 5;
+        for (int i = 1; i < 31; ++i)
+            ten[i] = ten[i - 1] * 10;
+    }
+};
+const PowerTables kPowers;
 
 // floor(value * 10^s) for value = m * 2^e, and where the remainder stands
-// against one half: -1 below, 0 exactly half, +1 above. Exact as long as the
-// intermediate products fit 128 bits, which the caller's range guarantees.
+// against one half: -1 below, 0 exactly half, +1 above. Exact: the caller
+// keeps s within 44 (5^44 * 2^24 < 2^128) and the shifts below 128.
 uint64_t scaleExact(uint32_t m, int e, int s, int &halfOrder)
 {
     halfOrder = -1;
     if (s >= 0)
     {
-        const u128 n = u128(m) * power(5, s); // value * 10^s = n * 2^(s + e)
-        const int t = s + e;
+        const int t = s + e; // value * 10^s = m * 5^s * 2^t
+        if (s <= 17 && t < 0 && t > -64)
+        {
+            // The common case, |value| from about 1e-9 up: 64 bits suffice.
+            const uint64_t n = uint64_t(m) * uint64_t(kPowers.five[s]);
+            const int shift = -t;
+            const uint64_t remainder = n & ((uint64_t(1) << shift) - 1);
+            const uint64_t half = uint64_t(1) << (shift - 1);
+            halfOrder = remainder < half ? -1 : (remainder == half ? 0 : 1);
+            return n >> shift;
+        }
+        const u128 n = u128(m) * kPowers.five[s];
         if (t >= 0)
             return uint64_t(n << t);
         const int shift = -t;
@@ -56,7 +74,7 @@ uint64_t scaleExact(uint32_t m, int e, int s, int &halfOrder)
         return uint64_t(n >> shift);
     }
     const u128 n = u128(m) << e; // e > 0 here: the value is at least 10^9
-    const u128 divisor = power(10, -s);
+    const u128 divisor = kPowers.ten[-s];
     const u128 remainder = n % divisor;
     halfOrder = 2 * remainder < divisor ? -1 : (2 * remainder == divisor ? 0 : 1);
     return uint64_t(n / divisor);
@@ -102,6 +120,8 @@ char *formatFloat9(float value, char *out)
     else if (q < kTenPow8)
     {
         --k;
+        if (8 - k > 44)
+            return formatFloat9Reference(value, out); // beyond the power tables
         q = scaleExact(m, e, 8 - k, halfOrder);
     }
     // Round half to even, as printf does on the exact binary value.
@@ -113,12 +133,17 @@ char *formatFloat9(float value, char *out)
         ++k;
     }
 
+    // Nine digits in two independent halves, two digits per table lookup.
+    static const char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                 "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                 "8081828384858687888990919293949596979899";
+    const uint32_t high = uint32_t(q) / 10000u, low = uint32_t(q) % 10000u;
     char digits[9];
-    for (int i = 8; i >= 0; --i)
-    {
-        digits[i] = char('0' + q % 10);
-        q /= 10;
-    }
+    digits[0] = char('0' + high / 10000u);
+    std::memcpy(digits + 1, kPairs + 2 * (high % 10000u / 100u), 2);
+    std::memcpy(digits + 3, kPairs + 2 * (high % 100u), 2);
+    std::memcpy(digits + 5, kPairs + 2 * (low / 100u), 2);
+    std::memcpy(digits + 7, kPairs + 2 * (low % 100u), 2);
     int count = 9;
     while (count > 1 && digits[count - 1] == '0')
         --count;

@@ -5,6 +5,7 @@
 #include "io/geo_primitives.h"
 #include "io/json_access.h"
 #include "io/json_syntax_error.h"
+#include "io/platform.h"
 
 #include <simdjson.h>
 
@@ -166,6 +167,23 @@ void readGeometry(GeoReadContext &ctx, element root, GU_Detail &gdp)
         ctx.warnings.push_back(std::to_string(small) + " polygons have fewer than 3 vertices");
 }
 
+// Large documents fill hundreds of megabytes of parser buffers; allocating
+// them up front lets them be advised to use huge pages before the parser
+// touches them (see io/platform.h). The sizes are lower bounds of what the
+// parser allocates per byte of input: 8 bytes of tape, 4 of structural
+// indexes and 5/3 of string buffer.
+void adviseParserBuffers(simdjson::dom::parser &parser, size_t bytes)
+{
+    constexpr size_t kLarge = size_t(16) << 20;
+    if (bytes < kLarge || parser.allocate(bytes) != simdjson::SUCCESS ||
+        parser.doc.allocate(bytes) != simdjson::SUCCESS)
+        return;
+    adviseLargeBuffer(parser.doc.tape.get(), bytes * 8);
+    adviseLargeBuffer(parser.doc.string_buf.get(), bytes / 3 * 5);
+    if (parser.implementation)
+        adviseLargeBuffer(parser.implementation->structural_indexes.get(), bytes * 4);
+}
+
 GeometryReadResult readDocument(std::string_view text, bool padded, const std::string &name, GU_Detail &gdp)
 {
     GeometryReadResult result;
@@ -174,6 +192,7 @@ GeometryReadResult readDocument(std::string_view text, bool padded, const std::s
         gdp.clearAndDestroy();
         checkLeadingBytes(text);
         simdjson::dom::parser parser;
+        adviseParserBuffers(parser, text.size());
         element root;
         const simdjson::error_code status = parser.parse(text.data(), text.size(), !padded).get(root);
         if (status != simdjson::SUCCESS)
@@ -216,7 +235,7 @@ GeometryReadResult readGeoText(std::string_view text, const std::string &name, G
 
 GeometryReadResult readGeoFile(const std::string &path, GU_Detail &gdp)
 {
-    std::string text;
+    FileBytes text;
     std::string error;
     GeometryReadResult result;
     try
@@ -234,5 +253,5 @@ GeometryReadResult readGeoFile(const std::string &path, GU_Detail &gdp)
         result.message = path + ": out of memory while reading";
         return result;
     }
-    return readDocument(text, true, path, gdp);
+    return readDocument(text.view(), true, path, gdp);
 }

@@ -7,6 +7,7 @@
 #include <GEO/GEO_Primitive.h>
 
 #include <exception>
+#include <stdexcept>
 #include <new>
 #include <vector>
 
@@ -67,6 +68,48 @@ void writePrimitives(JsonText &json, const std::vector<const GEO_PrimPoly *> &po
     }
     json.raw(polygons.empty() ? "]\n" : "\n\t]\n");
 }
+
+// Writes the whole document; allocation failures and failed writes throw.
+void writeDocument(JsonText &json, const GU_Detail &gdp, const GeoWriteOptions &options,
+                   std::vector<std::string> &warnings)
+{
+    const std::vector<const GEO_PrimPoly *> polygons = collectPolygons(gdp, warnings);
+    int64_t vertexCount = 0;
+    for (const GEO_PrimPoly *polygon : polygons)
+        vertexCount += polygon->getVertexCount();
+    json.raw("[\n\t\"fileversion\",\"");
+    json.raw(kFileVersion);
+    json.raw("\",\n\t\"hasindex\",false,\n\t\"pointcount\",");
+    json.integer(gdp.getNumPoints());
+    json.raw(",\n\t\"vertexcount\",");
+    json.integer(vertexCount);
+    json.raw(",\n\t\"primitivecount\",");
+    json.integer(int64_t(polygons.size()));
+    json.raw(",\n\t\"info\",{\n\t\t\"software\":\"velkor\"\n\t},\n");
+
+    json.raw("\t\"topology\",[\n\t\t\"pointref\",[\n\t\t\t\"indices\",[");
+    bool first = true;
+    for (const GEO_PrimPoly *polygon : polygons)
+    {
+        const GA_Size n = polygon->getVertexCount();
+        for (GA_Size k = 0; k < n; ++k)
+        {
+            if (!first)
+                json.raw(',');
+            first = false;
+            json.integer(gdp.getPointMap().indexFromOffset(polygon->getPointOffset(k)));
+        }
+    }
+    json.raw("]\n\t\t]\n\t],\n");
+
+    json.raw("\t\"attributes\",[\n\t\t\"pointattributes\",[\n");
+    writePointAttributes(json, gdp, options, warnings);
+    json.raw("\t\t]\n\t],\n");
+
+    writePrimitives(json, polygons);
+    json.raw("]\n");
+    json.finish();
+}
 } // namespace
 
 IoResult formatGeoText(const GU_Detail &gdp, std::string &text, const GeoWriteOptions &options)
@@ -75,48 +118,8 @@ IoResult formatGeoText(const GU_Detail &gdp, std::string &text, const GeoWriteOp
     try
     {
         text.clear();
-        const std::vector<const GEO_PrimPoly *> polygons = collectPolygons(gdp, result.warnings);
-        int64_t vertexCount = 0;
-        for (const GEO_PrimPoly *polygon : polygons)
-            vertexCount += polygon->getVertexCount();
-        // Enough for typical attributes, so the buffer rarely grows.
-        int64_t components = 0;
-        for (GA_Size i = 0; i < gdp.pointAttribs().entries(); ++i)
-            components += gdp.pointAttribs().entry(i)->getTupleSize() + 1;
-        text.reserve(size_t(4096 + gdp.getNumPoints() * (components * 13 + 8) + vertexCount * 14));
-
-        JsonText json(text);
-        json.raw("[\n\t\"fileversion\",\"");
-        json.raw(kFileVersion);
-        json.raw("\",\n\t\"hasindex\",false,\n\t\"pointcount\",");
-        json.integer(gdp.getNumPoints());
-        json.raw(",\n\t\"vertexcount\",");
-        json.integer(vertexCount);
-        json.raw(",\n\t\"primitivecount\",");
-        json.integer(int64_t(polygons.size()));
-        json.raw(",\n\t\"info\",{\n\t\t\"software\":\"velkor\"\n\t},\n");
-
-        json.raw("\t\"topology\",[\n\t\t\"pointref\",[\n\t\t\t\"indices\",[");
-        bool first = true;
-        for (const GEO_PrimPoly *polygon : polygons)
-        {
-            const GA_Size n = polygon->getVertexCount();
-            for (GA_Size k = 0; k < n; ++k)
-            {
-                if (!first)
-                    json.raw(',');
-                first = false;
-                json.integer(gdp.getPointMap().indexFromOffset(polygon->getPointOffset(k)));
-            }
-        }
-        json.raw("]\n\t\t]\n\t],\n");
-
-        json.raw("\t\"attributes\",[\n\t\t\"pointattributes\",[\n");
-        writePointAttributes(json, gdp, options, result.warnings);
-        json.raw("\t\t]\n\t],\n");
-
-        writePrimitives(json, polygons);
-        json.raw("]\n");
+        JsonText json([&text](std::string_view block) { text.append(block); });
+        writeDocument(json, gdp, options, result.warnings);
         result.ok = true;
     }
     catch (const std::bad_alloc &)
@@ -132,28 +135,38 @@ IoResult formatGeoText(const GU_Detail &gdp, std::string &text, const GeoWriteOp
 
 IoResult writeGeoFile(const std::string &path, const GU_Detail &gdp, const GeoWriteOptions &options)
 {
-    std::string text;
-    IoResult result = formatGeoText(gdp, text, options);
-    if (!result.ok)
+    IoResult result;
+    try
     {
-        result.message = path + ": " + result.message;
-        return result;
+        AtomicFile file(path);
+        std::string error;
+        if (!file.open(error))
+        {
+            result.message = error;
+            return result;
+        }
+        JsonText json([&file](std::string_view text) {
+            if (!file.write(text))
+                throw std::runtime_error("write failed");
+        });
+        writeDocument(json, gdp, options, result.warnings);
+        if (!file.commit(error))
+        {
+            result.message = error;
+            return result;
+        }
+        result.ok = true;
+    }
+    catch (const std::bad_alloc &)
+    {
+        result.message = path + ": out of memory while writing";
+    }
+    catch (const std::exception &)
+    {
+        // The file's own message says what failed; the temporary file is gone.
+        result.message = path + ": write failed (disk full or the file system refused it)";
     }
     for (std::string &warning : result.warnings)
         warning = path + ": " + warning;
-    try
-    {
-        std::string error;
-        if (!writeFileAtomically(path, text, error))
-        {
-            result.ok = false;
-            result.message = error;
-        }
-    }
-    catch (const std::exception &error)
-    {
-        result.ok = false;
-        result.message = path + ": " + error.what();
-    }
     return result;
 }

@@ -3,45 +3,78 @@
 #include "io/float_format.h"
 
 #include <cmath>
+#include <cstring>
+
+namespace
+{
+constexpr size_t kBlockBytes = size_t(4) << 20;
+}
+
+JsonText::JsonText(Flush flush)
+    : myFlush(std::move(flush)), myCapacity(kBlockBytes), myBlock(new char[kBlockBytes]), myPos(myBlock.get()),
+      myEnd(myBlock.get() + kBlockBytes)
+{
+}
+
+void JsonText::makeRoom(size_t bytes)
+{
+    finish();
+    if (bytes > myCapacity)
+    {
+        myBlock.reset(new char[bytes]);
+        myCapacity = bytes;
+        myPos = myBlock.get();
+        myEnd = myPos + bytes;
+    }
+}
+
+void JsonText::finish()
+{
+    if (myPos != myBlock.get())
+        myFlush(std::string_view(myBlock.get(), size_t(myPos - myBlock.get())));
+    myPos = myBlock.get();
+}
 
 void JsonText::string(std::string_view text)
 {
     static const char kHex[] = "0123456789abcdef";
-    myOut.push_back('"');
+    room(text.size() * 6 + 2);
+    *myPos++ = '"';
     for (const char c : text)
     {
         const unsigned char u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\')
         {
-            myOut.push_back('\\');
-            myOut.push_back(c);
+            *myPos++ = '\\';
+            *myPos++ = c;
         }
         else if (u < 0x20)
         {
-            myOut.append("\\u00");
-            myOut.push_back(kHex[u >> 4]);
-            myOut.push_back(kHex[u & 15]);
+            std::memcpy(myPos, "\\u00", 4);
+            myPos[4] = kHex[u >> 4];
+            myPos[5] = kHex[u & 15];
+            myPos += 6;
         }
         else
         {
-            myOut.push_back(c);
+            *myPos++ = c;
         }
     }
-    myOut.push_back('"');
+    *myPos++ = '"';
 }
 
 void JsonText::integer(int64_t value)
 {
-    char buffer[kMaxNumberChars];
-    myOut.append(buffer, size_t(formatInteger(value, buffer) - buffer));
+    room(kMaxNumberChars);
+    myPos = formatInteger(value, myPos);
 }
 
 bool JsonText::nonFinite(double value)
 {
     if (std::isnan(value))
-        myOut.append("\"nan\"");
+        raw("\"nan\"");
     else
-        myOut.append(value > 0 ? "\"inf\"" : "\"-inf\"");
+        raw(value > 0 ? "\"inf\"" : "\"-inf\"");
     return false;
 }
 
@@ -49,13 +82,11 @@ bool JsonText::real32(float value)
 {
     if (!std::isfinite(value))
         return nonFinite(value);
+    room(kMaxNumberChars);
     if (value == 0 && std::signbit(value))
-    {
-        myOut.append("-0.0");
-        return true;
-    }
-    char buffer[kMaxNumberChars];
-    myOut.append(buffer, size_t(formatFloat9(value, buffer) - buffer));
+        raw("-0.0");
+    else
+        myPos = formatFloat9(value, myPos);
     return true;
 }
 
@@ -63,12 +94,10 @@ bool JsonText::real64(double value)
 {
     if (!std::isfinite(value))
         return nonFinite(value);
+    room(kMaxNumberChars);
     if (value == 0 && std::signbit(value))
-    {
-        myOut.append("-0.0");
-        return true;
-    }
-    char buffer[kMaxNumberChars];
-    myOut.append(buffer, size_t(formatDouble17(value, buffer) - buffer));
+        raw("-0.0");
+    else
+        myPos = formatDouble17(value, myPos);
     return true;
 }

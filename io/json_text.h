@@ -1,23 +1,38 @@
-// A growing JSON text for the .geo writer.
+// JSON text for the .geo writer.
 //
-// Everything is appended to one std::string, numbers included, without
-// streams or locales: a million points of three attributes come to a few
-// hundred megabytes of digits, and building them in one buffer is what keeps
-// writing well under a second. The output depends only on the values, so a
-// geometry always gives byte-identical text.
+// Text, numbers included, is written straight into one fixed block of memory
+// without streams or locales, and the block is handed on whenever it fills
+// up: to a file, or appended to a string. A million points of three
+// attributes come to over a hundred megabytes of digits, and a buffer of that
+// size would cost more in fresh memory pages than the formatting itself. The
+// output depends only on the values, so a geometry always gives
+// byte-identical text.
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <functional>
+#include <memory>
 #include <string_view>
 
 class JsonText
 {
 public:
-    explicit JsonText(std::string &out) : myOut(out) {}
+    typedef std::function<void(std::string_view)> Flush;
 
-    void raw(std::string_view text) { myOut.append(text); }
-    void raw(char c) { myOut.push_back(c); }
+    // flush receives the text block by block, in order.
+    explicit JsonText(Flush flush);
+
+    void raw(std::string_view text)
+    {
+        room(text.size());
+        for (const char c : text)
+            *myPos++ = c;
+    }
+    void raw(char c)
+    {
+        room(1);
+        *myPos++ = c;
+    }
     // A quoted string with JSON escapes.
     void string(std::string_view text);
     void integer(int64_t value);
@@ -30,7 +45,21 @@ public:
     bool real32(float value);
     bool real64(double value);
 
+    // Hands on whatever is left; call once at the end.
+    void finish();
+
 private:
+    void room(size_t bytes)
+    {
+        if (size_t(myEnd - myPos) < bytes)
+            makeRoom(bytes);
+    }
+    void makeRoom(size_t bytes);
     bool nonFinite(double value);
-    std::string &myOut;
+
+    Flush myFlush;
+    size_t myCapacity;
+    std::unique_ptr<char[]> myBlock;
+    char *myPos;
+    char *myEnd;
 };

@@ -197,7 +197,7 @@ GeometryReadResult readObjText(std::string_view text, const std::string &name, G
 
 GeometryReadResult readObjFile(const std::string &path, GU_Detail &gdp)
 {
-    std::string text;
+    FileBytes text;
     std::string error;
     GeometryReadResult result;
     try
@@ -215,5 +215,5 @@ GeometryReadResult readObjFile(const std::string &path, GU_Detail &gdp)
         result.message = path + ": out of memory while reading";
         return result;
     }
-    return readObjText(text, path, gdp);
+    return readObjText(text.view(), path, gdp);
 }

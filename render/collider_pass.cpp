@@ -76,9 +76,23 @@ ColliderCounts drawCollider(Canvas &canvas, const PixelRect &scene, const Previe
         screen[i] = ScreenVertex{s.x, s.y, float(s.depth)};
     }
 
+    // Shade each triangle once: the grey, negated for a back face, 0 for a
+    // triangle of zero area.
+    const size_t triangleCount = triangles.corners.size() / 3;
+    std::vector<int16_t> shade(triangleCount);
+    for (size_t t = 0; t < triangleCount; ++t)
+    {
+        const int64_t *c = &triangles.corners[t * 3];
+        bool front = false;
+        const int grey = wallGrey(&triangles.positions[size_t(c[0]) * 3], &triangles.positions[size_t(c[1]) * 3],
+                                  &triangles.positions[size_t(c[2]) * 3], camera.basis.forward, front);
+        shade[t] = int16_t(grey < 0 ? 0 : (front ? grey : -grey));
+        counts.front += grey >= 0 && front;
+        counts.back += grey >= 0 && !front;
+    }
+
     // Back faces first, then, on a cleared depth buffer, the front faces
     // over them: a front face always covers a back face.
-    const size_t triangleCount = triangles.corners.size() / 3;
     for (int pass = 0; pass < 2; ++pass)
     {
         const bool drawFront = pass == 1;
@@ -86,15 +100,12 @@ ColliderCounts drawCollider(Canvas &canvas, const PixelRect &scene, const Previe
             clearDepth(canvas);
         for (size_t t = 0; t < triangleCount; ++t)
         {
-            const int64_t *c = &triangles.corners[t * 3];
-            bool front = false;
-            const int grey = wallGrey(&triangles.positions[size_t(c[0]) * 3], &triangles.positions[size_t(c[1]) * 3],
-                                      &triangles.positions[size_t(c[2]) * 3], camera.basis.forward, front);
-            if (grey < 0 || front != drawFront)
+            if (shade[t] == 0 || (shade[t] > 0) != drawFront)
                 continue;
-            ++(front ? counts.front : counts.back);
-            const Rgb colour{uint8_t(grey), uint8_t(grey), uint8_t(grey)};
-            fillTriangle(canvas, scene, screen[size_t(c[0])], screen[size_t(c[1])], screen[size_t(c[2])], colour);
+            const uint8_t grey = uint8_t(drawFront ? shade[t] : -shade[t]);
+            const int64_t *c = &triangles.corners[t * 3];
+            fillTriangle(canvas, scene, screen[size_t(c[0])], screen[size_t(c[1])], screen[size_t(c[2])],
+                         Rgb{grey, grey, grey});
         }
     }
     darkenWithDepth(canvas, scene, camera);

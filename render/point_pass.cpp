@@ -29,6 +29,7 @@ struct PlacedPoint
     int64_t index;
     int x;
     int y;
+    Rgb fill;
 };
 } // namespace
 
@@ -59,6 +60,7 @@ PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCame
     std::vector<PlacedPoint> placed;
     const auto drawRange = [&](int64_t first, int64_t end, const MarkerStamp &mark, Rgb outline) {
         placed.clear();
+        placed.reserve(size_t(end - first));
         for (int64_t i = first; i < end; ++i)
         {
             const float *p = &points.positions[size_t(i) * 3];
@@ -75,19 +77,18 @@ PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCame
                 ++counts.hidden;
                 continue;
             }
-            placed.push_back({s.depth, i, x, y});
+            // The colour is looked up here, in point order: after sorting the
+            // intensities would be read in random order.
+            const double length = points.hasIntensity ? points.lengths[size_t(i)] : 0.0;
+            const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
+            counts.noIntensity += graded ? 0 : 1;
+            placed.push_back({s.depth, i, x, y, graded ? intensityColour(scale, length) : kNoIntensityColour});
         }
         std::sort(placed.begin(), placed.end(), [](const PlacedPoint &a, const PlacedPoint &b) {
             return a.depth != b.depth ? a.depth > b.depth : a.index < b.index;
         });
         for (const PlacedPoint &point : placed)
-        {
-            const double length = points.hasIntensity ? points.lengths[size_t(point.index)] : 0.0;
-            const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
-            const Rgb fill = graded ? intensityColour(scale, length) : kNoIntensityColour;
-            counts.noIntensity += graded ? 0 : 1;
-            drawMarker(canvas, scene, point.x, point.y, mark, fill, outline);
-        }
+            drawMarker(canvas, scene, point.x, point.y, mark, point.fill, outline);
         counts.drawn += int64_t(placed.size());
     };
     drawRange(inputCount, total, appendedMark, kAppendedOutline);

@@ -84,10 +84,14 @@ PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, 
     fillRect(canvas, PixelRect{0, 0, width, height}, kBackgroundColour);
 
     const ColliderCounts walls = drawCollider(canvas, layout.scene, camera, triangles);
-    const bool dense = isDenseCloud(pointCount - inputCount, layout.scene);
-    const MarkerStamp appendedMark =
-        dense ? discStamp(std::max(1, layout.markerRadius - 1), false) : discStamp(layout.markerRadius);
-    const MarkerStamp inputMark = squareStamp(layout.markerRadius);
+    // Dense clouds get smaller marks: plain dots, and input squares one
+    // pixel narrower.
+    const int smallRadius = std::max(1, layout.markerRadius - 1);
+    const MarkerStamp appendedMark = isDenseCloud(pointCount - inputCount, layout.scene)
+                                         ? discStamp(smallRadius, false)
+                                         : discStamp(layout.markerRadius);
+    const MarkerStamp inputMark = squareStamp(isDenseCloud(inputCount, layout.scene) ? smallRadius - 1
+                                                                                      : layout.markerRadius);
     const IntensityScale scale = pointScale(samples);
     const PointCounts marks =
         drawPoints(canvas, layout.scene, camera, samples, inputCount, scale, appendedMark, inputMark);

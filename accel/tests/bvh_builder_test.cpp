@@ -23,8 +23,9 @@ bool inside(const TriangleBox &inner, const float *lo, const float *hi)
     return true;
 }
 
-// Checks that every box lies inside every decoded box on the path to its
-// leaf (lo, hi: their intersection), and counts where each box was found.
+// Checks that every box lies in the leaf below each node box that leads to
+// it (lo, hi: the box of `ref` in its parent), and counts where each box was
+// found.
 void walk(const BvhLayout &layout, const std::vector<TriangleBox> &boxes, uint32_t ref,
           const float *lo, const float *hi, int depth, Walk &w)
 {
@@ -41,21 +42,19 @@ void walk(const BvhLayout &layout, const std::vector<TriangleBox> &boxes, uint32
         return;
     }
     const BvhNode &node = layout.nodes[ref];
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kNodeWidth; ++i)
     {
         if (node.child[i] == kEmptyChild)
-            continue;
-        const float childLo[3] = {decodePlane(node, 0, i), decodePlane(node, 2, i),
-                                  decodePlane(node, 4, i)};
-        const float childHi[3] = {decodePlane(node, 1, i), decodePlane(node, 3, i),
-                                  decodePlane(node, 5, i)};
-        float pathLo[3], pathHi[3];
-        for (int c = 0; c < 3; ++c)
         {
-            pathLo[c] = std::max(lo[c], childLo[c]);
-            pathHi[c] = std::min(hi[c], childHi[c]);
+            EXPECT_GT(node.bounds[0][i], node.bounds[1][i]);  // an empty box
+            continue;
         }
-        walk(layout, boxes, node.child[i], pathLo, pathHi, depth + 1, w);
+        const float childLo[3] = {node.bounds[0][i], node.bounds[2][i], node.bounds[4][i]};
+        const float childHi[3] = {node.bounds[1][i], node.bounds[3][i], node.bounds[5][i]};
+        const TriangleBox childBox = {{childLo[0], childLo[1], childLo[2]},
+                                      {childHi[0], childHi[1], childHi[2]}};
+        EXPECT_TRUE(inside(childBox, lo, hi));
+        walk(layout, boxes, node.child[i], childLo, childHi, depth + 1, w);
     }
 }
 

@@ -38,10 +38,11 @@ TEST_F(AtomicWrite, ReplacesTheFileAndReadsItBackWithSpareCapacity)
     std::string error;
     ASSERT_TRUE(writeFileAtomically(path, "first version", error)) << error;
     ASSERT_TRUE(writeFileAtomically(path, std::string("second\0version", 14), error)) << error;
-    std::string text;
-    ASSERT_TRUE(readWholeFile(path, text, 64, error)) << error;
-    EXPECT_EQ(text, std::string("second\0version", 14));
-    EXPECT_GE(text.capacity(), text.size() + 64);
+    FileBytes bytes;
+    ASSERT_TRUE(readWholeFile(path, bytes, 64, error)) << error;
+    EXPECT_EQ(bytes.view(), std::string_view("second\0version", 14));
+    for (size_t i = 0; i < 64; ++i)
+        ASSERT_EQ(bytes.data()[bytes.size() + i], 0); // the spare bytes are zero
     EXPECT_EQ(entriesIn(folder), 1);
 }
 
@@ -64,9 +65,29 @@ TEST_F(AtomicWrite, FailuresLeaveNoFileBehind)
     EXPECT_EQ(entriesIn(folder), 2); // "plain" and "taken" only
 }
 
+TEST_F(AtomicWrite, AnUncommittedFileLeavesTheTargetAlone)
+{
+    // A write abandoned half way (an error or an interrupt unwinding the
+    // stack) must neither touch the target nor leave its temporary file.
+    const std::string path = folder + "/keep.geo";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, "old", error)) << error;
+    {
+        AtomicFile file(path);
+        ASSERT_TRUE(file.open(error)) << error;
+        ASSERT_TRUE(file.write("partial"));
+        EXPECT_EQ(entriesIn(folder), 2); // the target and the temporary file
+    }
+    EXPECT_EQ(entriesIn(folder), 1);
+    FileBytes bytes;
+    ASSERT_TRUE(readWholeFile(path, bytes, 0, error));
+    EXPECT_EQ(bytes.view(), "old");
+}
+
 TEST_F(AtomicWrite, ReadingNamesThePathOnFailure)
 {
-    std::string text, error;
+    FileBytes text;
+    std::string error;
     EXPECT_FALSE(readWholeFile(folder + "/absent.geo", text, 0, error));
     EXPECT_NE(error.find(folder + "/absent.geo: cannot open"), std::string::npos) << error;
     EXPECT_FALSE(readWholeFile(folder, text, 0, error));

@@ -219,6 +219,8 @@ TEST(Cook, MatchesTheTracerWithAFreshEngine)
                    double(0.1f), 3, 0.9f, true, control);
     EXPECT_EQ(expected.getNumPoints(), 3 + 3 * (1 + 2 + 2));
     expectSamePoints(expected, *out);
+    EXPECT_EQ(net.velkor->getCookStatistic("rays traced"), control.raysTraced);
+    EXPECT_EQ(net.velkor->getCookStatistic("points traced"), 3);
 
     // A second cook continues the engine: other directions.
     net.velkor->forceRecook();

@@ -11,36 +11,25 @@ double dot(const double a[3], const double b[3])
     return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2];
 }
 
-class ViewBasisTest : public testing::TestWithParam<PreviewView>
+TEST(ViewBasis, EveryViewIsOrthonormalAndRightHanded)
 {
-};
-
-TEST_P(ViewBasisTest, IsOrthonormalAndRightHanded)
-{
-    const ViewBasis b = viewBasis(GetParam());
-    EXPECT_NEAR(dot(b.right, b.right), 1.0, 1e-15);
-    EXPECT_NEAR(dot(b.up, b.up), 1.0, 1e-15);
-    EXPECT_NEAR(dot(b.forward, b.forward), 1.0, 1e-15);
-    EXPECT_NEAR(dot(b.right, b.up), 0.0, 1e-15);
-    EXPECT_NEAR(dot(b.right, b.forward), 0.0, 1e-15);
-    EXPECT_NEAR(dot(b.up, b.forward), 0.0, 1e-15);
-    // right x up points back at the camera.
-    const double back[3] = {b.right[1] * b.up[2] - b.right[2] * b.up[1], b.right[2] * b.up[0] - b.right[0] * b.up[2],
-                            b.right[0] * b.up[1] - b.right[1] * b.up[0]};
-    EXPECT_NEAR(dot(back, b.forward), -1.0, 1e-15);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllViews, ViewBasisTest,
-                         testing::Values(PreviewView::X, PreviewView::Y, PreviewView::Z, PreviewView::Iso));
-
-TEST(ViewBasis, IsoLooksDownFromThePositiveCorner)
-{
-    const ViewBasis b = viewBasis(PreviewView::Iso);
-    EXPECT_LT(b.forward[0], 0.0);
-    EXPECT_LT(b.forward[1], 0.0);
-    EXPECT_LT(b.forward[2], 0.0);
-    EXPECT_EQ(b.right[1], 0.0) << "vertical lines stay vertical";
-    EXPECT_GT(b.up[1], 0.0);
+    for (PreviewView view : {PreviewView::X, PreviewView::Y, PreviewView::Z, PreviewView::Iso})
+    {
+        const ViewBasis b = viewBasis(view);
+        EXPECT_NEAR(dot(b.right, b.right), 1.0, 1e-15);
+        EXPECT_NEAR(dot(b.up, b.up), 1.0, 1e-15);
+        EXPECT_NEAR(dot(b.right, b.up), 0.0, 1e-15);
+        // right x up points back at the camera.
+        const double back[3] = {b.right[1] * b.up[2] - b.right[2] * b.up[1],
+                                b.right[2] * b.up[0] - b.right[0] * b.up[2],
+                                b.right[0] * b.up[1] - b.right[1] * b.up[0]};
+        EXPECT_NEAR(dot(back, b.forward), -1.0, 1e-15);
+    }
+    // Iso looks down from the positive corner, vertical lines upright.
+    const ViewBasis iso = viewBasis(PreviewView::Iso);
+    EXPECT_TRUE(iso.forward[0] < 0.0 && iso.forward[1] < 0.0 && iso.forward[2] < 0.0);
+    EXPECT_EQ(iso.right[1], 0.0);
+    EXPECT_GT(iso.up[1], 0.0);
 }
 
 TEST(FrameCamera, FitsTheBoxInsideTheMargin)

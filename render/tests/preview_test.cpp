@@ -80,8 +80,9 @@ TEST(Preview, IsoShowsUpAsUp)
     const GU_Detail points = makePoints({{0, 0, 0, 1.0f}, {0, 1, 0, 1.0f}});
     std::vector<uint8_t> rgb;
     ASSERT_TRUE(renderPreview(points, nullptr, nullptr, options(100, 100, PreviewView::Iso), rgb).ok);
-    // A vertical segment stays vertical and fills the height: its ends at
-    // rows 4 and 96 of the centre column.
+    // A vertical segment stays vertical and fills the height: its ends fall
+    // on rows 4 and 96 of the centre column (give or take rounding, which
+    // the marks' radius of 1 absorbs).
     EXPECT_EQ(pixelAt(rgb, 100, 50, 4), colourMap(1.0));
     EXPECT_EQ(pixelAt(rgb, 100, 50, 95), colourMap(1.0));
 }
@@ -99,6 +100,8 @@ TestTriangle shifted(TestTriangle t, float dz)
     return t;
 }
 
+// Renders in the Z view at 100x100 and returns pixel (20, 70), inside the
+// triangles above.
 Rgb renderOnePixel(const GU_Detail &points, const GU_Detail &collider, PreviewStats *stats = nullptr)
 {
     std::vector<uint8_t> rgb;
@@ -197,6 +200,16 @@ TEST(Preview, LegendShowsTheDataRange)
     expectText("3.0e-05", bar.y + bar.height - 4 * s1);
 }
 
+TEST(Preview, NearerPointsCoverFartherOnes)
+{
+    // Both points on the view axis, the nearer (z = 1, intensity 100) first
+    // in point order: drawn in point order the farther would cover it.
+    const GU_Detail points = makePoints({{0, 0, 1, 100.0f}, {0, 0, 0, 1.0f}});
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(renderPreview(points, nullptr, nullptr, options(100, 100, PreviewView::Z), rgb).ok);
+    EXPECT_EQ(pixelAt(rgb, 100, 50, 50), kViridisHigh);
+}
+
 TEST(Preview, WithoutIntensityEveryPointIsGrey)
 {
     const GU_Detail points = makePoints({{0, 0, 0, 0}, {1, 0, 0, 0}}, false);
@@ -258,10 +271,9 @@ TEST(Preview, SameInputSameBytes)
     const GU_Detail points = makePoints(cloud);
     const GU_Detail collider = makeTriangles(soup);
     const GU_Detail input = makeInput(100);
-    std::vector<uint8_t> first;
+    // The second buffer starts full of leftovers: every byte must be written.
+    std::vector<uint8_t> first, second(320 * 200 * 3, 0xA5);
     ASSERT_TRUE(renderPreview(points, &collider, &input, options(320, 200, PreviewView::Iso), first).ok);
-    // A buffer full of leftovers must come out the same: every byte is written.
-    std::vector<uint8_t> second(first.size(), 0xA5);
     ASSERT_TRUE(renderPreview(points, &collider, &input, options(320, 200, PreviewView::Iso), second).ok);
     EXPECT_TRUE(first == second);
 }
@@ -277,19 +289,16 @@ TEST(Preview, RefusesBadSizesAndMissingPositions)
 
     GU_Detail bare;
     bare.appendPointBlock(2);
-    result = renderPreview(bare, nullptr, nullptr, options(100, 100, PreviewView::Z), rgb);
-    EXPECT_FALSE(result.ok);
-    result = renderPreview(points, &bare, nullptr, options(100, 100, PreviewView::Z), rgb);
-    EXPECT_TRUE(result.ok) << "a collider without primitives is just empty";
+    EXPECT_FALSE(renderPreview(bare, nullptr, nullptr, options(100, 100, PreviewView::Z), rgb).ok);
+    EXPECT_TRUE(renderPreview(points, &bare, nullptr, options(100, 100, PreviewView::Z), rgb).ok)
+        << "a collider without primitives is just empty";
 }
 
 TEST(Preview, EmptySceneIsBackgroundOnly)
 {
-    const GU_Detail none = makePoints({});
     std::vector<uint8_t> rgb;
-    ASSERT_TRUE(renderPreview(none, nullptr, nullptr, options(64, 32, PreviewView::Iso), rgb).ok);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-            ASSERT_EQ(pixelAt(rgb, 64, x, y), kBackgroundColour);
+    ASSERT_TRUE(renderPreview(makePoints({}), nullptr, nullptr, options(64, 32, PreviewView::Iso), rgb).ok);
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        ASSERT_EQ((Rgb{rgb[i], rgb[i + 1], rgb[i + 2]}), kBackgroundColour) << "at byte " << i;
 }
 } // namespace

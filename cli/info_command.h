@@ -1,0 +1,19 @@
+// `velkor info FILE`: what a geometry file holds and what the node will make
+// of it. Shows the counts, every point attribute with its storage, tuple size
+// and type-information code, the attributes the node gathers by code, and
+// whether the file can serve as the points or the collider.
+#pragma once
+
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+struct InfoCommandArgs
+{
+    std::string path;
+};
+
+CLI::App *addInfoCommand(CLI::App &app, InfoCommandArgs &args);
+int runInfoCommand(const InfoCommandArgs &args);

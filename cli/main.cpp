@@ -1,0 +1,58 @@
+// velkor: runs the Velkor node outside the host application.
+//
+// The node's plug-in is loaded at run time through the host layer, exactly
+// as the host loads it; this program only parses the command line and hands
+// each command to its own file.
+#include "cli/cook_command.h"
+#include "cli/cook_session.h"
+#include "cli/demo_command.h"
+#include "cli/exit_status.h"
+#include "cli/info_command.h"
+#include "cli/render_command.h"
+
+#include <CLI/CLI.hpp>
+
+int main(int argc, char **argv)
+{
+    CLI::App app{"velkor: traces rays from points against a triangle mesh and appends the hits, using the "
+                 "Velkor node plug-in.",
+                 "velkor"};
+    app.set_version_flag("--version", "velkor 0.1.0");
+    app.require_subcommand(1);
+    app.footer(exitStatusHelp());
+    app.failure_message([](const CLI::App *, const CLI::Error &e) {
+        return "velkor: " + std::string(e.what()) + "\nRun with --help for more information.\n";
+    });
+
+    CookCommandArgs cookArgs;
+    DemoCommandArgs demoArgs;
+    InfoCommandArgs infoArgs;
+    RenderCommandArgs renderArgs;
+    CLI::App *cook = addCookCommand(app, cookArgs);
+    CLI::App *demo = addDemoCommand(app, demoArgs);
+    CLI::App *info = addInfoCommand(app, infoArgs);
+    CLI::App *render = addRenderCommand(app, renderArgs);
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::ParseError &e)
+    {
+        // Help and version print and end with 0; every other parse error is
+        // a bad command line.
+        const int status = app.exit(e);
+        return status == 0 ? kExitSuccess : kExitUsage;
+    }
+
+    routeInterruptToHost();
+    if (cook->parsed())
+        return runCookCommand(cookArgs);
+    if (demo->parsed())
+        return runDemoCommand(demoArgs);
+    if (info->parsed())
+        return runInfoCommand(infoArgs);
+    if (render->parsed())
+        return runRenderCommand(renderArgs);
+    return kExitUsage;
+}

@@ -1,0 +1,35 @@
+[
+	"fileversion","15.5.565",
+	"hasindex",false,
+	"pointcount",1,
+	"vertexcount",0,
+	"primitivecount",0,
+	"topology",[
+		"pointref",[
+			"indices",[]
+		]
+	],
+	"attributes",[
+		"pointattributes",[
+			[
+				["scope","public","type","numeric","name","P","options",{"type":{"type":"string","value":"point"}}],
+				["size",3,"storage","fpreal32","defaults",["size",1,"storage","fpreal64","values",[0]],"values",["size",3,"storage","fpreal32","tuples",[
+					[0.25,0.25,-1]
+				]]]
+			],
+			[
+				["scope","public","type","numeric","name","N","options",{"type":{"type":"string","value":"vector"}}],
+				["size",3,"storage","fpreal32","defaults",["size",1,"storage","fpreal64","values",[0]],"values",["size",3,"storage","fpreal32","tuples",[
+					[0,0,1]
+				]]]
+			],
+			[
+				["scope","public","type","numeric","name","Cs","options",{"type":{"type":"string","value":"normal"}}],
+				["size",3,"storage","fpreal32","defaults",["size",1,"storage","fpreal64","values",[0]],"values",["size",3,"storage","fpreal32","tuples",[
+					[1,1,1]
+				]]]
+			]
+		]
+	],
+	"primitives",[]
+]
