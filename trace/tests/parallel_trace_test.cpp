@@ -1,0 +1,116 @@
+// Whole traces with scattering must not depend on the thread count nor on
+// the search structure: same points, same bits, same random draws.
+#include "trace/point_tracer.h"
+
+#include "math/scatter.h"
+#include "trace/tests/trace_test_scenes.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <tbb/global_control.h>
+
+using namespace trace_test;
+
+namespace {
+
+struct TraceRun
+{
+    GU_Detail output;
+    int64_t rays = 0;
+    std::mt19937 engineAfter;
+};
+
+// A room with a box standing in it, and points spread through the room.
+struct Scene
+{
+    Scene()
+    {
+        collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+        // A smaller box inside, its triangles met from outside: the room's
+        // winding reversed.
+        ColliderBuilder inner;
+        inner.room(1);
+        for (GA_Index j = 0; j < inner.gdp.getNumPrimitives(); ++j)
+        {
+            const GEO_Primitive *prim = inner.gdp.primitives().rawEntry(j);
+            UT_Vector3 c[3];
+            for (int k = 0; k < 3; ++k)
+                c[k] = getVector(inner.P, prim->getPointOffset(k));
+            UT_Vector3 n = getVector(inner.N, prim->getPointOffset(0));
+            n = UT_Vector3(-n.x(), -n.y(), -n.z());
+            for (int k = 0; k < 3; ++k)
+                c[k] = UT_Vector3(c[k].x() + 1.5f, c[k].y(), c[k].z() - 2.0f);
+            collider.triangle(c[0], c[2], c[1], n, UT_Vector3(0.5f, 0.6f, 0.7f));
+        }
+        for (int i = 0; i < 12; ++i)
+            points.point(UT_Vector3(-3 + 0.5f * i, 0.25f * (i % 5) - 0.5f, 0.3f * (i % 3)),
+                         UT_Vector3(float(i % 4) - 1.5f, 0.7f, float(i % 3) - 1.0f));
+    }
+    ColliderBuilder collider;
+    PointsBuilder points;
+};
+
+TraceRun traceScene(const Scene &scene, SearchMode mode, bool parallel, int threads)
+{
+    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+    TraceRun run;
+    run.output = scene.points.gdp;
+    sceneRandomEngine.seed(5489u);
+    AttributeLists lists = collectAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All);
+    Collider collider(scene.collider.gdp, mode);
+    TraceControl control;
+    control.parallel = parallel;
+    const GA_Size n = run.output.getNumPoints();
+    std::vector<BounceResult> primaries(static_cast<size_t>(n));
+    tracePrimaryRays(run.output, 0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
+    for (GA_Offset p = 0; p < n; ++p)
+        tracePoint(run.output, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0), collider, 4,
+                   75.0, 9, 0.6f, true, control, &primaries[size_t(p)]);
+    run.rays = control.raysTraced;
+    run.engineAfter = sceneRandomEngine;
+    return run;
+}
+
+void expectIdentical(const TraceRun &a, const TraceRun &b)
+{
+    ASSERT_EQ(a.output.getNumPoints(), b.output.getNumPoints());
+    EXPECT_EQ(a.rays, b.rays);
+    EXPECT_TRUE(a.engineAfter == b.engineAfter);
+    for (const char *name : {"P", "dir", "energy"})
+    {
+        const GA_Attribute *x = a.output.findPointAttribute(name);
+        const GA_Attribute *y = b.output.findPointAttribute(name);
+        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
+        {
+            const UT_Vector3 u = getVector(x, p), v = getVector(y, p);
+            ASSERT_EQ(std::memcmp(u.data(), v.data(), sizeof(float) * 3), 0) << name << " of point " << p;
+        }
+    }
+}
+
+} // namespace
+
+TEST(ParallelTrace, SameOutputForAnyThreadCountAndSearch)
+{
+    Scene scene;
+    const TraceRun reference = traceScene(scene, SearchMode::Exhaustive, false, 1);
+    EXPECT_GT(reference.output.getNumPoints(), 12 + 12 * 20) << "the scene should scatter widely";
+    expectIdentical(reference, traceScene(scene, SearchMode::Exhaustive, true, 4));
+    expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, false, 1));
+    expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, true, 2));
+    expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, true, 4));
+}
+
+TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
+{
+    Scene scene;
+    const int64_t before = scene.collider.P->getDataId();
+    const TraceRun run = traceScene(scene, SearchMode::Accelerated, true, 4);
+    const int64_t after = scene.collider.P->getDataId();
+    EXPECT_NE(after, before);
+    // Every trace renews it: a fresh id is larger than any handed out before.
+    GU_Detail probe;
+    GA_Attribute *fresh = probe.addFloatTuple3("P", 1);
+    EXPECT_GT(fresh->getDataId(), after);
+    EXPECT_GE(after - before, run.rays) << "each traced ray gathered the collider's lists";
+}
