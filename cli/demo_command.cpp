@@ -47,8 +47,11 @@ CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args)
         "demo", "Cook the built-in scene (a room, a block, a lamp of emitters) and draw the result");
     demo->add_option("-o,--output", args.outputPath, "Output geometry; the picture goes beside it as .png")
         ->capture_default_str();
-    demo->add_option("--scene-out", args.sceneFolder,
+    CLI::Option *sceneOut = demo->add_option("--scene-out", args.sceneFolder,
                      "Also save the scene's inputs here (demo_points.geo, demo_room.geo)")
+        ->group("Scene");
+    demo->add_flag("--scene-only", args.sceneOnly, "Save the scene's inputs and stop without cooking")
+        ->needs(sceneOut)
         ->group("Scene");
     demo->add_option("--room-quads", args.size.quadsPerSide, "Quads along each side of a wall (2 triangles each)")
         ->check(CLI::Range(1, 2048))
@@ -65,6 +68,9 @@ CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args)
 
 int runDemoCommand(const DemoCommandArgs &args)
 {
+    if (args.sceneOnly)
+        return saveScene(makeDemoScene(args.size), args.sceneFolder, args.options.quiet);
+
     CookTargets targets;
     targets.outputPath = args.outputPath;
     targets.previewPath = previewPathBeside(args.outputPath);

@@ -77,7 +77,6 @@ GEO_PrimPoly *GEO_Detail::appendPolygon(const GA_Offset *points, GA_Size count, 
         if (points[k] < 0 || points[k] >= getNumPoints())
             return nullptr;
     std::vector<GA_Offset> vertices(static_cast<size_t>(count));
-    myVertexPoints.reserve(myVertexPoints.size() + size_t(count));
     for (GA_Size k = 0; k < count; ++k)
     {
         vertices[size_t(k)] = GA_Offset(myVertexPoints.size());
