@@ -136,6 +136,7 @@ IoResult formatGeoText(const GU_Detail &gdp, std::string &text, const GeoWriteOp
 IoResult writeGeoFile(const std::string &path, const GU_Detail &gdp, const GeoWriteOptions &options)
 {
     IoResult result;
+    bool stopped = false;
     try
     {
         AtomicFile file(path);
@@ -145,7 +146,12 @@ IoResult writeGeoFile(const std::string &path, const GU_Detail &gdp, const GeoWr
             result.message = error;
             return result;
         }
-        JsonText json([&file](std::string_view text) {
+        JsonText json([&](std::string_view text) {
+            if (options.interrupted && options.interrupted())
+            {
+                stopped = true;
+                throw std::runtime_error("interrupted");
+            }
             if (!file.write(text))
                 throw std::runtime_error("write failed");
         });
@@ -163,8 +169,9 @@ IoResult writeGeoFile(const std::string &path, const GU_Detail &gdp, const GeoWr
     }
     catch (const std::exception &)
     {
-        // The file's own message says what failed; the temporary file is gone.
-        result.message = path + ": write failed (disk full or the file system refused it)";
+        // The temporary file is gone; the target is as it was.
+        result.message = path + (stopped ? ": interrupted; the file was not written"
+                                         : ": write failed (disk full or the file system refused it)");
     }
     for (std::string &warning : result.warnings)
         warning = path + ": " + warning;

@@ -24,6 +24,7 @@
 
 #include <GU/GU_Detail.h>
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -34,6 +35,10 @@ struct GeoWriteOptions
     // GeometryReadInfo::typeTokens. Without one such an attribute is written
     // with the token "unknown", which reads back as GA_TYPE_UNKNOWN.
     std::map<std::string, std::string> typeTokens;
+    // Polled between blocks of output (every few megabytes) by writeGeoFile;
+    // returning true abandons the write, removes the temporary file and
+    // leaves the target untouched (for an interrupt such as Ctrl-C).
+    std::function<bool()> interrupted;
 };
 
 // Formats gdp as .geo text into `text` (replacing its contents).

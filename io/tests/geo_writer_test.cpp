@@ -302,4 +302,21 @@ TEST(GeoWriterFile, ReplacesTheTargetOnlyOnSuccess)
     EXPECT_EQ(files, 1);
     std::filesystem::remove_all(folder);
 }
+
+TEST(GeoWriterFile, AnInterruptedWriteLeavesNoFile)
+{
+    const std::string folder = makeScratchFolder("interrupt");
+    const std::string target = folder + "/out.geo";
+    GU_Detail gdp;
+    makePoints(gdp, 400000); // several blocks of output
+    int polls = 0;
+    GeoWriteOptions options;
+    options.interrupted = [&polls] { return ++polls == 2; };
+    const IoResult result = writeGeoFile(target, gdp, options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.message.find("interrupted"), std::string::npos) << result.message;
+    EXPECT_EQ(polls, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    std::filesystem::remove_all(folder);
+}
 } // namespace
