@@ -1,5 +1,7 @@
 #include "trace/collider.h"
 
+#include "accel/collider_bvh.h"
+
 #include <GEO/GEO_PrimList.h>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@ SearchMode searchModeFromEnvironment()
 
 struct Collider::Acceleration
 {
+    ColliderBvh bvh;
 };
 
 Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
@@ -51,6 +54,24 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
         myTriangles.push_back({readVector(positions, corners[0]), readVector(positions, corners[1]),
                                readVector(positions, corners[2])});
     }
+
+    if (myMode == SearchMode::Accelerated && !myTriangles.empty())
+    {
+        // Triangles are listed in primitive order, so the structure's lowest
+        // list position among equal distances is the lowest primitive index.
+        myAccel = new Acceleration;
+        if (myAccel->bvh.build(myTriangles))
+        {
+            myTriangles = std::vector<Triangle>(); // the structure holds its own copy
+        }
+        else
+        {
+            // Too large for the structure: search exhaustively instead.
+            delete myAccel;
+            myAccel = nullptr;
+            myMode = SearchMode::Exhaustive;
+        }
+    }
 }
 
 Collider::~Collider()
@@ -60,6 +81,15 @@ Collider::~Collider()
 
 bool Collider::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, ColliderHit &hit) const
 {
+    if (myAccel)
+    {
+        NearestHit nearest;
+        if (!myAccel->bvh.nearestHit(origin, direction, nearest))
+            return false;
+        hit.triangle = nearest.primitive;
+        hit.hit = nearest.hit;
+        return true;
+    }
     double best = kNoHitSquaredDistance;
     bool found = false;
     TriangleHit candidate;

@@ -47,7 +47,7 @@ public:
     bool usable() const { return !myLists.positions.isEmpty() && !myLists.directions.isEmpty(); }
     const AttributeLists &lists() const { return myLists; }
     SearchMode mode() const { return myMode; }
-    int64_t triangleCount() const { return int64_t(myTriangles.size()); }
+    int64_t triangleCount() const { return int64_t(myCorners.size()); }
 
     // The nearest accepted hit from origin along direction, if any. Among
     // equal squared distances the lowest primitive index wins; squared
