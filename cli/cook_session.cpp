@@ -5,18 +5,17 @@
 #include "cli/plugin_path.h"
 #include "cli/progress.h"
 #include "cli/summary.h"
+#include "cli/thread_limit.h"
 
 #include "io/geometry_file.h"
 #include "render/preview.h"
 
 #include <UT/UT_Interrupt.h>
-#include <tbb/global_control.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
-#include <optional>
 
 namespace {
 
@@ -117,12 +116,8 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     CookSummary summary = startSummary(inputs, options, targets);
     CookResult result;
     {
-        // The plug-in traces with the same oneTBB library, so a limit set
-        // here holds for its parallel loops as long as the object lives.
-        std::optional<tbb::global_control> threadLimit;
-        if (options.threads > 0)
-            threadLimit.emplace(tbb::global_control::max_allowed_parallelism, size_t(options.threads));
-        summary.threads = int(tbb::global_control::active_value(tbb::global_control::max_allowed_parallelism));
+        const ThreadLimit threadLimit(options.threads);
+        summary.threads = ThreadLimit::active();
         CookProgress progress([&network](const char *name) { return network.cookStatistic(name); },
                               summary.inputPoints, !options.quiet && standardErrorIsTerminal());
         result = network.cook();
@@ -150,7 +145,11 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     auto start = std::chrono::steady_clock::now();
     GeoWriteOptions writeOptions;
     writeOptions.typeTokens = inputs.typeTokens;
+    // A Ctrl-C during a long write abandons it; the target stays as it was.
+    writeOptions.interrupted = interruptRequested;
     const IoResult written = writeGeoFile(targets.outputPath, output, writeOptions);
+    if (!written && interruptRequested())
+        return fail(kExitInterrupted, "interrupted; nothing written");
     if (!written)
         return fail(kExitUsage, written.message);
     summary.writeSeconds = secondsSince(start);
@@ -158,6 +157,7 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     // io's messages name the file themselves.
     summary.fileWarnings.insert(summary.fileWarnings.end(), written.warnings.begin(), written.warnings.end());
 
+    // The geometry is on disk now; an interrupt from here on stops nothing.
     if (!targets.previewPath.empty())
     {
         start = std::chrono::steady_clock::now();

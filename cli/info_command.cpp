@@ -64,9 +64,8 @@ void printPrimitives(std::ostream &out, const GU_Detail &gdp, const GeometryRead
     if (info.skippedPrimitives > 0)
         out << "  skipped       " << formatCount(info.skippedPrimitives) << " primitives that are not polygons\n";
     if (info.skippedAttributes > 0 || info.skippedGroups > 0)
-        out << "  not read      " << formatCount(info.skippedAttributes)
-            << " vertex, primitive, detail or non-numeric attributes; " << formatCount(info.skippedGroups)
-            << " groups\n";
+        out << "  not read      attributes " << formatCount(info.skippedAttributes)
+            << " (vertex, primitive, detail or non-numeric); groups " << formatCount(info.skippedGroups) << '\n';
 }
 
 void printAttributes(std::ostream &out, const GU_Detail &gdp, const GeometryReadInfo &info)
