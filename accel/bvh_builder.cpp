@@ -28,8 +28,11 @@ struct Builder
     std::atomic<uint32_t> nodeCount{0};
 
     // Builds the node for a range of more than kMaxLeafSize boxes: splits it
-    // until it has kNodeWidth parts (always splitting the part with the largest
-    // area) or no part is too big for a leaf, then builds the parts.
+    // into kNodeWidth parts or fewer, always splitting the part with the
+    // largest area among those too big for a leaf, then, while slots remain,
+    // among those bigger than one batch of the exact test; then builds the
+    // parts. Parts of up to kMaxLeafSize boxes become leaves, so ranges of
+    // a few boxes never take a node of their own.
     uint32_t buildNode(const PrimRange &r, int depth)
     {
         PrimRange parts[kNodeWidth];
@@ -38,13 +41,18 @@ struct Builder
         while (count < kNodeWidth)
         {
             int pick = -1;
-            float largest = -1.0f;
-            for (int i = 0; i < count; ++i)
-                if (parts[i].size() > kMaxLeafSize && parts[i].box.halfArea() > largest)
-                {
-                    largest = parts[i].box.halfArea();
-                    pick = i;
-                }
+            for (const uint32_t above : {kMaxLeafSize, kLeafBatch})
+            {
+                float largest = -1.0f;
+                for (int i = 0; i < count; ++i)
+                    if (parts[i].size() > above && parts[i].box.halfArea() > largest)
+                    {
+                        largest = parts[i].box.halfArea();
+                        pick = i;
+                    }
+                if (pick >= 0)
+                    break;
+            }
             if (pick < 0)
                 break;
             PrimRange a, b;
@@ -90,10 +98,10 @@ struct Builder
 
 }  // namespace
 
-BvhLayout buildBvh(const std::vector<TriangleBox> &boxes)
+BvhLayout buildBvh(const TriangleBox *boxes, uint32_t count)
 {
     BvhLayout layout;
-    const uint32_t n = uint32_t(boxes.size());
+    const uint32_t n = count;
     if (n == 0)
         return layout;
 
@@ -130,10 +138,11 @@ BvhLayout buildBvh(const std::vector<TriangleBox> &boxes)
         layout.root = makeLeafRef(0, n);
     else
     {
-        // Every node has four parts unless all its parts are leaves, and such
-        // a node holds at least kMaxLeafSize + 1 boxes: that allows fewer than
-        // n / 2 + 1 nodes.
-        builder.nodes.reset(new BvhNode[n / 2 + 1]);
+        // Every node has kNodeWidth parts unless all its parts are leaves, and
+        // such a node holds more than kMaxLeafSize boxes. With I nodes, B of
+        // them of the latter kind and L <= n leaves, counting children gives
+        // I + L - 1 >= 8(I - B) + 2B, so I <= (L + 6B) / 7 <= 15n / 63.
+        builder.nodes.reset(new BvhNode[n / 4 + 1]);
         layout.root = builder.buildNode(all, 0);
         layout.nodes.assign(builder.nodes.get(), builder.nodes.get() + builder.nodeCount.load());
     }

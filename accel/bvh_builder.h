@@ -1,8 +1,8 @@
-// A four-wide bounding volume hierarchy over boxes, built with the binned
+// An eight-wide bounding volume hierarchy over boxes, built with the binned
 // surface area heuristic.
 //
-// Four children per node let one SIMD slab test decide all of them, and
-// leaves of up to four boxes match the four-lane exact test. The builder sees
+// Leaves hold up to eight boxes, tested by the exact test in batches of four.
+// The builder sees
 // boxes only (each already grown to hold every hit its triangle can accept),
 // so it knows nothing of triangles or rounding. Large subtrees are built in
 // parallel with oneTBB; the tree's shape and leaf order do not depend on the
@@ -23,5 +23,6 @@ struct BvhLayout
     TriangleBox rootBox{};        // union of all boxes
 };
 
-// Builds the hierarchy over boxes.size() boxes (fewer than kMaxLeafSlots).
-BvhLayout buildBvh(const std::vector<TriangleBox> &boxes);
+// Builds the hierarchy over boxes[0] to boxes[count - 1] (fewer than
+// kMaxLeafSlots boxes).
+BvhLayout buildBvh(const TriangleBox *boxes, uint32_t count);

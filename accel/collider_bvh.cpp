@@ -6,7 +6,9 @@
 #include <tbb/parallel_for.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace
 {
@@ -31,7 +33,7 @@ bool isIdentity(const std::vector<int64_t> &index)
     return true;
 }
 
-// The ray's terms for the four-wide slab test, refreshed when its reach changes.
+// The ray's terms for the SIMD slab tests, refreshed when its reach changes.
 struct SlabTerms
 {
     Float4 inverse[3];
@@ -64,43 +66,63 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
         triangles.size() >= kMaxLeafSlots)
         return false;
 
+    // Classify in parallel, straight into the box array the builder reads;
+    // the arrays are left uninitialised, since every entry is written once.
     const size_t n = triangles.size();
-    std::vector<TriangleClass> classes(n);
+    std::unique_ptr<TriangleBox[]> boxes(new TriangleBox[n]);
+    std::unique_ptr<TriangleFate[]> fates(new TriangleFate[n]);
     tbb::parallel_for(tbb::blocked_range<size_t>(0, n, kGrain),
                       [&](const tbb::blocked_range<size_t> &part)
                       {
                           for (size_t i = part.begin(); i < part.end(); ++i)
-                              classes[i] = classifyTriangle(triangles[i]);
+                          {
+                              const TriangleClass c = classifyTriangle(triangles[i]);
+                              fates[i] = c.fate;
+                              boxes[i] = c.box;
+                          }
                       });
-
+    // Usually every triangle is bounded; otherwise close the gaps, keeping
+    // the list position of each bounded box.
     std::vector<uint32_t> bounded;
-    std::vector<TriangleBox> boxes;
-    bounded.reserve(n);
-    boxes.reserve(n);
+    size_t count = 0;
     for (size_t i = 0; i < n; ++i)
     {
-        if (classes[i].fate == TriangleFate::Bounded)
+        if (fates[i] == TriangleFate::Bounded)
         {
-            bounded.push_back(uint32_t(i));
-            boxes.push_back(classes[i].box);
+            if (count != i && bounded.empty())
+                for (uint32_t k = 0; k < count; ++k)
+                    bounded.push_back(k);
+            if (count != i)
+                bounded.push_back(uint32_t(i));
+            boxes[count++] = boxes[i];
         }
-        else if (classes[i].fate == TriangleFate::AlwaysTest)
+        else if (fates[i] == TriangleFate::AlwaysTest)
             myAlwaysTested.push_back(pack(triangles[i], int32_t(i)));
     }
-    std::vector<TriangleClass>().swap(classes);
+    fates.reset();
+    myAlwaysTested.shrink_to_fit();
+    const auto listPosition = [&](uint32_t slot) { return bounded.empty() ? slot : bounded[slot]; };
 
-    BvhLayout layout = buildBvh(boxes);
-    std::vector<TriangleBox>().swap(boxes);
+    BvhLayout layout = buildBvh(boxes.get(), uint32_t(count));
+    boxes.reset();
     myNodes = std::move(layout.nodes);
     myRoot = layout.root;
     myRootBox = layout.rootBox;
-    myTriangles.resize(layout.order.size());
-    tbb::parallel_for(tbb::blocked_range<size_t>(0, layout.order.size(), kGrain),
+    double radius2 = 0.0;
+    for (int c = 0; c < 3; ++c)
+    {
+        const double extreme =
+            std::max(std::fabs(double(myRootBox.lo[c])), std::fabs(double(myRootBox.hi[c])));
+        radius2 += extreme * extreme;
+    }
+    myCornerRadius = count ? std::sqrt(radius2) : 0.0;
+    myTriangles.resize(count);
+    tbb::parallel_for(tbb::blocked_range<size_t>(0, count, kGrain),
                       [&](const tbb::blocked_range<size_t> &part)
                       {
                           for (size_t k = part.begin(); k < part.end(); ++k)
                           {
-                              const uint32_t i = bounded[layout.order[k]];
+                              const uint32_t i = listPosition(layout.order[k]);
                               myTriangles[k] = pack(triangles[i], int32_t(i));
                           }
                       });
@@ -118,7 +140,7 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
 
     BestHit best;
     TraversalRay ray;
-    if (prepareTraversal(origin, direction, ray))
+    if (prepareTraversal(origin, direction, myCornerRadius, ray))
     {
         if (testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
             setReach(ray, reachForSquaredDistance(ray, best.squaredDistance));
@@ -151,9 +173,8 @@ void ColliderBvh::prefetchRef(uint32_t ref) const
     else if (ref != kEmptyChild)
     {
         const char *leaf = reinterpret_cast<const char *>(&myTriangles[leafFirst(ref)]);
-        prefetch(leaf);
-        prefetch(leaf + 64);
-        prefetch(leaf + 128);
+        for (size_t offset = 0; offset < leafCount(ref) * sizeof(PackedTriangle); offset += 64)
+            prefetch(leaf + offset);
     }
 }
 
@@ -244,7 +265,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
         }
         if (ref == kEmptyChild)
             continue;
-        if (testTriangleBatch(&myTriangles[leafFirst(ref)], int(leafCount(ref)), ray.exact, best))
+        if (testTriangles(&myTriangles[leafFirst(ref)], leafCount(ref), ray.exact, best))
         {
             const double reach = reachForSquaredDistance(ray, best.squaredDistance);
             if (reach < ray.reach)

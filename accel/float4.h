@@ -12,7 +12,9 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+// VELKOR_ACCEL_SCALAR selects the plain version on any machine (to test it).
+#if !defined(VELKOR_ACCEL_SCALAR) &&                                                               \
+    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #define VELKOR_ACCEL_SSE2 1
 #include <emmintrin.h>
 #include <xmmintrin.h>

@@ -45,10 +45,15 @@ namespace roundingBounds
 // Unit roundoff of single precision.
 constexpr double kUnit = 0x1p-24;
 
-// Largest eta = |1 - k| (safeNormalize scales by k, about 1/|d|) for which rays use
-// the structure. Unit directions give about 4u; others are rare and searched
-// exhaustively. Triangle boxes are built for this worst case.
+// The eta = |1 - k| (safeNormalize scales by k, about 1/|d|) that triangle
+// boxes are built for. Unit directions give about 4u; a ray with a larger eta
+// adds the excess, times the scene's largest corner distance, to its own
+// margin.
 constexpr double kMaxScaleError = 0x1p-20;
+
+// Rays with a larger eta (directions more than about 0.2% off unit length)
+// are searched exhaustively: their margins would cover most of the scene.
+constexpr double kMaxRayScaleError = 0x1p-9;
 
 // Coordinates beyond this magnitude (and non-finite ones) are kept out of the
 // structure: products of differences must stay far from float overflow.

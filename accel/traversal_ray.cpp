@@ -16,7 +16,8 @@ float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 
 }  // namespace
 
-bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, TraversalRay &ray)
+bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
+                      TraversalRay &ray)
 {
     double len2 = 0.0;
     double origin2 = 0.0;
@@ -28,12 +29,12 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, Tra
         len2 += double(direction[c]) * direction[c];
         origin2 += double(origin[c]) * origin[c];
     }
-    if (std::fabs(len2 - 1.0) > kMaxScaleError)
+    if (std::fabs(len2 - 1.0) > kMaxRayScaleError)
         return false;
     // safeNormalize scales by k = 1/sqrtf(len2) in float (within 3.6u of
     // 1/|d|), or by 1 when it leaves the vector alone.
     ray.scaleError = std::fabs(1.0 - 1.0 / std::sqrt(len2)) + 4.0 * kUnit;
-    if (ray.scaleError > kMaxScaleError)
+    if (ray.scaleError > kMaxRayScaleError)
         return false;
 
     ray.exact = makeExactRay(origin, direction);
@@ -48,7 +49,11 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, Tra
     // share is in the triangle boxes). A box grown by 8u of these contains
     // the exact ray's point with room to spare on every axis, so the rounded
     // slabs still overlap there.
-    const double base = kSafety * (1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm;
+    // The triangle boxes hold the |P0| share for eta up to kMaxScaleError;
+    // a larger eta adds the rest here, with |P0| at most sceneRadius.
+    const double excess = std::max(0.0, ray.scaleError - kMaxScaleError);
+    const double base = kSafety * ((1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm +
+                                   1.25 * excess * sceneRadius);
     const double slope = kSafety * 10.0 * kUnit;
     ray.marginBase = base + kBoxTestRounding * (ray.originNorm + base) + kMarginFloor;
     ray.marginSlope = slope + kBoxTestRounding * (slope + 1.0);

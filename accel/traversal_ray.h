@@ -30,12 +30,14 @@ struct TraversalRay
     float farShift[3];
 };
 
-// Fills `ray` for the structure's walk. Returns false when the ray must be
-// searched exhaustively instead: a non-finite origin or direction, an origin
-// coordinate beyond 2^40 in magnitude, or a direction whose length is not 1
-// within 2^-20 (the bounds are derived for unit directions, which is what
-// callers pass).
-bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, TraversalRay &ray);
+// Fills `ray` for the structure's walk over triangles whose corners lie
+// within sceneRadius of the coordinate origin. Returns false when the ray
+// must be searched exhaustively instead: a non-finite origin or direction, an
+// origin coordinate beyond 2^40 in magnitude, or a direction more than about
+// 0.2% off unit length (the bounds are derived for unit directions, which is
+// what callers pass).
+bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
+                      TraversalRay &ray);
 
 // A reach that every hit with a squared distance of at most d2 lies within.
 double reachForSquaredDistance(const TraversalRay &ray, float d2);

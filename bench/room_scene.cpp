@@ -8,6 +8,7 @@ namespace
 {
 
 constexpr float kHalfSize = 50.0f;
+constexpr double kPi = 3.14159265358979323846;
 constexpr int kObjects = 48;
 
 // Uniform in [0, 1) from the top 24 bits of one engine output.
@@ -73,10 +74,10 @@ struct Builder
         const int32_t first = int32_t(scene.points.size());
         for (int r = 0; r <= rings; ++r)
         {
-            const double theta = M_PI * r / rings;
+            const double theta = kPi * r / rings;
             for (int s = 0; s < segments; ++s)
             {
-                const double phi = 2.0 * M_PI * s / segments;
+                const double phi = 2.0 * kPi * s / segments;
                 add(float(centre[0] + radius * std::sin(theta) * std::cos(phi)),
                     float(centre[1] + radius * std::sin(theta) * std::sin(phi)),
                     float(centre[2] + radius * std::cos(theta)));

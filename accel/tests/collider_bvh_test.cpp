@@ -178,6 +178,27 @@ const std::vector<SceneCase> &sceneCases()
              append(s.rays, raysAtFeatures(s.triangles, 300, UT_Vector3(-5, -5, -5), 10, rng));
              return s;
          }},
+        {"DirectionsSlightlyOffUnitLength",
+         [](std::mt19937 &rng)
+         {
+             // The hit point is stepped |t| along the normalised direction
+             // while t was computed with the direction as passed, so it lands
+             // off the plane by |1 - 1/|d|| times the distance travelled:
+             // rays from near the origin to a grid 2e4 away.
+             Scene s;
+             const UT_Vector3 corner(-6, -6, 2e4f);
+             s.triangles = gridMesh(24, 24, corner, 0.5f, 0.02f, rng);
+             s.rays = raysAtFeatures(s.triangles, 1200, UT_Vector3(-20, -20, -20), 40, rng);
+             const float scales[] = {1 + 1e-6f, 1 - 3e-6f, 1 + 2e-5f,
+                                     1 - 1e-4f, 1 + 6e-4f, 1 - 1.5e-3f};
+             for (size_t i = 0; i < s.rays.size(); ++i)
+             {
+                 const float f = scales[i % 6];
+                 UT_Vector3 &d = s.rays[i].direction;
+                 d = UT_Vector3(d.x() * f, d.y() * f, d.z() * f);
+             }
+             return s;
+         }},
         {"NearTheDistanceBound",
          [](std::mt19937 &rng)
          {

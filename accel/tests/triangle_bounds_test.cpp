@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace
@@ -22,10 +23,14 @@ Triangle triangle(float x0, float y0, float z0, float x1, float y1, float z1, fl
 
 // Does the walk's box test, at the reach that a hit of squared distance d2
 // implies, still pass the box of the triangle that accepted it?
-bool boxAdmitsHit(const TriangleBox &box, const TestRay &ray, float d2)
+bool boxAdmitsHit(const Triangle &t, const TestRay &ray, float d2)
 {
+    double radius = 0.0;
+    for (const UT_Vector3 &p : t)
+        radius = std::max(radius, std::sqrt(double(dot(p, p))) * 1.001);
+    const TriangleBox box = classifyTriangle(t).box;
     TraversalRay walk;
-    if (!prepareTraversal(ray.origin, ray.direction, walk))
+    if (!prepareTraversal(ray.origin, ray.direction, radius, walk))
         return false;
     setReach(walk, reachForSquaredDistance(walk, d2));
     float entry, exit;
@@ -140,7 +145,7 @@ TEST(ClassifyTriangle, BoxesHoldEveryAcceptedHit)
                             continue;
                         ++accepted;
                         beyondCorners += outsideCorners(t, hit.point);
-                        ASSERT_TRUE(boxAdmitsHit(classifyTriangle(t).box, ray, hit.squaredDistance))
+                        ASSERT_TRUE(boxAdmitsHit(t, ray, hit.squaredDistance))
                             << "offset " << offset << " size " << size;
                     }
             }
