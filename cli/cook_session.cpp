@@ -124,6 +124,8 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     }
     summary.cookSeconds = result.seconds;
     summary.raysTraced = result.raysTraced;
+    if (result.colliderBuildMicroseconds >= 0)
+        summary.buildSeconds = double(result.colliderBuildMicroseconds) * 1e-6;
     summary.messages = result.messages;
 
     if (interruptRequested())

@@ -83,6 +83,7 @@ CookResult VelkorNetwork::cook()
     for (int i = 0; i < errors.getNumErrors(); ++i)
         result.messages.push_back(errors.getError(i));
     result.raysTraced = cookStatistic("rays traced");
+    result.colliderBuildMicroseconds = cookStatistic("collider build microseconds");
     return result;
 }
 

@@ -30,6 +30,7 @@ struct CookResult
     GU_DetailHandle output;                // the node's output detail as the cook left it
     double seconds = 0.0;
     int64_t raysTraced = -1;               // -1 when the plug-in does not report it
+    int64_t colliderBuildMicroseconds = -1; // -1 when not reported (nothing traced)
 };
 
 class VelkorNetwork

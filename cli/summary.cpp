@@ -63,6 +63,8 @@ std::string formatSummary(const CookSummary &s)
         cook += "   (" + std::to_string(s.threads) + (s.threads == 1 ? " thread, " : " threads, ") + s.search +
                 " search)";
         row(out, "cook", cook);
+        if (s.buildSeconds >= 0.0)
+            row(out, "  of which build", formatSeconds(s.buildSeconds) + "   (collider search structure)");
     }
     if (s.writeSeconds >= 0.0)
         row(out, "write", formatSeconds(s.writeSeconds) + "   " + s.outputPath);

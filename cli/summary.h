@@ -19,6 +19,7 @@ struct CookSummary
     int64_t colliderPrimitives = 0;
     int64_t outputPoints = -1;   // -1: the cook produced nothing usable
     int64_t raysTraced = -1;     // -1: the plug-in does not count them
+    double buildSeconds = -1.0;  // collider preparation within the cook; -1: not reported
     int threads = 0;
     std::string search;          // "accelerated" or "exhaustive"
     double readSeconds = -1.0;   // -1: phase not run

@@ -15,6 +15,7 @@
 #include <OP/OP_AutoLockInputs.h>
 #include <UT/UT_Interrupt.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -126,7 +127,12 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
 
     if (inputPoints > 0 && triples > 0)
     {
+        const auto buildStart = std::chrono::steady_clock::now();
         const Collider prepared(*collider, searchModeFromEnvironment());
+        setCookStatistic("collider build microseconds",
+                         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                               buildStart)
+                             .count());
         std::vector<std::vector<BounceResult>> primaries(static_cast<size_t>(triples));
         for (GA_Offset begin = 0; begin < inputPoints; begin += kPrimaryBatch)
         {
