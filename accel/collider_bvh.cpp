@@ -15,16 +15,6 @@ namespace
 
 constexpr size_t kGrain = 4096;
 
-PackedTriangle pack(const Triangle &t, int32_t position)
-{
-    PackedTriangle p;
-    for (int k = 0; k < 3; ++k)
-        for (int c = 0; c < 3; ++c)
-            p.corner[3 * k + c] = t[k][c];
-    p.position = position;
-    return p;
-}
-
 bool isIdentity(const std::vector<int64_t> &index)
 {
     for (size_t i = 0; i < index.size(); ++i)
@@ -97,7 +87,7 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
             boxes[count++] = boxes[i];
         }
         else if (fates[i] == TriangleFate::AlwaysTest)
-            myAlwaysTested.push_back(pack(triangles[i], int32_t(i)));
+            myAlwaysTested.push_back(packTriangle(triangles[i], int32_t(i)));
     }
     fates.reset();
     myAlwaysTested.shrink_to_fit();
@@ -123,7 +113,7 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
                           for (size_t k = part.begin(); k < part.end(); ++k)
                           {
                               const uint32_t i = listPosition(layout.order[k]);
-                              myTriangles[k] = pack(triangles[i], int32_t(i));
+                              myTriangles[k] = packTriangle(triangles[i], int32_t(i));
                           }
                       });
     if (!isIdentity(primitiveIndex))

@@ -28,6 +28,17 @@ struct PackedTriangle
     int32_t position;
 };
 
+// The corners of t, component by component, with its list position.
+inline PackedTriangle packTriangle(const Triangle &t, int32_t position)
+{
+    PackedTriangle p;
+    for (int k = 0; k < 3; ++k)
+        for (int c = 0; c < 3; ++c)
+            p.corner[3 * k + c] = t[size_t(k)][size_t(c)];
+    p.position = position;
+    return p;
+}
+
 // A ray with everything the exact test needs that depends on the ray alone.
 struct ExactRay
 {

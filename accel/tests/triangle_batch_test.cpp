@@ -11,16 +11,6 @@
 namespace
 {
 
-PackedTriangle packed(const Triangle &t, int32_t position)
-{
-    PackedTriangle p;
-    for (int k = 0; k < 3; ++k)
-        for (int c = 0; c < 3; ++c)
-            p.corner[3 * k + c] = t[k][c];
-    p.position = position;
-    return p;
-}
-
 // The batch test of one triangle must agree with hitTriangle bit for bit
 // (hits at 1e10 or beyond are dropped by the bound both searches share).
 void expectSameAsScalar(const Triangle &t, const UT_Vector3 &origin, const UT_Vector3 &direction)
@@ -28,7 +18,7 @@ void expectSameAsScalar(const Triangle &t, const UT_Vector3 &origin, const UT_Ve
     TriangleHit expected{};
     const bool scalar = hitTriangle(origin, direction, t, expected) &&
                         double(expected.squaredDistance) < kNoHitSquaredDistance;
-    const PackedTriangle p = packed(t, 7);
+    const PackedTriangle p = packTriangle(t, 7);
     BestHit best;
     const bool batch = testTriangleBatch(&p, 1, makeExactRay(origin, direction), best);
     ASSERT_EQ(scalar, batch) << "origin (" << origin.x() << ", " << origin.y() << ", " << origin.z()
@@ -96,12 +86,12 @@ TEST(TriangleBatch, KeepsTheLowerPositionAmongEqualDistances)
     const Triangle t = {UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0), UT_Vector3(0, 1, 0)};
     const ExactRay ray = makeExactRay(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
     // Lanes out of position order, and a second batch with an even lower one.
-    const PackedTriangle batch[4] = {packed(t, 9), packed(t, 4), packed(t, 6), packed(t, 5)};
+    const PackedTriangle batch[4] = {packTriangle(t, 9), packTriangle(t, 4), packTriangle(t, 6), packTriangle(t, 5)};
     BestHit best;
     EXPECT_TRUE(testTriangleBatch(batch, 4, ray, best));
     EXPECT_EQ(best.position, 4);
-    const PackedTriangle lower = packed(t, 2);
-    const PackedTriangle higher = packed(t, 3);
+    const PackedTriangle lower = packTriangle(t, 2);
+    const PackedTriangle higher = packTriangle(t, 3);
     EXPECT_TRUE(testTriangleBatch(&lower, 1, ray, best));
     EXPECT_FALSE(testTriangleBatch(&higher, 1, ray, best));
     EXPECT_EQ(best.position, 2);
@@ -114,8 +104,8 @@ TEST(TriangleBatch, SkipsTrianglesThatCannotBeatTheBest)
     const Triangle farT = {UT_Vector3(0, 0, 1), UT_Vector3(1, 0, 1), UT_Vector3(0, 1, 1)};
     const ExactRay ray = makeExactRay(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
     BestHit best;
-    const PackedTriangle first = packed(nearT, 5);
-    const PackedTriangle second = packed(farT, 0);
+    const PackedTriangle first = packTriangle(nearT, 5);
+    const PackedTriangle second = packTriangle(farT, 0);
     EXPECT_TRUE(testTriangleBatch(&first, 1, ray, best));
     EXPECT_FALSE(testTriangleBatch(&second, 1, ray, best));
     EXPECT_EQ(best.position, 5);
