@@ -2,9 +2,7 @@
 
 #include "accel/sah_split.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-#include <tbb/task_group.h>
+#include <UT/UT_ParallelUtil.h>
 
 #include <algorithm>
 #include <atomic>
@@ -67,18 +65,30 @@ struct Builder
         const uint32_t index = nodeCount++;
         uint32_t refs[kNodeWidth];
         std::fill(refs, refs + kNodeWidth, kEmptyChild);
-        tbb::task_group group;
+        // Parts too big for a leaf become subtrees, built concurrently when
+        // one of them is big enough to be worth a task.
+        int subtrees[kNodeWidth];
+        int subtreeCount = 0;
+        bool concurrent = false;
         for (int i = 0; i < count; ++i)
         {
             if (parts[i].size() <= kMaxLeafSize)
                 refs[i] = makeLeafRef(parts[i].begin, parts[i].size());
-            else if (parts[i].size() >= kParallelSubtree)
-                group.run([this, &parts, &refs, i, depth]
-                          { refs[i] = buildNode(parts[i], depth + 1); });
             else
-                refs[i] = buildNode(parts[i], depth + 1);
+            {
+                subtrees[subtreeCount++] = i;
+                concurrent = concurrent || parts[i].size() >= kParallelSubtree;
+            }
         }
-        group.wait();
+        const auto buildSubtrees = [&](size_t first, size_t last)
+        {
+            for (size_t k = first; k < last; ++k)
+                refs[subtrees[k]] = buildNode(parts[subtrees[k]], depth + 1);
+        };
+        if (concurrent)
+            UTparallelFor(0, size_t(subtreeCount), 1, buildSubtrees);
+        else
+            buildSubtrees(0, size_t(subtreeCount));
 
         BvhNode &node = nodes[index];
         TriangleBox boxes[kNodeWidth];
@@ -107,10 +117,10 @@ BvhLayout buildBvh(const TriangleBox *boxes, uint32_t count)
 
     Builder builder;
     builder.prims.resize(n);
-    tbb::parallel_for(tbb::blocked_range<uint32_t>(0, n, kGrain),
-                      [&](const tbb::blocked_range<uint32_t> &part)
+    UTparallelFor(0, n, kGrain,
+                      [&](size_t begin, size_t end)
                       {
-                          for (uint32_t k = part.begin(); k < part.end(); ++k)
+                          for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
                           {
                               PrimRef &p = builder.prims[k];
                               for (int c = 0; c < 3; ++c)

@@ -5,7 +5,7 @@
 // The builder sees
 // boxes only (each already grown to hold every hit its triangle can accept),
 // so it knows nothing of triangles or rounding. Large subtrees are built in
-// parallel with oneTBB; the tree's shape and leaf order do not depend on the
+// parallel (UTparallelFor); the tree's shape and leaf order do not depend on the
 // thread count, only the numbering of nodes in memory does.
 #pragma once
 

@@ -2,8 +2,7 @@
 
 #include "accel/traversal_ray.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
+#include <UT/UT_ParallelUtil.h>
 
 #include <algorithm>
 #include <cmath>
@@ -61,16 +60,16 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     const size_t n = triangles.size();
     std::unique_ptr<TriangleBox[]> boxes(new TriangleBox[n]);
     std::unique_ptr<TriangleFate[]> fates(new TriangleFate[n]);
-    tbb::parallel_for(tbb::blocked_range<size_t>(0, n, kGrain),
-                      [&](const tbb::blocked_range<size_t> &part)
+    UTparallelFor(0, n, kGrain,
+                  [&](size_t begin, size_t end)
+                  {
+                      for (size_t i = begin; i < end; ++i)
                       {
-                          for (size_t i = part.begin(); i < part.end(); ++i)
-                          {
-                              const TriangleClass c = classifyTriangle(triangles[i]);
-                              fates[i] = c.fate;
-                              boxes[i] = c.box;
-                          }
-                      });
+                          const TriangleClass c = classifyTriangle(triangles[i]);
+                          fates[i] = c.fate;
+                          boxes[i] = c.box;
+                      }
+                  });
     // Usually every triangle is bounded; otherwise close the gaps, keeping
     // the list position of each bounded box.
     std::vector<uint32_t> bounded;
@@ -107,15 +106,15 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     }
     myCornerRadius = count ? std::sqrt(radius2) : 0.0;
     myTriangles.resize(count);
-    tbb::parallel_for(tbb::blocked_range<size_t>(0, count, kGrain),
-                      [&](const tbb::blocked_range<size_t> &part)
+    UTparallelFor(0, count, kGrain,
+                  [&](size_t begin, size_t end)
+                  {
+                      for (size_t k = begin; k < end; ++k)
                       {
-                          for (size_t k = part.begin(); k < part.end(); ++k)
-                          {
-                              const uint32_t i = listPosition(layout.order[k]);
-                              myTriangles[k] = packTriangle(triangles[i], int32_t(i));
-                          }
-                      });
+                          const uint32_t i = listPosition(layout.order[k]);
+                          myTriangles[k] = packTriangle(triangles[i], int32_t(i));
+                      }
+                  });
     if (!isIdentity(primitiveIndex))
         myPrimitiveIndex = std::move(primitiveIndex);
     return true;

@@ -27,7 +27,7 @@ class ColliderBvh
 public:
     // Builds the structure over triangles (triangle i reports primitiveIndex[i],
     // or i when primitiveIndex is empty), replacing any earlier contents. The
-    // build runs in parallel on oneTBB's threads. Returns false, leaving an
+    // build runs in parallel (UTparallelFor). Returns false, leaving an
     // empty structure that reports no hits, when primitiveIndex has another
     // length than triangles or there are 2^28 triangles or more.
     bool build(std::vector<Triangle> triangles, std::vector<int64_t> primitiveIndex = {});

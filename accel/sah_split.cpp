@@ -1,7 +1,6 @@
 #include "accel/sah_split.h"
 
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_reduce.h>
+#include <UT/UT_ParallelUtil.h>
 
 #include <algorithm>
 
@@ -122,11 +121,11 @@ void computeBounds(const std::vector<PrimRef> &prims, PrimRange &r)
         addToBounds(prims, r.begin, r.end, r);
         return;
     }
-    r = tbb::parallel_reduce(
-        tbb::blocked_range<uint32_t>(r.begin, r.end, kGrain), r,
-        [&](const tbb::blocked_range<uint32_t> &part, PrimRange acc)
+    r = UTparallelReduce(
+        r.begin, r.end, kGrain, r,
+        [&](size_t begin, size_t end, PrimRange acc)
         {
-            addToBounds(prims, part.begin(), part.end(), acc);
+            addToBounds(prims, uint32_t(begin), uint32_t(end), acc);
             return acc;
         },
         [](PrimRange a, const PrimRange &b)
@@ -165,11 +164,11 @@ void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
         for (uint32_t k = r.begin; k < r.end; ++k)
             bins->add(prims[k], map);
     else
-        binSet = tbb::parallel_reduce(
-            tbb::blocked_range<uint32_t>(r.begin, r.end, kGrain), BinSet(map.bins),
-            [&](const tbb::blocked_range<uint32_t> &part, BinSet acc)
+        binSet = UTparallelReduce(
+            r.begin, r.end, kGrain, BinSet(map.bins),
+            [&](size_t begin, size_t end, BinSet acc)
             {
-                for (uint32_t k = part.begin(); k < part.end(); ++k)
+                for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
                     acc.add(prims[k], map);
                 return acc;
             },

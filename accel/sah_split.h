@@ -3,7 +3,7 @@
 //
 // The builder sorts references to the boxes in place, range by range, so
 // every pass over a range reads memory in order. Large ranges are binned by
-// several oneTBB threads; the result does not depend on how many.
+// several threads (UTparallelReduce); the result does not depend on how many.
 #pragma once
 
 #include "accel/float4.h"

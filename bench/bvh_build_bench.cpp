@@ -2,8 +2,8 @@
 // how many triangles had to stay outside it.
 #include "bench/bench_scenes.h"
 
+#include <UT/UT_ParallelUtil.h>
 #include <benchmark/benchmark.h>
-#include <tbb/global_control.h>
 
 namespace
 {
@@ -12,7 +12,7 @@ void bvhBuild(benchmark::State &state)
 {
     const std::vector<Triangle> &triangles = roomTriangles(size_t(state.range(0)));
     const int threads = benchThreads(state.range(1));
-    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+    const UT_ThreadLimit limit(threads);
     ColliderBvh bvh;
     for (auto _ : state)
     {

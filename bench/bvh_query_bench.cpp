@@ -2,10 +2,8 @@
 // rays, on one thread and on all of them, in rays per second.
 #include "bench/bench_scenes.h"
 
+#include <UT/UT_ParallelUtil.h>
 #include <benchmark/benchmark.h>
-#include <tbb/blocked_range.h>
-#include <tbb/global_control.h>
-#include <tbb/parallel_reduce.h>
 
 #include <algorithm>
 
@@ -27,10 +25,9 @@ size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_
     };
     if (threads == 1)
         return trace(0, count);
-    return tbb::parallel_reduce(
-        tbb::blocked_range<size_t>(0, count, 1024), size_t(0),
-        [&](const tbb::blocked_range<size_t> &part, size_t hits)
-        { return hits + trace(part.begin(), part.end()); },
+    return UTparallelReduce(
+        0, count, 1024, size_t(0),
+        [&](size_t begin, size_t end, size_t hits) { return hits + trace(begin, end); },
         [](size_t a, size_t b) { return a + b; });
 }
 
@@ -40,7 +37,7 @@ void bvhQuery(benchmark::State &state)
     const ColliderBvh &bvh = roomBvh(n);
     const std::vector<SceneRay> &rays = roomRays(n);
     const int threads = benchThreads(state.range(1));
-    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+    const UT_ThreadLimit limit(threads);
     size_t hits = 0;
     for (auto _ : state)
         hits = traceAll(bvh, rays, rays.size(), threads);

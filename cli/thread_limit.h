@@ -1,20 +1,19 @@
 // The number of threads the plug-in may trace with, for as long as the
 // object lives.
 //
-// The plug-in runs its parallel loops on oneTBB, the same shared library
-// this program links, so a global limit set here holds inside the plug-in
-// too. Built without oneTBB (VELKOR_WITH_TBB=OFF) the plug-in traces on one
-// thread and the limit has nothing to act on.
+// The limit is the host library's process-wide one (UT_ThreadLimit): the
+// plug-in runs its parallel regions through the same shared host library
+// this program links, so a limit set here holds inside the plug-in too,
+// whether the regions run on oneTBB or on standard threads.
 #pragma once
 
-#include <memory>
+#include <UT/UT_ParallelUtil.h>
 
 class ThreadLimit
 {
 public:
     // threads < 1 leaves the machine's own count in force.
     explicit ThreadLimit(int threads);
-    ~ThreadLimit();
     ThreadLimit(const ThreadLimit &) = delete;
     ThreadLimit &operator=(const ThreadLimit &) = delete;
 
@@ -22,6 +21,5 @@ public:
     static int active();
 
 private:
-    struct Control;
-    std::unique_ptr<Control> myControl;
+    UT_ThreadLimit myLimit;
 };

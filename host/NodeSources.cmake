@@ -1,6 +1,9 @@
 # Sources of the host's node side (OP, PRM, SOP, CH, interrupts, plug-in loading).
 set(HOST_NODE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/UT/UT_Interrupt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UT/UT_FPControl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UT/UT_ThreadPool.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UT/UT_ParallelUtil.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UT/UT_ErrorManager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UT/UT_DSO.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PRM/PRM_ChoiceList.cpp
@@ -20,6 +23,7 @@ set(HOST_NODE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/SOP/SOP_Source.cpp)
 set(HOST_NODE_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/tests/UT_Interrupt_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/UT_ParallelUtil_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/UT_DSO_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/PRM_Template_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/OP_Parameters_test.cpp

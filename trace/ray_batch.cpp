@@ -1,9 +1,6 @@
 #include "trace/ray_batch.h"
 
-#if VELKOR_HAVE_TBB
-#include <tbb/blocked_range.h>
-#include <tbb/parallel_for.h>
-#endif
+#include <UT/UT_ParallelUtil.h>
 
 namespace {
 
@@ -29,16 +26,12 @@ constexpr size_t kGrain = 8;
 void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
                    const UT_Vector3 *directions, size_t count, BounceResult *results, bool parallel)
 {
-#if VELKOR_HAVE_TBB
     if (parallel && count >= kParallelThreshold)
     {
-        tbb::parallel_for(tbb::blocked_range<size_t>(0, count, kGrain), [&](const tbb::blocked_range<size_t> &r) {
-            traceRange(collider, origins, sharedOrigin, directions, r.begin(), r.end(), results);
+        UTparallelFor(0, count, kGrain, [&](size_t begin, size_t end) {
+            traceRange(collider, origins, sharedOrigin, directions, begin, end, results);
         });
         return;
     }
-#else
-    (void)parallel;
-#endif
     traceRange(collider, origins, sharedOrigin, directions, 0, count, results);
 }

@@ -5,9 +5,10 @@
 #include "math/scatter.h"
 #include "trace/tests/trace_test_scenes.h"
 
+#include <UT/UT_ParallelUtil.h>
+
 #include <cstring>
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 using namespace trace_test;
 
@@ -52,7 +53,7 @@ struct Scene
 
 TraceRun traceScene(const Scene &scene, SearchMode mode, bool parallel, int threads)
 {
-    tbb::global_control limit(tbb::global_control::max_allowed_parallelism, size_t(threads));
+    const UT_ThreadLimit limit(threads);
     TraceRun run;
     run.output = scene.points.gdp;
     sceneRandomEngine.seed(5489u);

@@ -1,0 +1,20 @@
+// The standard-thread pool behind the parallel regions when the host library
+// is built without oneTBB.
+//
+// Threads are started on first need and kept, since a cook runs many short
+// regions. One region at a time uses the pool; a region started inside
+// another (from a task, or while the pool serves another thread) runs on its
+// calling thread alone, which is always correct and keeps the thread count
+// within the limit. Workers run each task under the floating-point state of
+// the thread that started the region. The pool is never destroyed: joining
+// threads while a process (or, on Windows, a library) shuts down can hang.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+// Runs task(i) for every i in [0, count) on up to `threads` threads, the
+// calling thread included, and returns when all are done. The first
+// exception a task throws is rethrown here once the others have stopped;
+// tasks not yet started are then skipped.
+void UTrunOnThreadPool(size_t count, int threads, const std::function<void(size_t)> &task);
