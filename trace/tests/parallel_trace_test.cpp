@@ -10,6 +10,10 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#endif
+
 using namespace trace_test;
 
 namespace {
@@ -51,7 +55,8 @@ struct Scene
     PointsBuilder points;
 };
 
-TraceRun traceScene(const Scene &scene, SearchMode mode, bool parallel, int threads)
+template <typename SceneType>
+TraceRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int threads)
 {
     const UT_ThreadLimit limit(threads);
     TraceRun run;
@@ -70,6 +75,21 @@ TraceRun traceScene(const Scene &scene, SearchMode mode, bool parallel, int thre
     run.rays = control.raysTraced;
     run.engineAfter = sceneRandomEngine;
     return run;
+}
+
+bool sameOutput(const TraceRun &a, const TraceRun &b)
+{
+    if (a.output.getNumPoints() != b.output.getNumPoints())
+        return false;
+    for (const char *name : {"P", "dir", "energy"})
+        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
+        {
+            const UT_Vector3 u = getVector(a.output.findPointAttribute(name), p);
+            const UT_Vector3 v = getVector(b.output.findPointAttribute(name), p);
+            if (std::memcmp(u.data(), v.data(), sizeof(float) * 3) != 0)
+                return false;
+        }
+    return true;
 }
 
 void expectIdentical(const TraceRun &a, const TraceRun &b)
@@ -115,3 +135,66 @@ TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
     EXPECT_GT(fresh->getDataId(), after);
     EXPECT_GE(after - before, run.rays) << "each traced ray gathered the collider's lists";
 }
+
+#if defined(__x86_64__) || defined(_M_X64)
+namespace {
+
+// Points a subnormal distance off the plane x = 0 that shoot straight up,
+// in a room whose surface directions carry subnormal components where the
+// walls' normals have zeros. The hit points keep those x coordinates, and
+// rays turned about those directions get components of about 1e-39: kept as
+// subnormals normally, zero under flush-to-zero and denormals-are-zero.
+struct SubnormalScene
+{
+    SubnormalScene()
+    {
+        collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+        for (GA_Offset p = 0; p < collider.gdp.getNumPoints(); ++p)
+        {
+            UT_Vector3 n = getVector(collider.N, p);
+            for (int c = 0; c < 3; ++c)
+                if (n[c] == 0.0f)
+                    n[c] = (c == 0 ? 1.1e-39f : -2.3e-39f) * float(1 + p % 3);
+            setVector(collider.N, p, n);
+        }
+        // Enough primary rays that helper threads surely take some.
+        for (int i = 0; i < 600; ++i)
+            points.point(UT_Vector3((i % 2 ? 1.3e-39f : -2.9e-39f) * float(1 + i % 5), 0.0113f * float(i) - 3.4f,
+                                    0.05f * float(i % 5)),
+                         UT_Vector3(0, 0, 1));
+    }
+    ColliderBuilder collider;
+    PointsBuilder points;
+};
+
+// Sets the calling thread's MXCSR for the lifetime of the object.
+class ScopedCsr
+{
+public:
+    explicit ScopedCsr(unsigned csr) : mySaved(_mm_getcsr()) { _mm_setcsr(csr); }
+    ~ScopedCsr() { _mm_setcsr(mySaved); }
+
+private:
+    unsigned mySaved;
+};
+
+} // namespace
+
+// Worker threads start with the default floating-point state; the tracer's
+// output must follow the state of the thread that cooks, on any thread count.
+TEST(ParallelTrace, WorkersFollowTheCallersFlushToZeroAndDenormalsAreZero)
+{
+    SubnormalScene scene;
+    // Parallel, so that helper threads exist before the state changes.
+    const TraceRun plain = traceScene(scene, SearchMode::Accelerated, true, 2);
+    const ScopedCsr flush(_mm_getcsr() | 0x8040); // FTZ and DAZ
+    const TraceRun reference = traceScene(scene, SearchMode::Accelerated, false, 1);
+    ASSERT_FALSE(sameOutput(plain, reference)) << "the scene should meet subnormal values";
+    for (const SearchMode mode : {SearchMode::Accelerated, SearchMode::Exhaustive})
+        for (const int threads : {1, 2})
+        {
+            SCOPED_TRACE(testing::Message() << threads << " threads, mode " << int(mode));
+            expectIdentical(reference, traceScene(scene, mode, true, threads));
+        }
+}
+#endif
