@@ -22,9 +22,14 @@ namespace {
 // Set before the handler is installed, so the handler never constructs the
 // server (which is not async-signal-safe).
 std::atomic<UT_Interrupt *> gInterruptServer{nullptr};
+// Ctrl-C is also remembered here: the host drops a request that is pending
+// when a cook opens its progress scope, and a Ctrl-C pressed just before
+// that must still end the program with nothing written.
+std::atomic<bool> gInterruptPressed{false};
 
 void requestHostInterrupt()
 {
+    gInterruptPressed.store(true, std::memory_order_relaxed);
     if (UT_Interrupt *server = gInterruptServer.load(std::memory_order_relaxed))
         server->requestInterrupt();
 }
@@ -69,7 +74,7 @@ void routeInterruptToHost()
 
 bool interruptRequested()
 {
-    return UTgetInterrupt()->isInterruptRequested();
+    return gInterruptPressed.load(std::memory_order_relaxed) || UTgetInterrupt()->isInterruptRequested();
 }
 
 bool checkOutputPath(const std::string &path, std::string &error)

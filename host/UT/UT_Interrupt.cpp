@@ -14,6 +14,8 @@ void UT_Interrupt::opStart(const char *message, bool showProgress)
     int depth;
     {
         std::lock_guard<std::mutex> lock(myMutex);
+        if (myScopes.empty())
+            clearInterrupt();
         myScopes.push_back({text, showProgress});
         depth = int(myScopes.size());
     }

@@ -12,7 +12,10 @@
 // program that wants Ctrl-C to stop a cook installs its own handler and calls
 // requestInterrupt() from it; it calls UTgetInterrupt() once beforehand, so
 // the handler never constructs the server). The flag stays raised until
-// clearInterrupt().
+// clearInterrupt() or until the next outermost scope opens: opening it drops
+// a request left over from earlier work, which would otherwise stop every
+// later cook at once. A request raised while a scope is open (from its own
+// START callback onwards) stops the work of that scope.
 #pragma once
 
 #include <UT/UT_API.h>
@@ -54,8 +57,9 @@ public:
     void clearInterrupt() { myRequested.store(false, std::memory_order_relaxed); }
     bool isInterruptRequested() const { return myRequested.load(std::memory_order_relaxed); }
 
-    // Opens a scope. showProgress: whether the progress callback hears about
-    // this scope (an inner bookkeeping scope may prefer to stay quiet).
+    // Opens a scope; the outermost one first clears a pending request.
+    // showProgress: whether the progress callback hears about this scope (an
+    // inner bookkeeping scope may prefer to stay quiet).
     void opStart(const char *message = nullptr, bool showProgress = true);
     // Closes the innermost scope; ignored when none is open.
     void opEnd();

@@ -36,6 +36,35 @@ TEST(UT_Interrupt, ScopesNest)
     EXPECT_EQ(server.getActiveMessage(), "");
 }
 
+// A request left over from earlier work must not stop the next piece of
+// work: the outermost scope drops it when it opens. Requests raised once a
+// scope is open (its START callback included) hold until the next outermost
+// scope opens; inner scopes drop nothing.
+TEST(UT_Interrupt, OutermostScopeDropsAStaleRequest)
+{
+    UT_Interrupt server;
+    server.requestInterrupt();
+    {
+        UT_AutoInterrupt cook("First cook", &server);
+        EXPECT_FALSE(cook.wasInterrupted()) << "raised before the cook began";
+        server.requestInterrupt();
+        UT_AutoInterrupt inner("Inner", &server);
+        EXPECT_TRUE(inner.wasInterrupted()) << "an inner scope keeps the request";
+    }
+    EXPECT_TRUE(server.isInterruptRequested()) << "closing the scope keeps it too";
+    {
+        UT_AutoInterrupt again("Second cook", &server);
+        EXPECT_FALSE(again.wasInterrupted());
+    }
+
+    server.setProgressCallback([&](const UT_InterruptEvent &e) {
+        if (e.kind == UT_InterruptEvent::START)
+            server.requestInterrupt();
+    });
+    UT_AutoInterrupt third("Third cook", &server);
+    EXPECT_TRUE(third.wasInterrupted()) << "raised as the scope opened";
+}
+
 TEST(UT_Interrupt, ProgressCallbackHearsShownScopesOnly)
 {
     UT_Interrupt server;

@@ -231,18 +231,44 @@ TEST(Cook, MatchesTheTracerWithAFreshEngine)
     EXPECT_NE(getVector(again->findPointAttribute("P"), 4), getVector(expected.findPointAttribute("P"), 4));
 }
 
-TEST(Cook, InterruptEndsTheCookWithAnError)
+// Raises the host's interrupt request as soon as the cook opens its
+// progress scope, as a user pressing Escape right away would, for the
+// lifetime of the object.
+struct InterruptOnStart
+{
+    InterruptOnStart()
+    {
+        UTgetInterrupt()->setProgressCallback([](const UT_InterruptEvent &e) {
+            if (e.kind == UT_InterruptEvent::START)
+                UTgetInterrupt()->requestInterrupt();
+        });
+    }
+    ~InterruptOnStart() { UTgetInterrupt()->setProgressCallback({}); }
+};
+
+// The first cook is interrupted; the request must not outlive it and stop
+// the next cook in the same process.
+TEST(Cook, InterruptEndsThatCookOnly)
 {
     RoomScene scene;
     VelkorNetwork net;
     ASSERT_NE(net.velkor, nullptr) << net.loadError;
     net.setInputs(scene.points.gdp, scene.room.gdp);
-    UTgetInterrupt()->requestInterrupt();
-    const GU_Detail *out = net.cook();
-    UTgetInterrupt()->clearInterrupt();
-    EXPECT_GE(net.velkor->error(), UT_ERROR_ABORT) << net.messages();
-    ASSERT_NE(out, nullptr);
-    EXPECT_EQ(out->getNumPoints(), scene.points.gdp.getNumPoints()) << "interrupted before the first point";
+    const GA_Size inputPoints = scene.points.gdp.getNumPoints();
+    {
+        const InterruptOnStart interrupt;
+        const GU_Detail *out = net.cook();
+        EXPECT_TRUE(net.hasMessage(UT_ERROR_ABORT, "Tracing interrupted")) << net.messages();
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(out->getNumPoints(), inputPoints) << "interrupted before the first point";
+    }
+    ASSERT_TRUE(UTgetInterrupt()->isInterruptRequested()) << "the request is still pending";
+
+    net.velkor->forceRecook();
+    const GU_Detail *again = net.cook();
+    EXPECT_LT(net.velkor->error(), UT_ERROR_ABORT) << net.messages();
+    ASSERT_NE(again, nullptr);
+    EXPECT_GT(again->getNumPoints(), inputPoints);
 }
 
 TEST(Cook, PointLimitEndsTheCookWithAnError)
