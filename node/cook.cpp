@@ -10,6 +10,7 @@
 
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
+#include "trace/out_of_memory.h"
 #include "trace/point_tracer.h"
 
 #include <OP/OP_AutoLockInputs.h>
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace HDK_Sample {
@@ -53,9 +55,45 @@ int64_t pointLimit()
     return limit;
 }
 
+// Prepares the collider for the search, naming it when memory runs out.
+Collider prepareCollider(const GU_Detail &collider, SearchMode mode)
+{
+    try
+    {
+        return Collider(collider, mode);
+    }
+    catch (const std::bad_alloc &)
+    {
+        throw OutOfMemory("Out of memory: the collider's " + std::to_string(collider.getNumPrimitives()) +
+                          " primitives could not be prepared for tracing");
+    }
+}
+
 } // namespace
 
 OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
+{
+    // The plug-in throws nothing at its host: running out of memory becomes
+    // the node's error, naming what could not be allocated where known.
+    try
+    {
+        return cookPoints(context);
+    }
+    catch (const OutOfMemory &e)
+    {
+        addError(SOP_MESSAGE, e.what());
+    }
+    catch (const std::bad_alloc &)
+    {
+        addError(SOP_MESSAGE, ("Out of memory while cooking, with " + std::to_string(gdp->getNumPoints()) +
+                               " points in the output")
+                                  .c_str());
+    }
+    myPointVariable = -1;
+    return error();
+}
+
+OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
 {
     const fpreal t = context.getTime();
     OP_AutoLockInputs inputs(this);
@@ -128,7 +166,7 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
     if (inputPoints > 0 && triples > 0)
     {
         const auto buildStart = std::chrono::steady_clock::now();
-        const Collider prepared(*collider, searchModeFromEnvironment());
+        const Collider prepared = prepareCollider(*collider, searchModeFromEnvironment());
         setCookStatistic("collider build microseconds",
                          std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                                buildStart)

@@ -35,6 +35,9 @@ protected:
     OP_ERROR cookMySop(OP_Context &context) override;
 
 private:
+    // The cook itself; cookMySop turns its allocation failures into errors.
+    OP_ERROR cookPoints(OP_Context &context);
+
     // -1 whenever the node is not in a cook; the cook never stores a point
     // number here, so PT and NPT always resolve through the base class.
     int32_t myPointVariable;

@@ -2,7 +2,7 @@
 #
 #   cmake -DVELKOR=<exe> -DARGS="cook|a.geo|b.geo|-o|out.geo" -DWORK_DIR=<scratch>
 #         -DEXPECT_STATUS=2 [-DSTDOUT_REGEX=...] [-DSTDERR_REGEX=...]
-#         [-DSTDOUT_EMPTY=ON] [-DEXPECT_FILES="a|b"] [-DABSENT_FILES="c"]
+#         [-DSTDOUT_EMPTY=ON] [-DEXPECT_FILES="a|b"] [-DABSENT_FILES="c"] [-DMEMORY_LIMIT_KB=n]
 #         -P cli_case.cmake
 #
 # Arguments are separated by "|" (they may contain spaces and semicolons).
@@ -17,7 +17,15 @@ foreach(var ARGS EXPECT_FILES ABSENT_FILES)
   string(REPLACE "|" ";" ${var} "${${var}}")
 endforeach()
 
-execute_process(COMMAND "${VELKOR}" ${ARGS}
+# MEMORY_LIMIT_KB caps the program's address space (POSIX shells), so that
+# an allocation too large for it fails on any machine, however much memory
+# it has.
+set(command "${VELKOR}" ${ARGS})
+if(DEFINED MEMORY_LIMIT_KB)
+  set(command sh -c "ulimit -v ${MEMORY_LIMIT_KB} && exec \"$0\" \"$@\"" ${command})
+endif()
+
+execute_process(COMMAND ${command}
   WORKING_DIRECTORY "${WORK_DIR}"
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 set(report "status ${status}\n--- stdout\n${out}\n--- stderr\n${err}")

@@ -2,6 +2,7 @@
 
 #include "math/scatter.h"
 #include "math/vector_math.h"
+#include "trace/out_of_memory.h"
 #include "trace/ray_batch.h"
 
 #include <algorithm>
@@ -151,6 +152,41 @@ private:
         return result;
     }
 
+    // A scatter set of count rays needs, all at once, the drawn directions,
+    // the aligned ones and a trace result per ray.
+    static OutOfMemory scatterSetTooLarge(int32_t count)
+    {
+        const uint64_t n = uint64_t(count);
+        return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(BounceResult)));
+    }
+
+    static void reserveFrame(Frame &frame, int32_t count)
+    {
+        if (count <= 0)
+            return;
+        try
+        {
+            frame.aligned.reserve(size_t(count));
+            frame.traced.reserve(size_t(count));
+        }
+        catch (const std::bad_alloc &)
+        {
+            throw scatterSetTooLarge(count);
+        }
+    }
+
+    std::vector<UT_Vector3> drawScatterSet(int32_t count) const
+    {
+        try
+        {
+            return scatterDirections(count, myScatter);
+        }
+        catch (const std::bad_alloc &)
+        {
+            throw scatterSetTooLarge(count);
+        }
+    }
+
     // Reads the point, draws its direction set and traces it; pushes the
     // frame unless the depth is used up. Returns false when interrupted.
     bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
@@ -167,11 +203,13 @@ private:
         frame.intensity = readVector(myIntensity, offset);
 
         const FrameRotation rotation = frameFor(direction);
+        if (!primary)
+            reserveFrame(frame, scatterCount);
         std::vector<UT_Vector3> set;
         if (primary)
             set.push_back(UT_Vector3(0.0f, 0.0f, 1.0f));
         else
-            set = scatterDirections(scatterCount, myScatter);
+            set = drawScatterSet(scatterCount);
         frame.aligned.reserve(set.size());
         for (const UT_Vector3 &v : set)
             frame.aligned.push_back(align(rotation, v));

@@ -47,7 +47,8 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction);
 // Traces one point. primaryTrace, when given, is the already-traced result of
 // this point's primary ray (see tracePrimaryRays); it is used instead of
 // tracing the ray again. Allocation failures propagate as std::bad_alloc with
-// every point appended so far left in place.
+// every point appended so far left in place; a scatter set too large for the
+// memory available throws OutOfMemory (trace/out_of_memory.h), naming its size.
 TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
                        AttributeHandle intensity, const Collider &collider, int32_t depth, double scatter,
                        int32_t scatterCount, float dissipation, bool primary, TraceControl &control,
