@@ -15,6 +15,7 @@ packages=(
   libstb-dev            # PNG previews
   libgtest-dev libgmock-dev  # tests
   libbenchmark-dev      # benchmarks
+  libembree-dev time    # the whole-cook benchmark: Embree reference tracer, peak memory
   clang libclang-rt-14-dev   # libFuzzer build of the .geo reader
 )
 
