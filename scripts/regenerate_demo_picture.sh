@@ -5,7 +5,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" release
+"$top/scripts/build.sh" release --target velkor --target velkor_host --target SOP_Velkor
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$top/build/release/bin/velkor" demo -o "$work/demo.geo" --size 960x540 --quiet
