@@ -19,8 +19,8 @@ void setVector(GA_ATINumeric *a, GA_Offset pt, const UT_Vector3 &v)
 
 std::unique_ptr<GU_Detail> roomColliderDetail(const RoomScene &scene)
 {
-    // Sums of reversed winding normals, in double so that the sum does not
-    // depend on the order the triangles are met in beyond what matters.
+    // Sums of reversed winding normals, area-weighted (the cross products are
+    // not normalised), kept in double: only the direction matters here.
     std::vector<double> facing(3 * scene.points.size(), 0.0);
     for (const std::array<int32_t, 3> &t : scene.triangles)
     {

@@ -17,8 +17,10 @@ class RoomFiles : public ::testing::Test
 protected:
     void SetUp() override
     {
+        // One folder per case: CTest may run the cases at once.
+        const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
         myFolder = std::filesystem::path(::testing::TempDir()) /
-                   ("velkor_room_files_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+                   (std::string("velkor_room_files_") + test->name());
         std::filesystem::create_directories(myFolder);
         myScene = makeRoomScene(2000);
         myRays = makeRoomRays(myScene, 500);
