@@ -11,6 +11,14 @@ constexpr int kMaxBins = 32;
 constexpr uint32_t kParallelBinning = 1u << 14;  // ranges binned by several threads
 constexpr uint32_t kGrain = 4096;
 
+// Every part of a reduction keeps a partial result (a bin set is 6.5 kB), so
+// large ranges are cut into at most 256 parts. Bounds, bins and counts join
+// exactly in any grouping: the result does not depend on the cut.
+size_t reduceGrain(const PrimRange &r)
+{
+    return std::max<size_t>(kGrain, r.size() / 256);
+}
+
 float lane(Float4 v, int i)
 {
     alignas(16) float f[4];
@@ -122,7 +130,7 @@ void computeBounds(const std::vector<PrimRef> &prims, PrimRange &r)
         return;
     }
     r = UTparallelReduce(
-        r.begin, r.end, kGrain, r,
+        r.begin, r.end, reduceGrain(r), r,
         [&](size_t begin, size_t end, PrimRange acc)
         {
             addToBounds(prims, uint32_t(begin), uint32_t(end), acc);
@@ -165,7 +173,7 @@ void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
             bins->add(prims[k], map);
     else
         binSet = UTparallelReduce(
-            r.begin, r.end, kGrain, BinSet(map.bins),
+            r.begin, r.end, reduceGrain(r), BinSet(map.bins),
             [&](size_t begin, size_t end, BinSet acc)
             {
                 for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
