@@ -21,11 +21,11 @@ MarkerStamp discStamp(int radius, bool outlined)
     return stamp;
 }
 
-MarkerStamp squareStamp(int radius)
+MarkerStamp squareStamp(int radius, bool outlined)
 {
     MarkerStamp stamp;
-    const int inner = radius + 1;
-    const int outer = radius + 2;
+    const int inner = outlined ? radius + 1 : radius;
+    const int outer = outlined ? radius + 2 : radius;
     stamp.reach = outer;
     for (int pass = 0; pass < 2; ++pass)
         for (int dy = -outer; dy <= outer; ++dy)

@@ -28,8 +28,9 @@ struct MarkerStamp
 // A disc of the given radius (pixels with dx^2 + dy^2 <= r^2 + r, which
 // rounds small discs nicely), ringed by a one-pixel outline when asked.
 MarkerStamp discStamp(int radius, bool outlined = true);
-// A filled square of half-width radius + 1 framed by a one-pixel outline.
-MarkerStamp squareStamp(int radius);
+// A filled square of half-width radius + 1 framed by a one-pixel outline;
+// without the outline, a plain square of half-width radius.
+MarkerStamp squareStamp(int radius, bool outlined = true);
 
 // Stamps the marker centred on pixel (x, y); pixels outside `clip` are
 // skipped.

@@ -33,11 +33,11 @@ struct PlacedPoint
 };
 } // namespace
 
-IntensityScale pointScale(const PointSamples &points)
+IntensityScale pointScale(const PointSamples &points, int64_t first, int64_t end)
 {
     IntensityScale scale;
     if (points.hasIntensity)
-        for (size_t i = 0; i < points.lengths.size(); ++i)
+        for (size_t i = size_t(std::max<int64_t>(first, 0)); i < std::min(size_t(end), points.lengths.size()); ++i)
             if (finitePosition(&points.positions[i * 3]))
                 includeInScale(scale, points.lengths[i]);
     finishScale(scale);
@@ -49,49 +49,45 @@ bool isDenseCloud(int64_t pointCount, const PixelRect &scene)
     return pointCount * 64 > int64_t(scene.width) * int64_t(scene.height);
 }
 
-PointCounts drawPoints(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
-                       const PointSamples &points, int64_t inputCount, const IntensityScale &scale,
-                       const MarkerStamp &appendedMark, const MarkerStamp &inputMark)
+PointCounts drawPointRange(Canvas &canvas, const PixelRect &scene, const PreviewCamera &camera,
+                           const PointSamples &points, int64_t first, int64_t end, const IntensityScale &scale,
+                           const MarkerStamp &mark, Rgb outline)
 {
     PointCounts counts;
     const int64_t total = int64_t(points.positions.size() / 3);
-    inputCount = std::clamp<int64_t>(inputCount, 0, total);
+    end = std::clamp<int64_t>(end, 0, total);
+    first = std::clamp<int64_t>(first, 0, end);
     const double tolerance = 0.01 * camera.extent;
     std::vector<PlacedPoint> placed;
-    const auto drawRange = [&](int64_t first, int64_t end, const MarkerStamp &mark, Rgb outline) {
-        placed.clear();
-        placed.reserve(size_t(end - first));
-        for (int64_t i = first; i < end; ++i)
+    placed.reserve(size_t(end - first));
+    for (int64_t i = first; i < end; ++i)
+    {
+        const float *p = &points.positions[size_t(i) * 3];
+        if (!finitePosition(p))
         {
-            const float *p = &points.positions[size_t(i) * 3];
-            if (!finitePosition(p))
-            {
-                ++counts.skipped;
-                continue;
-            }
-            const ScreenPoint s = projectPoint(camera, p[0], p[1], p[2]);
-            const int x = pixelIndex(s.x, scene.x, scene.x + scene.width - 1);
-            const int y = pixelIndex(s.y, scene.y, scene.y + scene.height - 1);
-            if (s.depth > double(canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)]) + tolerance)
-            {
-                ++counts.hidden;
-                continue;
-            }
-            // The colour is looked up here, in point order: after sorting the
-            // intensities would be read in random order.
-            const double length = points.hasIntensity ? points.lengths[size_t(i)] : 0.0;
-            const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
-            counts.noIntensity += graded ? 0 : 1;
-            placed.push_back({s.depth, i, x, y, graded ? intensityColour(scale, length) : kNoIntensityColour});
+            ++counts.skipped;
+            continue;
         }
-        std::sort(placed.begin(), placed.end(), [](const PlacedPoint &a, const PlacedPoint &b) {
-            return a.depth != b.depth ? a.depth > b.depth : a.index < b.index;
-        });
-        for (const PlacedPoint &point : placed)
-            drawMarker(canvas, scene, point.x, point.y, mark, point.fill, outline);
-        counts.drawn += int64_t(placed.size());
-    };
-    drawRange(inputCount, total, appendedMark, kAppendedOutline);
-    drawRange(0, inputCount, inputMark, kInputOutline);
+        const ScreenPoint s = projectPoint(camera, p[0], p[1], p[2]);
+        const int x = pixelIndex(s.x, scene.x, scene.x + scene.width - 1);
+        const int y = pixelIndex(s.y, scene.y, scene.y + scene.height - 1);
+        if (s.depth > double(canvas.depth[size_t(y) * size_t(canvas.width) + size_t(x)]) + tolerance)
+        {
+            ++counts.hidden;
+            continue;
+        }
+        // The colour is looked up here, in point order: after sorting the
+        // intensities would be read in random order.
+        const double length = points.hasIntensity ? points.lengths[size_t(i)] : 0.0;
+        const bool graded = scale.hasRange && length > 0.0 && std::isfinite(length);
+        counts.noIntensity += graded ? 0 : 1;
+        placed.push_back({s.depth, i, x, y, graded ? intensityColour(scale, length) : kNoIntensityColour});
+    }
+    std::sort(placed.begin(), placed.end(), [](const PlacedPoint &a, const PlacedPoint &b) {
+        return a.depth != b.depth ? a.depth > b.depth : a.index < b.index;
+    });
+    for (const PlacedPoint &point : placed)
+        drawMarker(canvas, scene, point.x, point.y, mark, point.fill, outline);
+    counts.drawn = int64_t(placed.size());
     return counts;
 }

@@ -16,12 +16,14 @@
 
 namespace
 {
-// The box around everything that will be drawn: finite points and the
-// corners of usable triangles.
-Bounds3 sceneBounds(const PointSamples &points, const TriangleSamples &triangles)
+// The box around everything that will be drawn: the finite points of the
+// shown range first .. end-1 and the corners of usable triangles. The
+// collider always counts, so the camera keeps the scene in view even when
+// only a few points are shown.
+Bounds3 sceneBounds(const PointSamples &points, int64_t first, int64_t end, const TriangleSamples &triangles)
 {
     Bounds3 bounds;
-    for (size_t i = 0; i + 2 < points.positions.size(); i += 3)
+    for (size_t i = size_t(first) * 3; i < size_t(end) * 3; i += 3)
     {
         const float *p = &points.positions[i];
         if (std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]))
@@ -72,11 +74,17 @@ PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, 
     const int64_t pointCount = int64_t(samples.positions.size() / 3);
     const int64_t inputCount = input ? std::min<int64_t>(input->getNumPoints(), pointCount) : 0;
 
+    // Points 0 .. inputCount-1 are the input points, the rest were appended.
+    const bool showInput = options.points != PointsShown::New && inputCount > 0;
+    const bool showNew = options.points != PointsShown::Input && pointCount > inputCount;
+    const int64_t first = showInput ? 0 : inputCount;
+    const int64_t end = showNew ? pointCount : inputCount;
+
     const int width = options.width;
     const int height = options.height;
     const PreviewLayout layout = computeLayout(width, height);
-    const PreviewCamera camera = frameCamera(options.view, sceneBounds(samples, triangles), layout.scene,
-                                             layout.margin);
+    const PreviewCamera camera =
+        frameCamera(options.view, sceneBounds(samples, first, end, triangles), layout.scene, layout.margin);
 
     rgb.resize(size_t(width) * size_t(height) * 3);
     std::vector<float> depth(size_t(width) * size_t(height));
@@ -85,21 +93,33 @@ PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, 
 
     const ColliderCounts walls = drawCollider(canvas, layout.scene, camera, triangles);
     // Dense clouds get smaller marks: plain dots, and input squares one
-    // pixel narrower.
+    // pixel narrower. Input points shown with appended ones are small plain
+    // squares drawn first, behind every hit; shown alone they are framed.
     const int smallRadius = std::max(1, layout.markerRadius - 1);
     const MarkerStamp appendedMark = isDenseCloud(pointCount - inputCount, layout.scene)
                                          ? discStamp(smallRadius, false)
                                          : discStamp(layout.markerRadius);
-    const MarkerStamp inputMark = squareStamp(isDenseCloud(inputCount, layout.scene) ? smallRadius - 1
-                                                                                      : layout.markerRadius);
-    const IntensityScale scale = pointScale(samples);
-    const PointCounts marks =
-        drawPoints(canvas, layout.scene, camera, samples, inputCount, scale, appendedMark, inputMark);
+    const MarkerStamp inputMark =
+        showNew ? squareStamp(1, false)
+                : squareStamp(isDenseCloud(inputCount, layout.scene) ? smallRadius - 1 : layout.markerRadius);
+    const IntensityScale scale = pointScale(samples, first, end);
+    PointCounts marks;
+    const auto add = [&marks](const PointCounts &range) {
+        marks.drawn += range.drawn;
+        marks.hidden += range.hidden;
+        marks.skipped += range.skipped;
+        marks.noIntensity += range.noIntensity;
+    };
+    if (showInput)
+        add(drawPointRange(canvas, layout.scene, camera, samples, 0, inputCount, scale, inputMark, kInputOutline));
+    if (showNew)
+        add(drawPointRange(canvas, layout.scene, camera, samples, inputCount, pointCount, scale, appendedMark,
+                           kAppendedOutline));
 
     LegendContent legend;
     legend.scale = scale;
     legend.showNoIntensity = marks.noIntensity > 0 && scale.hasRange;
-    legend.showMarkers = inputCount > 0;
+    legend.showMarkers = showInput && showNew;
     drawLegend(canvas, layout, legend, appendedMark, inputMark);
 
     PreviewStats &stats = result.stats;
@@ -107,7 +127,7 @@ PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, 
     stats.pointsHidden = marks.hidden;
     stats.pointsSkipped = marks.skipped;
     stats.pointsNoIntensity = marks.noIntensity;
-    stats.inputPoints = inputCount;
+    stats.inputPoints = showInput ? inputCount : 0;
     stats.trianglesFront = walls.front;
     stats.trianglesBack = walls.back;
     stats.trianglesSkipped = triangles.skipped;

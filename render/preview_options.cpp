@@ -94,3 +94,20 @@ bool parsePreviewView(const std::string &text, PreviewView &view, std::string &e
     }
     return true;
 }
+
+bool parsePointsShown(const std::string &text, PointsShown &shown, std::string &error)
+{
+    const std::string lower = lowerCase(text);
+    if (lower == "new")
+        shown = PointsShown::New;
+    else if (lower == "input")
+        shown = PointsShown::Input;
+    else if (lower == "all")
+        shown = PointsShown::All;
+    else
+    {
+        error = "points \"" + text + "\" is not one of new, input, all";
+        return false;
+    }
+    return true;
+}

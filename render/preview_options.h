@@ -20,11 +20,23 @@ enum class PreviewView
     Iso
 };
 
+// Which points are drawn: those the tracer appended, the original input
+// points, or both. With both, the input points are drawn small and behind
+// the appended ones: emitters that surround a model would otherwise cover
+// every hit on it.
+enum class PointsShown
+{
+    New,
+    Input,
+    All
+};
+
 struct PreviewOptions
 {
     int width = 1280;
     int height = 720;
     PreviewView view = PreviewView::Iso;
+    PointsShown points = PointsShown::All;
 };
 
 // Size limits of a picture: each side from 16 to 16384 pixels and at most
@@ -45,3 +57,7 @@ bool parsePreviewSize(const std::string &text, int &w, int &h, std::string &erro
 // Parses "x", "y", "z" or "iso", in either case. On failure `view` is left
 // unchanged.
 bool parsePreviewView(const std::string &text, PreviewView &view, std::string &error);
+
+// Parses "new", "input" or "all", in either case. On failure `shown` is left
+// unchanged.
+bool parsePointsShown(const std::string &text, PointsShown &shown, std::string &error);

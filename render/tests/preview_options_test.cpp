@@ -85,4 +85,21 @@ TEST(PreviewView, RefusesOtherText)
         EXPECT_FALSE(error.empty());
     }
 }
+TEST(PointsShown, ParsesTheThreeNamesAndRefusesOthers)
+{
+    PointsShown shown = PointsShown::All;
+    std::string error;
+    EXPECT_TRUE(parsePointsShown("NEW", shown, error));
+    EXPECT_EQ(shown, PointsShown::New);
+    EXPECT_TRUE(parsePointsShown("input", shown, error));
+    EXPECT_EQ(shown, PointsShown::Input);
+    EXPECT_TRUE(parsePointsShown("All", shown, error));
+    EXPECT_EQ(shown, PointsShown::All);
+    for (const char *text : {"", "news", "inputs", "both"})
+    {
+        EXPECT_FALSE(parsePointsShown(text, shown, error)) << text;
+        EXPECT_EQ(shown, PointsShown::All);
+        EXPECT_NE(error.find("new, input, all"), std::string::npos) << error;
+    }
+}
 } // namespace

@@ -222,20 +222,58 @@ TEST(Preview, WithoutIntensityEveryPointIsGrey)
     EXPECT_EQ(result.stats.legendMax, "NONE");
 }
 
-TEST(Preview, InputPointsAreMarkedApart)
+TEST(Preview, InputPointsAreSmallAndBehindAppendedOnes)
 {
-    // Points 0 and 1 at the same height: 0 is an input point (framed
-    // square, white outline 3 pixels out), 1 an appended point (disc).
-    const GU_Detail points = makePoints({{0, 0, 0, 1.0f}, {2, 0, 0, 1.0f}});
-    const GU_Detail input = makeInput(1);
+    // Points 0 and 1 are input points, 2 an appended point at the same
+    // place as input point 1. Input points are plain 3x3 squares, drawn
+    // first: the appended disc (outline 2 pixels out) covers input point 1.
+    const GU_Detail points = makePoints({{0, 0, 0, 1.0f}, {2, 0, 0, 1.0f}, {2, 0, 0, 1.0f}});
+    const GU_Detail input = makeInput(2);
     std::vector<uint8_t> rgb;
     const PreviewResult result = renderPreview(points, nullptr, &input, options(100, 100, PreviewView::Z), rgb);
     ASSERT_TRUE(result.ok);
-    EXPECT_EQ(result.stats.inputPoints, 1);
-    EXPECT_EQ(pixelAt(rgb, 100, 4 + 3, 50), kInputOutline);
-    EXPECT_EQ(pixelAt(rgb, 100, 4 + 2, 50 + 2), colourMap(1.0));
-    EXPECT_EQ(pixelAt(rgb, 100, 96 - 2, 50), kAppendedOutline);
-    EXPECT_EQ(pixelAt(rgb, 100, 96 - 2, 50 + 2), kBackgroundColour);
+    EXPECT_EQ(result.stats.inputPoints, 2);
+    EXPECT_EQ(result.stats.pointsDrawn, 3);
+    EXPECT_EQ(pixelAt(rgb, 100, 4 + 1, 50 + 1), colourMap(1.0));
+    EXPECT_EQ(pixelAt(rgb, 100, 4 + 2, 50), kBackgroundColour) << "no outline round an input point";
+    EXPECT_EQ(pixelAt(rgb, 100, 96 - 2, 50), kAppendedOutline) << "the appended point lies on top";
+}
+
+TEST(Preview, PointsShownChooseWhatIsDrawnAndFramed)
+{
+    // Input point 0 far left, appended point 1 at the right; a triangle
+    // between them. Framing covers the shown points and always the collider.
+    const GU_Detail points = makePoints({{-10, 0, 0, 1.0f}, {2, 0, 0, 100.0f}});
+    const GU_Detail input = makeInput(1);
+    const GU_Detail collider = makeTriangles({{{{0, -1, -1}, {0, 1, -1}, {1, 0, -1}}}});
+    struct Case
+    {
+        PointsShown shown;
+        int64_t drawn;
+        int64_t inputPoints;
+        int pointX; // where the shown point lands (-1: not checked)
+    };
+    const Case cases[] = {{PointsShown::All, 2, 1, -1}, {PointsShown::New, 1, 0, 96}, {PointsShown::Input, 1, 1, 4}};
+    for (const Case &c : cases)
+    {
+        PreviewOptions look = options(100, 100, PreviewView::Z);
+        look.points = c.shown;
+        std::vector<uint8_t> rgb;
+        const PreviewResult result = renderPreview(points, &collider, &input, look, rgb);
+        ASSERT_TRUE(result.ok);
+        EXPECT_EQ(result.stats.pointsDrawn, c.drawn) << int(c.shown);
+        EXPECT_EQ(result.stats.inputPoints, c.inputPoints) << int(c.shown);
+        if (c.pointX >= 0)
+        {
+            EXPECT_NE(pixelAt(rgb, 100, c.pointX, 50), kBackgroundColour) << int(c.shown);
+        }
+    }
+    // Shown alone, input points keep their framed squares (outline 3 out).
+    PreviewOptions look = options(100, 100, PreviewView::Z);
+    look.points = PointsShown::Input;
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(renderPreview(points, &collider, &input, look, rgb).ok);
+    EXPECT_EQ(pixelAt(rgb, 100, 4 - 3, 50), kInputOutline);
 }
 
 TEST(Preview, NonFinitePositionsAreSkippedAndCounted)
