@@ -54,7 +54,8 @@ int runCookCommand(const CookCommandArgs &args)
     if (!hasGeoExtension(args.pointsPath))
         return fail(kExitUsage, args.pointsPath + ": the points must be a .geo file");
     if (!checkOutputPath(args.outputPath, error) ||
-        (!args.options.previewPath.empty() && !checkOutputPath(args.options.previewPath, error)))
+        (!args.options.previewPath.empty() && !checkOutputPath(args.options.previewPath, error)) ||
+        (!args.options.look.pagePath().empty() && !checkOutputPath(args.options.look.pagePath(), error)))
         return fail(kExitUsage, error);
 
     VelkorNetwork network;
@@ -76,5 +77,6 @@ int runCookCommand(const CookCommandArgs &args)
     targets.title = "velkor cook: " + args.pointsPath + " against " + args.colliderPath;
     targets.outputPath = args.outputPath;
     targets.previewPath = args.options.previewPath;
+    targets.viewPath = args.options.look.pagePath();
     return runCook(network, inputs, args.options, targets);
 }

@@ -2,45 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-namespace {
-
-std::string checkSize(const std::string &text)
-{
-    int width = 0, height = 0;
-    std::string error;
-    return parsePreviewSize(text, width, height, error) ? std::string() : error;
-}
-
-std::string checkView(const std::string &text)
-{
-    PreviewView view = PreviewView::Iso;
-    std::string error;
-    return parsePreviewView(text, view, error) ? std::string() : error;
-}
-
-} // namespace
-
-void addPreviewLookOptions(CLI::App &command, std::string &viewText, std::string &sizeText)
-{
-    command.add_option("--view", viewText, "Picture seen along x, y, z or from a three-quarter iso view")
-        ->check(checkView, "x|y|z|iso")
-        ->capture_default_str()
-        ->group("Preview");
-    command.add_option("--size", sizeText, "Picture size in pixels, WIDTHxHEIGHT")
-        ->check(checkSize, "WxH")
-        ->capture_default_str()
-        ->group("Preview");
-}
-
-PreviewOptions CookOptions::previewOptions() const
-{
-    PreviewOptions preview;
-    std::string error;
-    parsePreviewSize(sizeText, preview.width, preview.height, error);
-    parsePreviewView(viewText, preview.view, error);
-    return preview;
-}
-
 void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPath)
 {
     NodeParameters &p = options.parameters;
@@ -71,7 +32,7 @@ void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPat
     if (withPreviewPath)
         command.add_option("--preview", options.previewPath, "Also draw the result into this PNG file")
             ->group("Preview");
-    addPreviewLookOptions(command, options.viewText, options.sizeText);
+    addPreviewLookOptions(command, options.look);
 
     command.add_flag("-q,--quiet", options.quiet, "Print nothing but errors");
 }

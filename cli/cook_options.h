@@ -7,7 +7,7 @@
 // same message a user of the host application would see.
 #pragma once
 
-#include "render/preview_options.h"
+#include "cli/preview_look.h"
 
 #include <cstdint>
 #include <string>
@@ -31,20 +31,11 @@ struct CookOptions
     int threads = 0;          // 0: as many as the machine has
     std::string search;       // "accelerated" or "exhaustive"; empty leaves VELKOR_SEARCH alone
     std::string previewPath;  // empty: no picture (cook); the demo always draws one
-    std::string viewText = "iso";
-    std::string sizeText = "1280x720";
+    PreviewLook look;         // picture camera, size and points; the view page
     bool quiet = false;
     std::string pluginOption; // --plugin
-
-    // The preview settings parsed from viewText and sizeText, which the
-    // command line has already checked.
-    PreviewOptions previewOptions() const;
 };
 
 // Adds the parameter, trace and output options to a command. The
 // parameters' shown defaults are the values already held in `options`.
 void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPath);
-
-// Adds --view and --size, checked with the renderer's own parsers, so a bad
-// value is refused before anything is loaded.
-void addPreviewLookOptions(CLI::App &command, std::string &viewText, std::string &sizeText);

@@ -6,6 +6,7 @@
 #include "cli/progress.h"
 #include "cli/summary.h"
 #include "cli/thread_limit.h"
+#include "cli/view_output.h"
 
 #include "io/geometry_file.h"
 #include "render/preview.h"
@@ -169,11 +170,20 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     {
         start = std::chrono::steady_clock::now();
         const PreviewResult picture = writePreviewPng(targets.previewPath, output, inputs.collider.get(),
-                                                      inputs.points.get(), options.previewOptions());
+                                                      inputs.points.get(), options.look.previewOptions());
         if (!picture.ok)
             return fail(kExitUsage, targets.previewPath + ": " + picture.message);
         summary.previewSeconds = secondsSince(start);
         summary.previewPath = targets.previewPath;
+    }
+    if (!targets.viewPath.empty())
+    {
+        start = std::chrono::steady_clock::now();
+        if (!writeResultView(targets.viewPath, output, inputs.collider.get(), inputs.points.get(),
+                             options.look.previewOptions().points, cookPanel(summary, options.parameters), error))
+            return fail(kExitUsage, error);
+        summary.viewSeconds = secondsSince(start);
+        summary.viewPath = targets.viewPath;
     }
     report(summary, options);
     return kExitSuccess;

@@ -38,6 +38,7 @@ struct CookTargets
     std::string title;       // first line of the summary
     std::string outputPath;  // .geo
     std::string previewPath; // .png, or empty for none
+    std::string viewPath;    // .html view page, or empty for none
 };
 
 // False with a message when path cannot be written: its folder is missing,

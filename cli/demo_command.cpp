@@ -41,11 +41,16 @@ std::string previewPathBeside(const std::string &outputPath)
     return std::filesystem::u8path(outputPath).replace_extension(".png").u8string();
 }
 
+std::string viewPathBeside(const std::string &outputPath)
+{
+    return std::filesystem::u8path(outputPath).replace_extension(".html").u8string();
+}
+
 CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args)
 {
     CLI::App *demo = app.add_subcommand(
         "demo", "Cook the built-in scene (a room, a block, a lamp of emitters) and draw the result");
-    demo->add_option("-o,--output", args.outputPath, "Output geometry; the picture goes beside it as .png")
+    demo->add_option("-o,--output", args.outputPath, "Output geometry; the picture and the view page go beside it as .png and .html")
         ->capture_default_str();
     CLI::Option *sceneOut = demo->add_option("--scene-out", args.sceneFolder,
                      "Also save the scene's inputs here (demo_points.geo, demo_room.geo)")
@@ -74,8 +79,12 @@ int runDemoCommand(const DemoCommandArgs &args)
     CookTargets targets;
     targets.outputPath = args.outputPath;
     targets.previewPath = previewPathBeside(args.outputPath);
+    targets.viewPath = args.options.look.pagePath();
+    if (targets.viewPath.empty())
+        targets.viewPath = viewPathBeside(args.outputPath);
     std::string error;
-    if (!checkOutputPath(targets.outputPath, error) || !checkOutputPath(targets.previewPath, error))
+    if (!checkOutputPath(targets.outputPath, error) || !checkOutputPath(targets.previewPath, error) ||
+        !checkOutputPath(targets.viewPath, error))
         return fail(kExitUsage, error);
 
     VelkorNetwork network;

@@ -1,5 +1,5 @@
 // `velkor demo`: the node on the built-in scene (see demo_scene.h), writing
-// the result and its preview picture side by side. Needs no files, so it is
+// the result, its preview picture and its view page side by side. Needs no files, so it is
 // the first thing to run after a build.
 #pragma once
 
@@ -24,5 +24,7 @@ struct DemoCommandArgs
 CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args);
 int runDemoCommand(const DemoCommandArgs &args);
 
-// The preview written beside an output: same name, extension .png.
+// The preview and the view page written beside an output: same name,
+// extension .png and .html.
 std::string previewPathBeside(const std::string &outputPath);
+std::string viewPathBeside(const std::string &outputPath);

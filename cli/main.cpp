@@ -9,6 +9,7 @@
 #include "cli/exit_status.h"
 #include "cli/info_command.h"
 #include "cli/render_command.h"
+#include "cli/view_command.h"
 
 #include <CLI/CLI.hpp>
 
@@ -28,10 +29,12 @@ int main(int argc, char **argv)
     DemoCommandArgs demoArgs;
     InfoCommandArgs infoArgs;
     RenderCommandArgs renderArgs;
+    ViewCommandArgs viewArgs;
     CLI::App *cook = addCookCommand(app, cookArgs);
     CLI::App *demo = addDemoCommand(app, demoArgs);
     CLI::App *info = addInfoCommand(app, infoArgs);
     CLI::App *render = addRenderCommand(app, renderArgs);
+    CLI::App *view = addViewCommand(app, viewArgs);
 
     try
     {
@@ -54,5 +57,7 @@ int main(int argc, char **argv)
         return runInfoCommand(infoArgs);
     if (render->parsed())
         return runRenderCommand(renderArgs);
+    if (view->parsed())
+        return runViewCommand(viewArgs);
     return kExitUsage;
 }

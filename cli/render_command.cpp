@@ -3,6 +3,8 @@
 #include "cli/cook_options.h"
 #include "cli/cook_session.h"
 #include "cli/exit_status.h"
+#include "cli/summary.h"
+#include "cli/view_output.h"
 
 #include "io/geometry_file.h"
 #include "render/preview.h"
@@ -35,7 +37,7 @@ CLI::App *addRenderCommand(CLI::App &app, RenderCommandArgs &args)
     render->add_option("--collider", args.colliderPath, "Collider to draw as shaded triangles (.geo or .obj)");
     render->add_option("--input", args.inputPath, "The cook's input: its points are marked as originals");
     render->add_option("-o,--output", args.outputPath, "Picture to write (.png)")->required();
-    addPreviewLookOptions(*render, args.viewText, args.sizeText);
+    addPreviewLookOptions(*render, args.look);
     render->add_flag("-q,--quiet", args.quiet, "Print nothing but errors");
     return render;
 }
@@ -43,11 +45,10 @@ CLI::App *addRenderCommand(CLI::App &app, RenderCommandArgs &args)
 int runRenderCommand(const RenderCommandArgs &args)
 {
     std::string error;
-    if (!checkOutputPath(args.outputPath, error))
+    const std::string pagePath = args.look.pagePath();
+    if (!checkOutputPath(args.outputPath, error) || (!pagePath.empty() && !checkOutputPath(pagePath, error)))
         return fail(kExitUsage, error);
-    PreviewOptions options;
-    parsePreviewSize(args.sizeText, options.width, options.height, error);
-    parsePreviewView(args.viewText, options.view, error);
+    const PreviewOptions options = args.look.previewOptions();
 
     GU_Detail points;
     const GeometryReadResult read = readGeometryFile(args.geometryPath, points);
@@ -63,5 +64,19 @@ int runRenderCommand(const RenderCommandArgs &args)
         return fail(kExitUsage, args.outputPath + ": " + picture.message);
     if (!args.quiet)
         std::cout << args.outputPath << ": " << picture.message << '\n';
+    if (pagePath.empty())
+        return kExitSuccess;
+    ViewPanel panel;
+    panel.title = "velkor render: " + args.geometryPath;
+    panel.rows.emplace_back("points", formatCount(points.getNumPoints()));
+    if (input)
+        panel.rows.emplace_back("input points", formatCount(input->getNumPoints()));
+    if (collider)
+        panel.rows.emplace_back("collider prims", formatCount(collider->getNumPrimitives()));
+    if (!writeResultView(pagePath, points, collider ? &*collider : nullptr, input ? &*input : nullptr, options.points,
+                         panel, error))
+        return fail(kExitUsage, error);
+    if (!args.quiet)
+        std::cout << pagePath << ": view page written\n";
     return kExitSuccess;
 }

@@ -3,6 +3,8 @@
 // those files are given too.
 #pragma once
 
+#include "cli/preview_look.h"
+
 #include <string>
 
 namespace CLI {
@@ -15,8 +17,7 @@ struct RenderCommandArgs
     std::string colliderPath;
     std::string inputPath;
     std::string outputPath;
-    std::string viewText = "iso";
-    std::string sizeText = "1280x720";
+    PreviewLook look;
     bool quiet = false;
 };
 

@@ -70,6 +70,8 @@ std::string formatSummary(const CookSummary &s)
         row(out, "write", formatSeconds(s.writeSeconds) + "   " + s.outputPath);
     if (s.previewSeconds >= 0.0)
         row(out, "preview", formatSeconds(s.previewSeconds) + "   " + s.previewPath);
+    if (s.viewSeconds >= 0.0)
+        row(out, "view", formatSeconds(s.viewSeconds) + "   " + s.viewPath);
     if (s.messages.empty() && s.fileWarnings.empty())
         row(out, "messages", "none");
     for (const UT_ErrorRecord &m : s.messages)

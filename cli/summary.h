@@ -26,8 +26,10 @@ struct CookSummary
     double cookSeconds = -1.0;
     double writeSeconds = -1.0;
     double previewSeconds = -1.0;
+    double viewSeconds = -1.0;
     std::string outputPath;
     std::string previewPath;
+    std::string viewPath;
     std::vector<UT_ErrorRecord> messages;  // the node's, in the order raised
     std::vector<std::string> fileWarnings; // from reading and writing files
 };

@@ -13,7 +13,7 @@ bool codeMatches(int32_t wanted, int32_t code)
 // Copies the first three components of every point into out (3 per point).
 // Interleaved three-float attributes are read a page at a time; any other
 // storage goes through the attribute's double conversion.
-void readTriples(const GA_ATINumeric &attrib, GA_Size count, float *out)
+void readTriplesPaged(const GA_ATINumeric &attrib, GA_Size count, float *out)
 {
     const GA_PageTableV3 *table = attrib.getData().getPageTableImplV3();
     if (table && table->size() >= count)
@@ -48,6 +48,11 @@ bool finiteTriple(const float *p)
 }
 } // namespace
 
+void readPointTriples(const GA_ATINumeric &attrib, GA_Size count, float *out)
+{
+    readTriplesPaged(attrib, count, out);
+}
+
 const GA_ATINumeric *findPointAttribute(const GU_Detail &detail, int32_t code)
 {
     for (GA_AttributeDict::iterator it = detail.pointAttribs().begin(GA_SCOPE_ANY); !it.atEnd(); ++it)
@@ -77,14 +82,14 @@ bool gatherPoints(const GU_Detail &detail, PointSamples &points, std::string &er
         return false;
     }
     points.positions.resize(size_t(count) * 3);
-    readTriples(*position, count, points.positions.data());
+    readTriplesPaged(*position, count, points.positions.data());
 
     const GA_ATINumeric *intensity = findPointAttribute(detail, 4);
     if (!intensity)
         return true;
     points.hasIntensity = true;
     std::vector<float> values(size_t(count) * 3);
-    readTriples(*intensity, count, values.data());
+    readTriplesPaged(*intensity, count, values.data());
     points.lengths.resize(size_t(count));
     for (size_t i = 0; i < size_t(count); ++i)
     {
@@ -110,7 +115,7 @@ bool gatherTriangles(const GU_Detail &detail, TriangleSamples &triangles, std::s
     }
     const GA_Size pointCount = detail.getNumPoints();
     triangles.positions.resize(size_t(pointCount) * 3);
-    readTriples(*position, pointCount, triangles.positions.data());
+    readTriplesPaged(*position, pointCount, triangles.positions.data());
 
     triangles.corners.reserve(size_t(primCount) * 3);
     const GEO_PrimList &prims = detail.primitives();

@@ -35,6 +35,10 @@ struct TriangleSamples
 // there is none.
 const GA_ATINumeric *findPointAttribute(const GU_Detail &detail, int32_t code);
 
+// Copies the first three components of the first `count` points of attrib
+// into out (three floats per point).
+void readPointTriples(const GA_ATINumeric &attrib, GA_Size count, float *out);
+
 // Reads positions and intensity lengths. Lengths are taken in double from
 // the first three components, so large intensities do not overflow. Fails
 // only when the detail has points but no position attribute.

@@ -17,6 +17,9 @@ packages=(
   libbenchmark-dev      # benchmarks
   libembree-dev time    # the whole-cook benchmark: Embree reference tracer, peak memory
   clang libclang-rt-14-dev   # libFuzzer build of the .geo reader
+  libjs-three           # three.js and its orbit controls, inlined into `velkor view` pages
+  chromium              # headless browser tests of those pages
+  python3               # drives the browser for those tests
 )
 
 missing=()
