@@ -155,7 +155,8 @@ bool emitViewPage(const ViewScene &scene, const ViewPanel &panel,
                       scene.colliderPositions.size() * sizeof(float), write) &&
            emitBuffer("velkor-triangles", scene.triangles.data(), scene.triangles.size() * sizeof(uint32_t),
                       write) &&
-           emitScript(panelScript(), write) && emitScript(viewerScript(), write) && write("</body>\n</html>\n");
+           emitScript(panelScript(), write) && emitScript(dataScript(), write) &&
+           emitScript(viewerScript(), write) && emitScript(readoutScript(), write) && emitScript(probeScript(), write) && write("</body>\n</html>\n");
 }
 
 std::string viewPageText(const ViewScene &scene, const ViewPanel &panel)

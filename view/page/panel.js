@@ -27,6 +27,7 @@
   }
 
   function summaryPanel(meta, groups, objects, reset) {
+    var redraw = objects.redraw;
     var panel = element('div', 'velkor-box');
     panel.id = 'velkor-panel';
     panel.appendChild(element('h1', '', meta.title || 'velkor view'));
@@ -48,17 +49,16 @@
       panel.appendChild(element('div', 'velkor-note', 'Sampled: every ' + count(meta.stride) + 'th point is shown, ' +
         count(meta.keptPoints) + ' of ' + count(meta.pointCount) + ' (a page carries at most ' +
         count(meta.pointLimit) + ' points).'));
+    if (objects.thinning > 1)
+      panel.appendChild(element('div', 'velkor-note', 'While the view turns, every ' + count(objects.thinning) +
+        'th of these points is drawn.'));
     if (meta.trianglesSkipped > 0)
       panel.appendChild(element('div', 'velkor-note', count(meta.trianglesSkipped) +
         ' primitives with fewer than three vertices or a non-finite corner are not drawn.'));
 
     var controls = element('div');
     controls.id = 'velkor-controls';
-    var redraw = objects.redraw;
-    var colliderBox = toggle(controls, 'collider', objects.collider, meta.triangles > 0, function () {
-      objects.backs.visible = colliderBox.checked;
-      redraw();
-    });
+    toggle(controls, 'collider', objects.collider, meta.triangles > 0, redraw);
     toggle(controls, 'input points (' + count(meta.inputCount) + ')', objects.input, groups.input.ids.length > 0, redraw);
     toggle(controls, 'new points (' + count(meta.pointCount - meta.inputCount) + ')', objects.appended,
       groups.appended.ids.length > 0, redraw);

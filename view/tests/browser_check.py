@@ -168,9 +168,11 @@ def main():
         started = time.time()
         browser.call("Page.navigate", {"url": "file://" + os.path.abspath(args.page)}, session)
         ready = False
+        # A script error ends the wait: the page may never become ready.
         while time.time() - started < args.timeout:
-            ready = evaluate(browser, session, "!!(window.velkorStatus && window.velkorStatus.ready)")
-            if ready:
+            ready, failed = evaluate(browser, session, "[!!(window.velkorStatus && window.velkorStatus.ready), "
+                                     "(window.velkorErrors || []).length > 0]")
+            if ready or failed:
                 break
             time.sleep(0.1)
         load_seconds = time.time() - started

@@ -49,8 +49,8 @@ TEST(ViewPage, UserTextCannotCloseItsElement)
     panel.messages.push_back({"Warning", "bad \xff byte"});
     const std::string page = viewPageText(ViewScene(), panel);
     // One closing tag per script element: the error hook, three.js, its
-    // controls, the record, five buffers, the panel and the viewer.
-    EXPECT_EQ(countOf(page, "</script>"), 11u);
+    // controls, the record, five buffers and the page's five scripts.
+    EXPECT_EQ(countOf(page, "</script>"), 14u);
     EXPECT_NE(page.find("<title>a&lt;/script&gt;&lt;script&gt;alert(1)&lt;/script&gt; &amp; &quot;b&quot;</title>"),
               std::string::npos);
     EXPECT_NE(page.find("a<\\/script><script>alert(1)<\\/script>"), std::string::npos);
