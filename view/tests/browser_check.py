@@ -12,6 +12,7 @@ Checks:
   - no script error: uncaught exceptions, console errors and the errors the
     page itself collected;
   - the screenshot is not blank (enough pixels differ from the background);
+  - hovering over the probe point shows its number and values;
   - the page's probe point (the shown point nearest the camera) has, at the
     pixel where the page projects it, the colour the page gave it, within
     COLOUR_TOLERANCE per channel; and that colour is the preview renderer's
@@ -185,6 +186,14 @@ def main():
         if args.screenshot:
             with open(args.screenshot, "wb") as f:
                 f.write(shot)
+        # Hovering over the probe point brings up its read-out.
+        readout = None
+        if status.get("probe"):
+            probe = status["probe"]
+            browser.call("Input.dispatchMouseEvent",
+                         {"type": "mouseMoved", "x": probe["x"] + 0.5, "y": probe["y"] + 0.5}, session)
+            evaluate(browser, session, "new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))")
+            readout = evaluate(browser, session, "document.getElementById('velkor-pick').textContent")
         frames = evaluate(browser, session, "velkorMeasureFrames(%d)" % args.frames, 600) if args.frames else None
     finally:
         browser.close()
@@ -217,6 +226,9 @@ def main():
         if got is None or max(abs(got[k] - want[k]) for k in range(3)) > COLOUR_TOLERANCE:
             failures.append("point %d at pixel (%d, %d) shows %s, the page drew it in %s"
                             % (probe["point"], x, y, got, want))
+        number = format(probe["point"], ",")
+        if not readout or " point %s\n" % number not in readout or "intensity" not in readout:
+            failures.append("hovering over point %s shows %r" % (number, readout))
         if args.expect:
             text = subprocess.run(args.expect.split() + [str(probe["point"])], check=True, capture_output=True,
                                   text=True).stdout.split()
