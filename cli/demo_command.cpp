@@ -50,7 +50,8 @@ CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args)
 {
     CLI::App *demo = app.add_subcommand(
         "demo", "Cook the built-in scene (a room, a block, a lamp of emitters) and draw the result");
-    demo->add_option("-o,--output", args.outputPath, "Output geometry; the picture and the view page go beside it as .png and .html")
+    demo->add_option("-o,--output", args.outputPath,
+                     "Output geometry; the picture and the view page go beside it as .png and .html")
         ->capture_default_str();
     CLI::Option *sceneOut = demo->add_option("--scene-out", args.sceneFolder,
                      "Also save the scene's inputs here (demo_points.geo, demo_room.geo)")
