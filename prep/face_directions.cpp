@@ -39,9 +39,14 @@ FaceDirectionCount addFaceDirections(GU_Detail &gdp, const GA_ATINumeric &positi
         else if (!(length > 0) || !std::isfinite(length))
             ++count.pointsCancelled;
         else
+        {
+            ++count.pointsWithDirection;
             for (size_t c = 0; c < 3; ++c)
                 values[p * 3 + c] = float(s[c] / length);
+        }
     }
+    if (count.pointsWithDirection == 0)
+        return count;
 
     count.attribute = gdp.addFloatTuple3(name, GA_TYPE_VECTOR);
     if (!count.attribute)

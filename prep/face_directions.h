@@ -28,12 +28,15 @@
 
 struct FaceDirectionCount
 {
-    GA_ATINumeric *attribute = nullptr; // null when the name was taken
-    int64_t pointsWithoutFace = 0;      // points no face uses: (0, 0, 0)
-    int64_t pointsCancelled = 0;        // faces around the point cancel out: (0, 0, 0)
+    GA_ATINumeric *attribute = nullptr; // the attribute added, or null
+    int64_t pointsWithDirection = 0;
+    int64_t pointsWithoutFace = 0; // points no face uses: (0, 0, 0)
+    int64_t pointsCancelled = 0;   // faces around the point cancel out: (0, 0, 0)
 };
 
 // Adds the point attribute `name` (three floats, type information "vector")
 // to gdp, holding each point's direction from the faces around it.
-// position is gdp's attribute that the node takes as position.
+// position is gdp's attribute that the node takes as position. Adds nothing
+// (attribute null) when no point gets a direction, so that a collider
+// without any face keeps lacking one, or when the name is taken.
 FaceDirectionCount addFaceDirections(GU_Detail &gdp, const GA_ATINumeric &position, const std::string &name);

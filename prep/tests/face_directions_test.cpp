@@ -68,8 +68,11 @@ TEST(FaceDirections, PointsWithoutFacesAndTakenNamesAreReported)
     makeMesh(cancel, {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 1}});
     count = addFaceDirections(cancel, position(cancel), "N");
     EXPECT_EQ(count.pointsCancelled, 3);
-    EXPECT_EQ(pointValue(cancel, "N", 1), UT_Vector3D(0, 0, 0));
+    // Nothing to give: no attribute, so the collider still lacks a direction.
+    EXPECT_EQ(count.attribute, nullptr);
+    EXPECT_EQ(cancel.findPointAttribute("N"), nullptr);
 
-    EXPECT_EQ(addFaceDirections(cancel, position(cancel), "N").attribute, nullptr);
+    // A taken name is not overwritten.
+    EXPECT_EQ(addFaceDirections(gdp, position(gdp), "N").attribute, nullptr);
 }
 } // namespace
