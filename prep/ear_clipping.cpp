@@ -1,5 +1,6 @@
 #include "prep/ear_clipping.h"
 
+#include "prep/corner_grid.h"
 #include "prep/polygon_geometry.h"
 
 #include <algorithm>
@@ -24,18 +25,14 @@ double distance(const Point2 &a, const Point2 &b)
     return std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y));
 }
 
-// How far from the line through its neighbours a corner may lie and still
-// count as on it: a few units in the last place of the polygon's largest
-// coordinate. Corners given in float are collinear only up to the rounding
-// of their coordinates, and a triangle this thin holds nothing that a
-// single-precision ray test could tell apart from its edges.
-double flatHeight(const std::vector<UT_Vector3> &corners)
+// The largest coordinate of the corners: the scale of their rounding.
+double largestCoordinate(const std::vector<UT_Vector3> &corners)
 {
     double largest = 0;
     for (const UT_Vector3 &c : corners)
         for (size_t k = 0; k < 3; ++k)
             largest = std::max(largest, std::fabs(double(c[k])));
-    return 4.0 * double(std::numeric_limits<float>::epsilon()) * largest;
+    return largest;
 }
 
 // The corners in the plane across the area vector, in a frame (u, v) with
@@ -68,49 +65,55 @@ std::vector<Point2> projectCorners(const std::vector<UT_Vector3> &corners, const
     return points;
 }
 
-// The polygon's remaining corners as a ring, with the corners that may lie
-// inside an ear: those that did not turn the polygon's way when last seen.
-// Cutting an ear only ever makes its neighbours turn more the polygon's way,
-// so a corner once seen turning that way never needs looking at again.
+// The polygon's remaining corners as a ring.
 class Ring
 {
 public:
     Ring(const std::vector<UT_Vector3> &corners, std::vector<Point2> points)
-        : myCorners(corners), myPoints(std::move(points)), myFlatHeight(flatHeight(corners)),
-          myPrev(myPoints.size()), myNext(myPoints.size()),
-          myRemoved(myPoints.size(), false), myCount(myPoints.size())
+        : myCorners(corners), myPoints(std::move(points)),
+          myFlatHeight(std::ldexp(largestCoordinate(corners), -40)),
+          myBentHeight(4.0 * double(std::numeric_limits<float>::epsilon()) * largestCoordinate(corners)),
+          myPrev(myPoints.size()), myNext(myPoints.size()), myRemoved(myPoints.size(), false),
+          myCount(myPoints.size()), myReflex(reflexPlaces())
     {
-        const size_t n = myPoints.size();
-        for (size_t i = 0; i < n; ++i)
-        {
-            myPrev[i] = (i + n - 1) % n;
-            myNext[i] = (i + 1) % n;
-        }
-        for (size_t i = 0; i < n; ++i)
-            if (!isConvex(i))
-                myReflex.push_back(i);
     }
 
     size_t count() const { return myCount; }
     size_t prev(size_t i) const { return myPrev[i]; }
     size_t next(size_t i) const { return myNext[i]; }
-    // Corner i lies on the line through its neighbours (or they coincide).
-    bool isFlatCorner(size_t i) const
-    {
-        const Point2 &a = myPoints[myPrev[i]], &b = myPoints[i], &c = myPoints[myNext[i]];
-        return std::fabs(turn(a, b, c)) <= myFlatHeight * distance(a, c);
-    }
+    // Corner i lies on the line through its neighbours (or they coincide),
+    // up to the rounding of this double-precision arithmetic. Only such a
+    // corner is dropped without a triangle: one off the line by even a unit
+    // in the last place of its float coordinates is kept, in a thin
+    // triangle, since dropping it would leave a crack along the face's edge.
+    bool isFlatCorner(size_t i) const { return height(i) <= myFlatHeight; }
     bool isConvex(size_t i) const
     {
         return turn(myPoints[myPrev[i]], myPoints[i], myPoints[myNext[i]]) > 0 && !isFlatCorner(i);
     }
+    // Corner i turns against the polygon by more than the rounding of float
+    // coordinates, a few units in the last place of the largest. A finely
+    // divided curve given in float is full of corners that turn back by
+    // less; were they listed, every ear would have to look at them all. An
+    // ear can hide such a corner only within that rounding.
+    bool isReflex(size_t i) const
+    {
+        return turn(myPoints[myPrev[i]], myPoints[i], myPoints[myNext[i]]) < 0 && height(i) > myBentHeight;
+    }
 
     void remove(size_t i)
     {
-        myNext[myPrev[i]] = myNext[i];
-        myPrev[myNext[i]] = myPrev[i];
+        const size_t p = myPrev[i], q = myNext[i];
+        myNext[p] = q;
+        myPrev[q] = p;
         myRemoved[i] = true;
         --myCount;
+        // Only the neighbours' turns change.
+        unlist(i);
+        if (myListed[p] && !isReflex(p))
+            unlist(p);
+        if (myListed[q] && !isReflex(q))
+            unlist(q);
     }
 
     // True when the triangle at corner i holds no other corner, on its
@@ -120,34 +123,71 @@ public:
     {
         const size_t p = myPrev[i], q = myNext[i];
         const Point2 &a = myPoints[p], &b = myPoints[i], &c = myPoints[q];
-        size_t kept = 0;
-        bool empty = true;
-        for (size_t k = 0; k < myReflex.size(); ++k)
+        if (myListedCount == 0)
+            return true;
+        myReflex.gather(std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y}), std::max({a.x, b.x, c.x}),
+                        std::max({a.y, b.y, c.y}), myListed, myNearby);
+        for (const size_t r : myNearby)
         {
-            const size_t r = myReflex[k];
-            if (myRemoved[r] || isConvex(r))
-                continue; // dropped from the list below
-            myReflex[kept++] = r;
-            if (!empty || r == p || r == i || r == q || sameCorner(r, p) || sameCorner(r, i) || sameCorner(r, q))
+            if (r == p || r == i || r == q || sameCorner(r, p) || sameCorner(r, i) || sameCorner(r, q))
                 continue;
             const Point2 &x = myPoints[r];
             if (turn(a, b, x) >= 0 && turn(b, c, x) >= 0 && turn(c, a, x) >= 0)
-                empty = false;
+                return false;
         }
-        myReflex.resize(kept);
-        return empty;
+        return true;
     }
 
 private:
+    // Lists the corners that turn against the polygon, with their places.
+    std::vector<CornerPlace> reflexPlaces()
+    {
+        const size_t n = myPoints.size();
+        for (size_t i = 0; i < n; ++i)
+        {
+            myPrev[i] = (i + n - 1) % n;
+            myNext[i] = (i + 1) % n;
+        }
+        std::vector<CornerPlace> reflex;
+        myListed.assign(n, false);
+        for (size_t i = 0; i < n; ++i)
+            if (isReflex(i))
+            {
+                reflex.push_back({i, myPoints[i].x, myPoints[i].y});
+                myListed[i] = true;
+            }
+        myListedCount = reflex.size();
+        return reflex;
+    }
+    void unlist(size_t i)
+    {
+        if (myListed[i])
+        {
+            myListed[i] = false;
+            --myListedCount;
+        }
+    }
+    // How far corner i lies from the line through its neighbours.
+    double height(size_t i) const
+    {
+        const Point2 &a = myPoints[myPrev[i]], &b = myPoints[i], &c = myPoints[myNext[i]];
+        const double base = distance(a, c);
+        const double twiceArea = std::fabs(turn(a, b, c));
+        // Neighbours at one place: a spike of no width, or a corner repeated.
+        return base > 0 ? twiceArea / base : 0.0;
+    }
     bool sameCorner(size_t r, size_t s) const { return myCorners[r] == myCorners[s]; }
 
     const std::vector<UT_Vector3> &myCorners;
     std::vector<Point2> myPoints;
-    double myFlatHeight;
+    double myFlatHeight, myBentHeight;
     std::vector<size_t> myPrev, myNext;
     std::vector<bool> myRemoved;
-    std::vector<size_t> myReflex;
     size_t myCount;
+    std::vector<bool> myListed; // in myReflex and still turning against the polygon
+    size_t myListedCount = 0;
+    CornerGrid myReflex;
+    std::vector<size_t> myNearby;
 };
 } // namespace
 
@@ -166,7 +206,11 @@ std::vector<CornerTriangle> clipEars(const std::vector<UT_Vector3> &corners)
     triangles.reserve(corners.size() - 2);
 
     Ring ring(corners, projectCorners(corners, area));
-    // Starting at corner 1 makes a convex polygon the fan from corner 0.
+    // The first ear tried is corner 1 and the search goes on from the corner
+    // after each cut, so a convex polygon becomes the fan from corner 0: its
+    // first triangle is the one the node has always used, and a finely
+    // divided curve keeps triangles of some width rather than slivers
+    // between neighbouring corners.
     size_t i = 1;
     size_t stepsWithoutCut = 0;
     while (ring.count() > 3)

@@ -17,10 +17,9 @@
 // keeps the first triangle the node has always used.
 //
 // Corners that add no area (a corner repeated, a corner on a straight edge,
-// the tip of a spike of no width) end up in no triangle: a triangle of no
-// area is never met, and one of nearly no area would only add rounding
-// noise. A polygon whose projection crosses itself is still cut completely,
-// but its triangles may overlap.
+// the tip of a spike of no width) end up in no triangle. A polygon whose
+// projection crosses itself is still cut completely, but its triangles may
+// overlap.
 #pragma once
 
 #include <UT/UT_Vector3.h>
