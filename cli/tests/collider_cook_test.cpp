@@ -8,8 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -99,91 +100,46 @@ Hits cook(const std::vector<Ray> &rays, std::shared_ptr<GU_Detail> collider)
     return hits;
 }
 
-std::string vertices(const std::vector<UT_Vector3> &points)
+std::string golden(const char *caseName, const char *file)
 {
-    std::string text;
-    for (const UT_Vector3 &v : points)
-        text += "v " + std::to_string(v.x()) + " " + std::to_string(v.y()) + " " + std::to_string(v.z()) + "\n";
-    return text;
+    std::ifstream in(std::string(VELKOR_GOLDEN_DIR) + "/" + caseName + "/" + file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
-std::string face(const std::vector<int> &corners, const std::string &suffix = "")
-{
-    std::string text = "f";
-    for (int c : corners)
-        text += " " + std::to_string(c) + suffix;
-    return text + "\n";
-}
+// The box [-1, 1]^3 wound counter-clockwise seen from outside: six quads
+// with normals pointing out, and twelve triangles (cut along the other
+// diagonals) with normals pointing in. The L-shaped room of concave caps and
+// quad walls, without normals.
+const std::string kQuadBox = golden("obj_keep_polygons", "collider.obj");
+const std::string kTriangleBox = golden("obj_collider", "collider.obj");
+const std::string kLRoom = golden("obj_polygons", "collider.obj");
 
-// The box [-1, 1]^3; vertex i + 1 has x, y, z = +1 where bit 0, 1, 2 of i is
-// set. Faces wound counter-clockwise seen from outside.
-const std::vector<std::vector<int>> kBoxQuads{{1, 5, 7, 3}, {2, 4, 8, 6}, {1, 2, 6, 5},
-                                              {3, 7, 8, 4}, {1, 3, 4, 2}, {5, 6, 8, 7}};
-
-std::string boxVertices()
+std::string withoutNormals(std::string obj)
 {
-    std::vector<UT_Vector3> v;
-    for (int i = 0; i < 8; ++i)
-        v.emplace_back(i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f);
-    return vertices(v);
-}
-
-std::string quadBox(bool normals)
-{
-    std::string text = boxVertices();
-    if (normals)
-        text += "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\n";
-    for (size_t f = 0; f < kBoxQuads.size(); ++f)
-        text += face(kBoxQuads[f], normals ? "//" + std::to_string(f + 1) : "");
-    return text;
-}
-
-// The same box cut along the other diagonal of each quad, with normals.
-std::string triangleBox(bool normals)
-{
-    std::string text = boxVertices();
-    if (normals)
-        text += "vn -1 0 0\nvn 1 0 0\nvn 0 -1 0\nvn 0 1 0\nvn 0 0 -1\nvn 0 0 1\n";
-    for (size_t f = 0; f < kBoxQuads.size(); ++f)
-    {
-        const std::vector<int> &q = kBoxQuads[f];
-        const std::string n = normals ? "//" + std::to_string(f + 1) : "";
-        text += face({q[1], q[2], q[3]}, n) + face({q[1], q[3], q[0]}, n);
-    }
-    return text;
-}
-
-// An L-shaped prism: two concave six-cornered caps and six walls.
-std::string lPrism()
-{
-    const float l[6][2] = {{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}};
-    std::vector<UT_Vector3> v;
-    for (const float z : {-1.0f, 1.0f})
-        for (const auto &c : l)
-            v.emplace_back(c[0], c[1], z);
-    std::string text = vertices(v);
-    text += face({6, 5, 4, 3, 2, 1}) + face({7, 8, 9, 10, 11, 12});
-    for (int i = 0; i < 6; ++i)
-        text += face({i + 1, (i + 1) % 6 + 1, (i + 1) % 6 + 7, i + 7});
-    return text;
+    for (size_t at; (at = obj.find("//")) != std::string::npos;)
+        obj.erase(at, obj.find_first_of(" \n", at) - at);
+    return obj;
 }
 
 // A cylinder of radius 1 and height 2 whose caps have `sides` corners.
 std::string cylinder(int sides)
 {
-    std::vector<UT_Vector3> v;
+    std::string text, bottom = "f", top = "f", walls;
     for (const float z : {-1.0f, 1.0f})
         for (int i = 0; i < sides; ++i)
-            v.emplace_back(float(std::cos(2 * M_PI * i / sides)), float(std::sin(2 * M_PI * i / sides)), z);
-    std::string text = vertices(v);
-    std::vector<int> bottom, top;
+            text += "v " + std::to_string(std::cos(2 * M_PI * i / sides)) + " " +
+                    std::to_string(std::sin(2 * M_PI * i / sides)) + " " + std::to_string(z) + "\n";
     for (int i = 0; i < sides; ++i)
     {
-        bottom.push_back(sides - i);
-        top.push_back(sides + i + 1);
-        text += face({i + 1, (i + 1) % sides + 1, (i + 1) % sides + sides + 1, i + sides + 1});
+        const int j = (i + 1) % sides;
+        bottom += " " + std::to_string(sides - i);
+        top += " " + std::to_string(sides + i + 1);
+        walls += "f " + std::to_string(i + 1) + " " + std::to_string(j + 1) + " " + std::to_string(j + sides + 1) +
+                 " " + std::to_string(i + sides + 1) + "\n";
     }
-    return text + face(bottom) + face(top);
+    return text + walls + bottom + "\n" + top + "\n";
 }
 
 struct Solid
@@ -208,10 +164,10 @@ TEST_P(EveryRayFromInsideStops, OnTheSolid)
 
 INSTANTIATE_TEST_SUITE_P(
     Solids, EveryRayFromInsideStops,
-    testing::Values(Solid{"quads", quadBox(false), {{0, 0, 0}, {0.5f, -0.7f, 0.3f}}},
-                    Solid{"quads_with_normals", quadBox(true), {{0.2f, 0.1f, -0.4f}}},
-                    Solid{"triangles_without_normals", triangleBox(false), {{0, 0, 0}, {-0.6f, 0.6f, 0.6f}}},
-                    Solid{"concave", lPrism(), {{0.5f, 0.5f, 0}, {1.6f, 0.4f, 0.5f}, {0.4f, 1.7f, -0.5f}}},
+    testing::Values(Solid{"quads", withoutNormals(kQuadBox), {{0, 0, 0}, {0.5f, -0.7f, 0.3f}}},
+                    Solid{"quads_with_normals", kQuadBox, {{0.2f, 0.1f, -0.4f}}},
+                    Solid{"triangles_without_normals", withoutNormals(kTriangleBox), {{-0.6f, 0.6f, 0.6f}}},
+                    Solid{"concave", kLRoom, {{0.5f, 0.5f, 0}, {1.6f, 0.4f, 0.5f}, {0.4f, 1.7f, -0.5f}}},
                     Solid{"caps_of_300_corners", cylinder(300), {{0, 0, 0}, {0.5f, 0.5f, 0.5f}}}),
     [](const testing::TestParamInfo<Solid> &info) { return std::string(info.param.name); });
 
@@ -220,8 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ColliderCook, QuadsWithoutNormalsHitWhereTrianglesWithNormalsDo)
 {
     const std::vector<Ray> rays = raysFrom({{0, 0, 0}, {0.3f, -0.2f, 0.1f}}, 200);
-    const Hits quads = cook(rays, collider(quadBox(false), "quads.obj"));
-    const Hits triangles = cook(rays, collider(triangleBox(true), "triangles.obj"));
+    const Hits quads = cook(rays, collider(withoutNormals(kQuadBox), "quads.obj"));
+    const Hits triangles = cook(rays, collider(kTriangleBox, "triangles.obj"));
     ASSERT_EQ(quads.positions.size(), rays.size());
     ASSERT_EQ(triangles.positions.size(), rays.size());
     for (size_t i = 0; i < rays.size(); ++i)
@@ -236,9 +192,9 @@ TEST(ColliderCook, KeptPolygonsStopOnlyHalfTheRays)
     const std::vector<Ray> rays = raysFrom({{0, 0, 0}}, 400);
     ColliderOptions keep;
     keep.keepPolygons = true;
-    for (bool normals : {true, false})
+    for (const std::string &obj : {kQuadBox, withoutNormals(kQuadBox)})
     {
-        const Hits hits = cook(rays, collider(quadBox(normals), "quads.obj", keep));
+        const Hits hits = cook(rays, collider(obj, "quads.obj", keep));
         EXPECT_GT(hits.positions.size(), rays.size() * 4 / 10);
         EXPECT_LT(hits.positions.size(), rays.size() * 6 / 10);
     }
@@ -257,9 +213,9 @@ TEST(ColliderCook, WindingsSurviveTheCut)
             direction[size_t(axis)] = -side;
             rays.push_back({origin, direction});
         }
-    for (const bool normals : {false, true})
+    for (const std::string &obj : {kQuadBox, withoutNormals(kQuadBox)})
     {
-        const Hits hits = cook(rays, collider(quadBox(normals), "box.obj"));
+        const Hits hits = cook(rays, collider(obj, "box.obj"));
         ASSERT_EQ(hits.positions.size(), rays.size());
         for (size_t r = 0; r < rays.size(); ++r)
         {
@@ -268,7 +224,7 @@ TEST(ColliderCook, WindingsSurviveTheCut)
         }
     }
     const Hits lHits = cook({{{0.5f, 0.5f, -5}, {0, 0, 1}}, {{0.5f, 1.5f, 5}, {0, 0, -1}}},
-                            collider(lPrism(), "l.obj"));
+                            collider(kLRoom, "l.obj"));
     ASSERT_EQ(lHits.positions.size(), 2u);
     EXPECT_EQ(lHits.positions[0].z(), 1.0f);
     EXPECT_EQ(lHits.positions[1].z(), -1.0f);

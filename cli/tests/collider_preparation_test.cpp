@@ -84,23 +84,6 @@ TEST(ColliderPreparation, PlansFollowTheFileTypeAndFlags)
     }
 }
 
-TEST(ColliderPreparation, CutAndDirectionsAreReportedAndDescribed)
-{
-    std::shared_ptr<GU_Detail> gdp = read(kQuads);
-    const ColliderPlan plan = planColliderPreparation(*gdp, "room.obj", {});
-    const std::vector<std::string> steps = describeColliderPlan(plan);
-    ASSERT_EQ(steps.size(), 2u);
-    EXPECT_NE(steps[0].find("give it the direction N, computed from the faces"), std::string::npos);
-    EXPECT_NE(steps[1].find("cut 2 polygons of more than three corners into triangles"), std::string::npos);
-
-    const ColliderPreparation done = prepareCollider(gdp, plan);
-    ASSERT_EQ(done.notes.size(), 2u);
-    EXPECT_EQ(done.notes[0], "room.obj: direction N computed from the faces for 8 points");
-    EXPECT_EQ(done.notes[1], "room.obj: 2 polygons cut into 4 triangles");
-    EXPECT_EQ(gdp->getNumPrimitives(), 5);
-    EXPECT_EQ(gdp->findPointAttribute("N")->getTypeInfo(), GA_TYPE_VECTOR);
-}
-
 // Directions go under a free name when "N" holds something the node does not
 // take as a direction; without a position nothing can be done and the
 // node's own warning tells the user.
@@ -120,12 +103,6 @@ TEST(ColliderPreparation, NamesAndMissingPositions)
     EXPECT_FALSE(plan.computeDirections);
     EXPECT_TRUE(describeColliderPlan(plan).empty());
     EXPECT_TRUE(prepareCollider(bare, plan).warnings.empty());
-}
-
-TEST(ColliderPreparation, TriangulateAndKeepPolygonsExcludeEachOther)
-{
-    EXPECT_THROW(parse({"--triangulate", "--keep-polygons"}), CLI::ParseError);
-    EXPECT_THROW(parse({"--collider-directions", "normals"}), CLI::ParseError);
 }
 
 } // namespace

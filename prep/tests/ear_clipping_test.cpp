@@ -226,11 +226,4 @@ TEST(EarClipping, SelfCrossingOutlinesEnd)
         EXPECT_TRUE(t.a < 5 && t.b < 5 && t.c < 5);
 }
 
-TEST(PolygonAreaVector, IsTwiceTheAreaAlongTheRightHandNormal)
-{
-    const UT_Vector3D n = polygonAreaVector({{0, 0, 7}, {2, 0, 7}, {2, 3, 7}, {0, 3, 7}});
-    EXPECT_EQ(n, UT_Vector3D(0, 0, 12));
-    const UT_Vector3D m = polygonAreaVector({{0, 3, 7}, {2, 3, 7}, {2, 0, 7}, {0, 0, 7}});
-    EXPECT_EQ(m, UT_Vector3D(0, 0, -12));
-}
 } // namespace
