@@ -45,6 +45,7 @@ CLI::App *addCookCommand(CLI::App &app, CookCommandArgs &args)
     cook->add_option("COLLIDER", args.colliderPath, "Collider mesh (.geo or .obj)")->required();
     cook->add_option("-o,--output", args.outputPath, "Output geometry (.geo)")->required();
     addCookOptions(*cook, args.options, true);
+    addColliderOptions(*cook, args.collider);
     return cook;
 }
 
@@ -70,6 +71,10 @@ int runCookCommand(const CookCommandArgs &args)
     if (!readInput(args.pointsPath, *inputs.points, inputs, &pointsInfo) ||
         !readInput(args.colliderPath, *inputs.collider, inputs, nullptr))
         return kExitUsage;
+    const ColliderPlan plan = planColliderPreparation(*inputs.collider, args.colliderPath, args.collider);
+    const ColliderPreparation prepared = prepareCollider(inputs.collider, plan);
+    inputs.colliderNotes = prepared.notes;
+    inputs.fileWarnings.insert(inputs.fileWarnings.end(), prepared.warnings.begin(), prepared.warnings.end());
     inputs.readSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     inputs.typeTokens = pointsInfo.typeTokens;
 

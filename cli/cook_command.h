@@ -1,6 +1,7 @@
 // `velkor cook POINTS COLLIDER -o OUT`: the node on geometry files.
 #pragma once
 
+#include "cli/collider_preparation.h"
 #include "cli/cook_options.h"
 
 #include <string>
@@ -15,6 +16,7 @@ struct CookCommandArgs
     std::string colliderPath;
     std::string outputPath;
     CookOptions options;
+    ColliderOptions collider;
 };
 
 CLI::App *addCookCommand(CLI::App &app, CookCommandArgs &args);

@@ -56,6 +56,7 @@ CookSummary startSummary(const CookInputs &inputs, const CookOptions &options, c
     summary.readSeconds = inputs.readSeconds;
     summary.search = searchInEffect(options);
     summary.fileWarnings = inputs.fileWarnings;
+    summary.colliderNotes = inputs.colliderNotes;
     return summary;
 }
 

@@ -31,6 +31,7 @@ struct CookInputs
     std::map<std::string, std::string> typeTokens;
     double readSeconds = -1.0; // -1: built in memory, not read
     std::vector<std::string> fileWarnings;
+    std::vector<std::string> colliderNotes; // what was done to the collider before the cook
 };
 
 struct CookTargets

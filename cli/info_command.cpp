@@ -118,6 +118,7 @@ CLI::App *addInfoCommand(CLI::App &app, InfoCommandArgs &args)
 {
     CLI::App *info = app.add_subcommand("info", "Describe a geometry file and what the node would use of it");
     info->add_option("FILE", args.path, "Geometry file (.geo or .obj)")->required();
+    addColliderOptions(*info, args.collider);
     return info;
 }
 
@@ -136,6 +137,8 @@ int runInfoCommand(const InfoCommandArgs &args)
     printPrimitives(out, gdp, read.info);
     printAttributes(out, gdp, read.info);
     printRoles(out, gatherAttributeRoles(gdp));
+    for (const std::string &step : describeColliderPlan(planColliderPreparation(gdp, args.path, args.collider)))
+        out << "  cook would    " << step << '\n';
     for (const std::string &w : read.warnings)
         out << "  Warning: " << w << '\n';
     std::cout << out.str();

@@ -45,6 +45,8 @@ std::string formatSummary(const CookSummary &s)
     out << s.title << '\n';
     row(out, "input points", formatCount(s.inputPoints));
     row(out, "collider prims", formatCount(s.colliderPrimitives));
+    for (const std::string &note : s.colliderNotes)
+        row(out, "  prepared", note);
     // A cook stopped early (bounces below 1) may leave fewer points than
     // it was given; that count is shown as it is, not as a negative gain.
     if (s.outputPoints >= s.inputPoints)

@@ -32,6 +32,7 @@ struct CookSummary
     std::string viewPath;
     std::vector<UT_ErrorRecord> messages;  // the node's, in the order raised
     std::vector<std::string> fileWarnings; // from reading and writing files
+    std::vector<std::string> colliderNotes; // what was done to the collider before the cook
 };
 
 std::string formatSummary(const CookSummary &summary);

@@ -5,8 +5,6 @@
 
 #include <GA/GA_ATINumeric.h>
 
-#include <tiny_obj_loader.h>
-
 #include <cmath>
 #include <exception>
 #include <new>
@@ -20,13 +18,6 @@ class ObjError : public std::runtime_error
 public:
     using std::runtime_error::runtime_error;
 };
-
-// The loader's first error line, without its trailing newlines.
-std::string firstLine(const std::string &text)
-{
-    const size_t end = text.find('\n');
-    return end == std::string::npos ? text : text.substr(0, end);
-}
 
 // Per-point normal: the first one seen and, once another differs, the sum.
 struct NormalSum
@@ -56,55 +47,38 @@ void setTuples(GA_ATINumeric &attribute, GA_Offset first, const std::vector<floa
         array.setTupleBytes(first + GA_Offset(i), &xyz[i * 3]);
 }
 
-void buildGeometry(const ObjScan &scan, const tinyobj::ObjReader &reader, GU_Detail &gdp,
-                   std::vector<std::string> &warnings)
+void buildGeometry(const ObjScan &scan, GU_Detail &gdp, std::vector<std::string> &warnings)
 {
     const int64_t pointCount = int64_t(scan.positions.size() / 3);
     const int64_t normalCount = int64_t(scan.normals.size() / 3);
-    const tinyobj::attrib_t &attrib = reader.GetAttrib();
-    int64_t faceCount = 0;
-    for (const tinyobj::shape_t &shape : reader.GetShapes())
-        faceCount += int64_t(shape.mesh.num_face_vertices.size());
-    if (int64_t(attrib.vertices.size() / 3) != pointCount || int64_t(attrib.normals.size() / 3) != normalCount ||
-        faceCount != int64_t(scan.faceLines.size()))
-        throw ObjError("the OBJ loader and the line check disagree about the statements; the file is malformed");
 
     // Faces as point numbers, checked against the counts, with their lines.
-    std::vector<std::vector<GA_Offset>> faces;
+    std::vector<std::vector<GA_Offset>> faces(scan.faceCorners.size());
     std::vector<NormalSum> normals(static_cast<size_t>(pointCount));
     bool anyNormal = false;
-    size_t face = 0;
-    for (const tinyobj::shape_t &shape : reader.GetShapes())
+    size_t corner = 0;
+    for (size_t face = 0; face < faces.size(); ++face)
     {
-        size_t corner = 0;
-        for (const unsigned char n : shape.mesh.num_face_vertices)
+        const std::string where = "line " + std::to_string(scan.faceLines[face]) + ": ";
+        std::vector<GA_Offset> &points = faces[face];
+        points.resize(size_t(scan.faceCorners[face]));
+        for (size_t k = 0; k < points.size(); ++k, ++corner)
         {
-            const std::string where = "line " + std::to_string(scan.faceLines[face]) + ": ";
-            if (int64_t(n) != scan.faceCorners[face])
-                throw ObjError(where + "the face could not be read consistently");
-            std::vector<GA_Offset> points;
-            if (corner + n > shape.mesh.indices.size())
-                throw ObjError(where + "the face could not be read consistently");
-            for (unsigned k = 0; k < n; ++k, ++corner)
+            const ObjCorner &c = scan.corners[corner];
+            if (c.vertex < 0 || c.vertex >= pointCount)
+                throw ObjError(where + "corner " + std::to_string(k + 1) + " refers to vertex " +
+                               std::to_string(c.vertex + 1) + ", but the file has " + std::to_string(pointCount) +
+                               " vertices");
+            if (c.normal != kNoObjNormal && (c.normal < 0 || c.normal >= normalCount))
+                throw ObjError(where + "corner " + std::to_string(k + 1) + " refers to normal " +
+                               std::to_string(c.normal + 1) + ", but the file has " + std::to_string(normalCount) +
+                               " normals");
+            if (c.normal != kNoObjNormal)
             {
-                const tinyobj::index_t &index = shape.mesh.indices[corner];
-                if (index.vertex_index < 0 || index.vertex_index >= pointCount)
-                    throw ObjError(where + "corner " + std::to_string(k + 1) + " refers to vertex " +
-                                   std::to_string(int64_t(index.vertex_index) + 1) + ", but the file has " +
-                                   std::to_string(pointCount) + " vertices");
-                if (index.normal_index >= normalCount)
-                    throw ObjError(where + "corner " + std::to_string(k + 1) + " refers to normal " +
-                                   std::to_string(int64_t(index.normal_index) + 1) + ", but the file has " +
-                                   std::to_string(normalCount) + " normals");
-                if (index.normal_index >= 0)
-                {
-                    normals[size_t(index.vertex_index)].add(&scan.normals[size_t(index.normal_index) * 3]);
-                    anyNormal = true;
-                }
-                points.push_back(index.vertex_index);
+                normals[size_t(c.vertex)].add(&scan.normals[size_t(c.normal) * 3]);
+                anyNormal = true;
             }
-            faces.push_back(std::move(points));
-            ++face;
+            points[k] = c.vertex;
         }
     }
 
@@ -166,18 +140,7 @@ GeometryReadResult readObjText(std::string_view text, const std::string &name, G
         std::string error;
         if (!scanObjText(text, scan, error))
             throw ObjError(error);
-        // The loader keeps each face's corner count in 8 bits.
-        for (size_t f = 0; f < scan.faceCorners.size(); ++f)
-            if (scan.faceCorners[f] > 255)
-                throw ObjError("line " + std::to_string(scan.faceLines[f]) +
-                               ": faces of more than 255 corners are not supported");
-        tinyobj::ObjReaderConfig config;
-        config.triangulate = false;
-        config.vertex_color = false;
-        tinyobj::ObjReader reader;
-        if (!reader.ParseFromString(std::string(text), std::string(), config))
-            throw ObjError(firstLine(reader.Error()));
-        buildGeometry(scan, reader, gdp, result.warnings);
+        buildGeometry(scan, gdp, result.warnings);
         for (std::string &warning : result.warnings)
             warning = name + ": " + warning;
         result.ok = true;

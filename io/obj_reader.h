@@ -7,7 +7,9 @@
 // several faces may have several. When they all agree the point keeps that
 // normal exactly; when they disagree it takes their normalised average (the
 // corner normals summed, then scaled to unit length). A file without normals
-// gets no "N" at all, and the node then reports the missing direction.
+// gets no "N" at all. The reader gives the file as it is; cutting faces into
+// triangles and computing directions for the node is collider preparation
+// (prep/), which the command line runs after reading.
 // Lines ("l") and points ("p") are skipped with a warning; materials and
 // texture coordinates are ignored.
 #pragma once

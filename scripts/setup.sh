@@ -10,7 +10,6 @@ packages=(
   libtbb-dev            # parallel tracing and BVH build
   libsimdjson-dev       # fast .geo parsing
   nlohmann-json3-dev    # locating JSON syntax errors in .geo files
-  libtinyobjloader-dev  # Wavefront OBJ colliders
   libcli11-dev          # velkor's command line
   libstb-dev            # PNG previews
   libgtest-dev libgmock-dev  # tests

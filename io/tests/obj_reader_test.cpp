@@ -68,6 +68,33 @@ TEST(ObjReader, PartlyMissingAndCancellingNormalsAreReported)
     EXPECT_EQ(component(gdp, "N", 1, 2), 0.0);
 }
 
+// Faces keep all their corners, however many; references may be relative
+// (counted back from the latest vertex or normal) and carry texture numbers.
+TEST(ObjReader, FacesOfAnyCornerCount)
+{
+    std::string text;
+    const int corners = 1000;
+    for (int i = 0; i < corners; ++i)
+        text += "v " + std::to_string(std::cos(i * 0.00628)) + " " + std::to_string(std::sin(i * 0.00628)) + " 0\n";
+    text += "vt 0 0\nvn 0 0 1\nf";
+    for (int i = 0; i < corners; ++i)
+        text += " " + std::to_string(i - corners) + (i % 2 ? "/1/1" : "//-1");
+    text += "\nv 0 0 5\nf 1/1 2/1 -1/1\n";
+    GU_Detail gdp;
+    const GeometryReadResult result = readObjText(text, "disc.obj", gdp);
+    ASSERT_TRUE(result.ok) << result.message;
+    const std::vector<std::vector<int64_t>> polygons = polygonPoints(gdp);
+    ASSERT_EQ(polygons.size(), 2u);
+    ASSERT_EQ(polygons[0].size(), size_t(corners));
+    for (int i = 0; i < corners; ++i)
+        EXPECT_EQ(polygons[0][size_t(i)], i);
+    EXPECT_EQ(polygons[1], (std::vector<int64_t>{0, 1, 1000}));
+    // Every corner of the disc named the one normal; the apex named none.
+    EXPECT_EQ(component(gdp, "N", 999, 2), 1.0);
+    ASSERT_EQ(result.warnings.size(), 1u);
+    EXPECT_NE(result.warnings[0].find("1 vertices have no normal"), std::string::npos);
+}
+
 TEST(ObjReader, MalformedFilesNameTheLine)
 {
     struct Case
@@ -82,7 +109,12 @@ TEST(ObjReader, MalformedFilesNameTheLine)
         {"v 0 0 0\nv 1 0 0\nf 1 2\n", "line 3: a face needs at least 3 corners, found 2"},
         {"v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nf 1 2 7\r\n", "line 4: corner 3 refers to vertex 7, but the file has 3"},
         {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//2 3//1\n", "line 5: corner 2 refers to normal 2"},
-        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 0 2\n", "bad.obj: "},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 0 2\n", "line 4: corner 2: expected a reference such as 3"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2x 3\n", "line 4: corner 2: expected a reference"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3/1/1/1\n", "line 4: corner 3: expected a reference"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3//\n", "line 4: corner 3: expected a reference"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -4\n", "line 4: corner 3 refers to vertex -4, but only 3 vertices"},
+        {"v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//-2 2 3\n", "corner 1 refers to normal -2, but only 1 normals"},
     };
     for (const Case &c : cases)
     {
