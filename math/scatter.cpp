@@ -46,8 +46,13 @@ std::vector<UT_Vector3> scatterDirections(int32_t count, double scatter)
     std::vector<UT_Vector3> directions;
     if (count <= 0)
         return directions;
-    directions.reserve(static_cast<size_t>(count));
+    directions.resize(static_cast<size_t>(count));
+    scatterDirectionsInto(count, scatter, directions.data());
+    return directions;
+}
 
+void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out)
+{
     const double t = scatter / 180.0;
     for (int32_t i = 0; i < count; ++i)
     {
@@ -61,7 +66,6 @@ std::vector<UT_Vector3> scatterDirections(int32_t count, double scatter)
                      static_cast<float>(std::sin(phi) * sinTheta),
                      static_cast<float>(std::cos(theta)));
         safeNormalize(v);
-        directions.push_back(v);
+        out[i] = v;
     }
-    return directions;
 }

@@ -33,3 +33,7 @@ double drawUnitValue(std::mt19937 &engine);
 // Sizes outside [0, 360] can push the cosine outside [-1, 1], and the affected
 // directions are then NaN in every component.
 std::vector<UT_Vector3> scatterDirections(int32_t count, double scatter);
+
+// The same directions written to out[0 .. count), for callers that keep their
+// own storage; out must have room for count values when count > 0.
+void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out);

@@ -146,21 +146,36 @@ UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
                       d.z() + 2.0f * ((k * a.z()) - d.z()));
 }
 
-UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle)
+AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
 {
     safeNormalize(axis);
-    const UT_Vector3 &k = axis;
+    AxisRotation r;
+    r.axis = axis;
     // Double-precision cosine and sine of the double angle, then rounded: a
     // float cosine of the rounded angle would leave e.g. -4.4e-8 instead of
     // 6.1e-17 at a quarter turn.
-    const float c = static_cast<float>(std::cos(angle));
-    const float s = static_cast<float>(std::sin(angle));
+    r.cosine = static_cast<float>(std::cos(angle));
+    r.sine = static_cast<float>(std::sin(angle));
+    r.oneMinusCosine = 1.0f - r.cosine;
+    return r;
+}
+
+UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v)
+{
+    const UT_Vector3 &k = rotation.axis;
+    const float c = rotation.cosine;
+    const float s = rotation.sine;
+    const float w = rotation.oneMinusCosine;
     const float kv = dot(v, k);
-    const float w = 1.0f - c;
     const UT_Vector3 x = cross(k, v);
     return UT_Vector3(((kv * k.x()) * w + c * v.x()) + s * x.x(),
                       ((kv * k.y()) * w + c * v.y()) + s * x.y(),
                       ((kv * k.z()) * w + c * v.z()) + s * x.z());
+}
+
+UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle)
+{
+    return applyRotation(prepareRotation(axis, angle), v);
 }
 
 double angleBetween(UT_Vector3 &a, UT_Vector3 &b)

@@ -76,6 +76,21 @@ UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis);
 // precision. axis is normalised in place; a zero axis gives cos(angle) * v.
 UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle);
 
+// rotateAboutAxis split in two, for rotating many vectors by one rotation:
+// the normalised axis and the rounded cosine, sine and 1 - cosine are
+// computed once, and applying them gives exactly rotateAboutAxis's result.
+struct AxisRotation
+{
+    UT_Vector3 axis;
+    float cosine;
+    float sine;
+    float oneMinusCosine;
+};
+
+// axis is normalised in place, as rotateAboutAxis does.
+AxisRotation prepareRotation(UT_Vector3 &axis, double angle);
+UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v);
+
 // Angle between a and b in radians: the single-precision arc cosine of the dot
 // product of the normalised vectors, widened to double. Both arguments are
 // normalised in place. A dot product that rounds beyond [-1, 1] is clamped,

@@ -28,8 +28,10 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
     const AttributeHandle &positions = myLists.positions(0);
     const GEO_PrimList &prims = gdp.primitives();
     const GA_Size numPoints = gdp.getNumPoints();
+    const AttributeHandle &directions = myLists.directions(0);
+    const AttributeHandle *intensities = myLists.intensities.isEmpty() ? nullptr : &myLists.intensities(0);
     myTriangles.reserve(size_t(prims.entries()));
-    myCorners.reserve(size_t(prims.entries()));
+    myCornerValues.reserve(size_t(prims.entries()));
     for (GA_Index j = 0; j < prims.entries(); ++j)
     {
         const GEO_Primitive *prim = prims.rawEntry(j);
@@ -37,7 +39,7 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
         // are skipped rather than read past their end.
         if (prim->getVertexCount() < 3)
             continue;
-        std::array<GA_Offset, 3> corners;
+        GA_Offset corners[3];
         bool valid = true;
         for (int k = 0; k < 3; ++k)
         {
@@ -46,11 +48,18 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
             // survive that, or names no point, is never read.
             if (point != GA_Index(int32_t(point)) || point < 0 || point >= numPoints)
                 valid = false;
-            corners[size_t(k)] = point;
+            corners[k] = point;
         }
         if (!valid)
             continue;
-        myCorners.push_back(corners);
+        CornerValues values;
+        for (int k = 0; k < 3; ++k)
+        {
+            values.direction[k] = readVector(directions, corners[k]);
+            // Without an intensity attribute every corner contributes (1, 1, 1).
+            values.intensity[k] = intensities ? readVector(*intensities, corners[k]) : UT_Vector3(1.0f, 1.0f, 1.0f);
+        }
+        myCornerValues.push_back(values);
         myTriangles.push_back({readVector(positions, corners[0]), readVector(positions, corners[1]),
                                readVector(positions, corners[2])});
     }
@@ -111,20 +120,16 @@ bool Collider::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction,
     return found;
 }
 
-UT_Vector3 Collider::interpolate(const AttributeHandle &h, const ColliderHit &hit) const
+UT_Vector3 Collider::interpolate(const UT_Vector3 (&values)[3], const ColliderHit &hit)
 {
-    const std::array<GA_Offset, 3> &o = myCorners[size_t(hit.triangle)];
-    const UT_Vector3 v0 = readVector(h, o[0]);
-    const UT_Vector3 v1 = readVector(h, o[1]);
-    const UT_Vector3 v2 = readVector(h, o[2]);
     const UT_Vector3 &w = hit.hit.weights;
     UT_Vector3 r;
     for (int c = 0; c < 3; ++c)
     {
-        const float a = w[0] * v0[c];
-        const float b = w[1] * v1[c];
+        const float a = w[0] * values[0][c];
+        const float b = w[1] * values[1][c];
         const float s = a + b;
-        const float d = w[2] * v2[c];
+        const float d = w[2] * values[2][c];
         r[c] = s + d;
     }
     return r;
@@ -132,15 +137,15 @@ UT_Vector3 Collider::interpolate(const AttributeHandle &h, const ColliderHit &hi
 
 UT_Vector3 Collider::surfaceDirection(const ColliderHit &hit) const
 {
-    return interpolate(myLists.directions(0), hit);
+    return interpolate(myCornerValues[size_t(hit.triangle)].direction, hit);
 }
 
 UT_Vector3 Collider::surfaceIntensity(const ColliderHit &hit) const
 {
     if (!myLists.intensities.isEmpty())
-        return interpolate(myLists.intensities(0), hit);
-    // A collider without an intensity attribute is neutral: (1, 1, 1) at
-    // every corner.
+        return interpolate(myCornerValues[size_t(hit.triangle)].intensity, hit);
+    // A collider without an intensity attribute is neutral: the weights'
+    // sum, (w0 + w1) + w2, in every component.
     const UT_Vector3 &w = hit.hit.weights;
     const float s = w[0] + w[1];
     const float v = s + w[2];

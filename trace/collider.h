@@ -12,7 +12,6 @@
 #include "math/vector_math.h"
 #include "trace/attribute_lists.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -47,7 +46,7 @@ public:
     bool usable() const { return !myLists.positions.isEmpty() && !myLists.directions.isEmpty(); }
     const AttributeLists &lists() const { return myLists; }
     SearchMode mode() const { return myMode; }
-    int64_t triangleCount() const { return int64_t(myCorners.size()); }
+    int64_t triangleCount() const { return int64_t(myCornerValues.size()); }
 
     // The nearest accepted hit from origin along direction, if any. Among
     // equal squared distances the lowest primitive index wins; squared
@@ -63,11 +62,21 @@ public:
 private:
     struct Acceleration;
 
-    UT_Vector3 interpolate(const AttributeHandle &h, const ColliderHit &hit) const;
+    // The direction and intensity values at the three corners of one
+    // triangle, copied out of the attributes when the collider is prepared:
+    // a hit then reads one contiguous record instead of six scattered
+    // attribute pages. The collider does not change while it is prepared.
+    struct CornerValues
+    {
+        UT_Vector3 direction[3];
+        UT_Vector3 intensity[3];
+    };
+
+    static UT_Vector3 interpolate(const UT_Vector3 (&values)[3], const ColliderHit &hit);
 
     SearchMode myMode;
     AttributeLists myLists;
     std::vector<Triangle> myTriangles;
-    std::vector<std::array<GA_Offset, 3>> myCorners; // point offsets of P0, P1, P2
+    std::vector<CornerValues> myCornerValues; // one per triangle, in list order
     Acceleration *myAccel = nullptr;
 };

@@ -16,29 +16,18 @@ constexpr int64_t kPollInterval = 1024;
 constexpr double kMovedSquaredDistance = 1e-5;
 
 // The rotation that carries +Z onto a point's stored direction.
-struct FrameRotation
-{
-    float angle;
-    UT_Vector3 axis;
-};
-
-FrameRotation frameFor(const UT_Vector3 &direction)
+AxisRotation frameFor(const UT_Vector3 &direction)
 {
     UT_Vector3 up(0.0f, 0.0f, 1.0f);
     UT_Vector3 normalised = direction;
-    FrameRotation frame;
     // acosf's result widened to double and back loses nothing.
-    frame.angle = float(angleBetween(up, normalised));
+    const float angle = float(angleBetween(up, normalised));
     // Built from the direction as read, not from the normalised copy.
-    frame.axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
-    safeNormalize(frame.axis);
-    return frame;
-}
-
-UT_Vector3 align(const FrameRotation &frame, const UT_Vector3 &v)
-{
-    UT_Vector3 axis = frame.axis; // rotateAboutAxis normalises its axis in place
-    return rotateAboutAxis(v, axis, double(frame.angle));
+    UT_Vector3 axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
+    safeNormalize(axis);
+    // The rotation normalises its axis once more, as rotating about a copy
+    // of the axis always has.
+    return prepareRotation(axis, double(angle));
 }
 
 // Counts traced rays in chunks that end on multiples of the poll interval, so
@@ -61,6 +50,11 @@ bool traceInChunks(TraceControl &control, size_t count, TraceChunk traceChunk)
     return true;
 }
 
+// One point being walked. Its directions and their traces live in the walk's
+// pools at [first, end): frames form a stack, so the pools do too, and a
+// frame's share is released by truncating them when it is popped. The walk
+// therefore allocates nothing per frame once the pools have grown to the
+// deepest path's needs.
 struct Frame
 {
     GA_Offset offset;
@@ -68,9 +62,9 @@ struct Frame
     int32_t scatterCount;
     UT_Vector3 position;
     UT_Vector3 intensity;
-    std::vector<UT_Vector3> aligned;
-    std::vector<BounceResult> traced;
-    size_t next = 0;
+    size_t first;
+    size_t end;
+    size_t next;
 };
 
 class Walk
@@ -92,16 +86,16 @@ public:
         while (!myStack.empty())
         {
             Frame &frame = myStack.back();
-            if (frame.next == frame.aligned.size())
+            if (frame.next == frame.end)
             {
-                myStack.pop_back();
+                pop();
                 continue;
             }
             const size_t i = frame.next++;
             // Each direction of the set overwrites the point's direction in
             // turn; the last one traced stays.
-            writeVector(myDirection, frame.offset, frame.aligned[i]);
-            const BounceResult &hit = frame.traced[i];
+            writeVector(myDirection, frame.offset, myAligned[i]);
+            const BounceResult &hit = myTraced[i];
             if (hit.empty())
                 continue;
 
@@ -124,9 +118,10 @@ public:
             const int32_t childDepth = frame.depth - 1;
             // A frame with no directions left has nothing more to do after
             // this child: drop it now, so that a long chain of generations
-            // holds one frame instead of one per generation.
-            if (frame.next == frame.aligned.size())
-                myStack.pop_back();
+            // holds one frame instead of one per generation. `hit` is not
+            // read after this point; the pools may be overwritten.
+            if (frame.next == frame.end)
+                pop();
             // `frame` may dangle from here on.
             if (!enter(q, childDepth, childCount, false, nullptr))
                 return TraceStatus::Interrupted;
@@ -160,31 +155,12 @@ private:
         return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(BounceResult)));
     }
 
-    static void reserveFrame(Frame &frame, int32_t count)
+    void pop()
     {
-        if (count <= 0)
-            return;
-        try
-        {
-            frame.aligned.reserve(size_t(count));
-            frame.traced.reserve(size_t(count));
-        }
-        catch (const std::bad_alloc &)
-        {
-            throw scatterSetTooLarge(count);
-        }
-    }
-
-    std::vector<UT_Vector3> drawScatterSet(int32_t count) const
-    {
-        try
-        {
-            return scatterDirections(count, myScatter);
-        }
-        catch (const std::bad_alloc &)
-        {
-            throw scatterSetTooLarge(count);
-        }
+        const size_t first = myStack.back().first;
+        myStack.pop_back();
+        myAligned.resize(first);
+        myTraced.resize(first);
     }
 
     // Reads the point, draws its direction set and traces it; pushes the
@@ -202,30 +178,44 @@ private:
         const UT_Vector3 direction = readVector(myDirection, offset);
         frame.intensity = readVector(myIntensity, offset);
 
-        const FrameRotation rotation = frameFor(direction);
-        if (!primary)
-            reserveFrame(frame, scatterCount);
-        std::vector<UT_Vector3> set;
+        const AxisRotation rotation = frameFor(direction);
+        const size_t count = primary ? 1 : size_t(std::max(scatterCount, 0));
+        frame.first = myAligned.size();
+        frame.end = frame.first + count;
+        frame.next = frame.first;
+        try
+        {
+            myAligned.resize(frame.end);
+            myTraced.resize(frame.end);
+        }
+        catch (const std::bad_alloc &)
+        {
+            throw scatterSetTooLarge(int32_t(count));
+        }
+        UT_Vector3 *aligned = myAligned.data() + frame.first;
+        BounceResult *traced = myTraced.data() + frame.first;
         if (primary)
-            set.push_back(UT_Vector3(0.0f, 0.0f, 1.0f));
+            aligned[0] = UT_Vector3(0.0f, 0.0f, 1.0f);
         else
-            set = drawScatterSet(scatterCount);
-        frame.aligned.reserve(set.size());
-        for (const UT_Vector3 &v : set)
-            frame.aligned.push_back(align(rotation, v));
+            scatterDirectionsInto(scatterCount, myScatter, aligned);
+        for (size_t k = 0; k < count; ++k)
+            aligned[k] = applyRotation(rotation, aligned[k]);
 
-        frame.traced.resize(frame.aligned.size());
         bool finished = true;
         if (primaryTrace && primary)
-            frame.traced[0] = *primaryTrace;
+            traced[0] = *primaryTrace;
         else
-            finished = traceInChunks(myControl, frame.aligned.size(), [&](size_t begin, size_t count) {
-                traceRayBatch(myCollider, &frame.position, true, frame.aligned.data() + begin, count,
-                              frame.traced.data() + begin, myControl.parallel);
+            finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
+                traceRayBatch(myCollider, &frame.position, true, aligned + begin, n, traced + begin,
+                              myControl.parallel);
             });
         if (!finished)
+        {
+            myAligned.resize(frame.first);
+            myTraced.resize(frame.first);
             return false;
-        myStack.push_back(std::move(frame));
+        }
+        myStack.push_back(frame);
         return true;
     }
 
@@ -238,6 +228,8 @@ private:
     float myDissipation;
     TraceControl &myControl;
     std::vector<Frame> myStack;
+    std::vector<UT_Vector3> myAligned; // directions of every frame on the stack
+    std::vector<BounceResult> myTraced; // and their traces
 };
 
 } // namespace
@@ -262,7 +254,7 @@ int32_t nextScatterCount(int32_t count, float dissipation)
 
 UT_Vector3 primaryDirection(const UT_Vector3 &direction)
 {
-    return align(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
+    return applyRotation(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
 }
 
 TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
