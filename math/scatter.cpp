@@ -16,11 +16,6 @@ namespace
 constexpr double kUnitLower = 0.0;
 constexpr double kUnitUpper = 1.0;
 
-double unitDistribution(std::mt19937 &engine)
-{
-    return drawUnitValue(engine) * (kUnitUpper - kUnitLower) + kUnitLower;
-}
-
 constexpr double kTwoPi = 6.283185307179586;
 
 }  // namespace
@@ -51,15 +46,26 @@ std::vector<UT_Vector3> scatterDirections(int32_t count, double scatter)
     return directions;
 }
 
-void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out)
+namespace
 {
+
+// The one definition of a direction set; `next` yields successive 32-bit
+// outputs.
+template <typename NextOutput>
+void scatterWith(int32_t count, double scatter, NextOutput next, UT_Vector3 *out)
+{
+    const auto unit = [&]() {
+        const uint32_t x1 = next();  // the low word is drawn first
+        const uint32_t x2 = next();
+        return unitValueFromOutputs(x1, x2) * (kUnitUpper - kUnitLower) + kUnitLower;
+    };
     const double t = scatter / 180.0;
     for (int32_t i = 0; i < count; ++i)
     {
-        const double phi = unitDistribution(sceneRandomEngine) * kTwoPi;
+        const double phi = unit() * kTwoPi;
         // a is uniform on [-1, t - 1], which makes z uniform and the cap's
         // area evenly covered. Not clamped: sizes outside [0, 360] give NaN.
-        const double a = unitDistribution(sceneRandomEngine) * t - 1.0;
+        const double a = unit() * t - 1.0;
         const double theta = std::acos(a);
         const double sinTheta = std::sin(theta);
         UT_Vector3 v(static_cast<float>(std::cos(phi) * sinTheta),
@@ -68,4 +74,16 @@ void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out)
         safeNormalize(v);
         out[i] = v;
     }
+}
+
+}  // namespace
+
+void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out)
+{
+    scatterWith(count, scatter, []() { return static_cast<uint32_t>(sceneRandomEngine()); }, out);
+}
+
+void scatterDirectionsFromOutputs(int32_t count, double scatter, const uint32_t *outputs, UT_Vector3 *out)
+{
+    scatterWith(count, scatter, [&]() { return *outputs++; }, out);
 }

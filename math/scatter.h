@@ -37,3 +37,8 @@ std::vector<UT_Vector3> scatterDirections(int32_t count, double scatter);
 // The same directions written to out[0 .. count), for callers that keep their
 // own storage; out must have room for count values when count > 0.
 void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out);
+
+// The directions scatterDirectionsInto would give with an engine whose next
+// 4 * count outputs are outputs[0 .. 4 * count), without drawing anything:
+// for callers that draw ahead and use the outputs later.
+void scatterDirectionsFromOutputs(int32_t count, double scatter, const uint32_t *outputs, UT_Vector3 *out);

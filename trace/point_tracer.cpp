@@ -4,51 +4,12 @@
 #include "math/vector_math.h"
 #include "trace/out_of_memory.h"
 #include "trace/ray_batch.h"
+#include "trace/walk_steps.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-// Rays between two polls of the interrupt callback.
-constexpr int64_t kPollInterval = 1024;
-// A ray counts as moved only beyond this squared distance from its origin.
-constexpr double kMovedSquaredDistance = 1e-5;
-
-// The rotation that carries +Z onto a point's stored direction.
-AxisRotation frameFor(const UT_Vector3 &direction)
-{
-    UT_Vector3 up(0.0f, 0.0f, 1.0f);
-    UT_Vector3 normalised = direction;
-    // acosf's result widened to double and back loses nothing.
-    const float angle = float(angleBetween(up, normalised));
-    // Built from the direction as read, not from the normalised copy.
-    UT_Vector3 axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
-    safeNormalize(axis);
-    // The rotation normalises its axis once more, as rotating about a copy
-    // of the axis always has.
-    return prepareRotation(axis, double(angle));
-}
-
-// Counts traced rays in chunks that end on multiples of the poll interval, so
-// the callback runs at least every kPollInterval rays. Returns false when the
-// callback asks to stop.
-template <typename TraceChunk>
-bool traceInChunks(TraceControl &control, size_t count, TraceChunk traceChunk)
-{
-    size_t done = 0;
-    while (done < count)
-    {
-        const int64_t room = kPollInterval - control.raysTraced % kPollInterval;
-        const size_t chunk = std::min(count - done, size_t(room));
-        traceChunk(done, chunk);
-        done += chunk;
-        control.raysTraced += int64_t(chunk);
-        if (control.raysTraced % kPollInterval == 0 && control.interrupted && control.interrupted())
-            return false;
-    }
-    return true;
-}
 
 // One point being walked. Its directions and their traces live in the walk's
 // pools at [first, end): frames form a stack, so the pools do too, and a
@@ -99,12 +60,8 @@ public:
             if (hit.empty())
                 continue;
 
-            const UT_Vector3 &from = frame.position;
-            const float dx = from.x() - hit.position.x();
-            const float dy = from.y() - hit.position.y();
-            const float dz = from.z() - hit.position.z();
-            const float d2 = (dx * dx + dy * dy) + dz * dz;
-            if (!(double(d2) > kMovedSquaredDistance)) // NaN counts as not moved
+            const float d2 = travelledSquared(frame.position, hit.position);
+            if (!movedFar(d2))
                 continue;
 
             if (myGdp.getNumPoints() >= myControl.pointLimit)
@@ -130,23 +87,6 @@ public:
     }
 
 private:
-    // Fall-off 1 / (2 d2^2 + 1) with d2 the squared distance, the quotient
-    // taken in double; then the surface factor, and negative components
-    // clamped to 0 (NaN and -0 stay as they are).
-    static UT_Vector3 attenuate(const UT_Vector3 &intensity, const UT_Vector3 &surface, float d2)
-    {
-        const float factor = fallOff(d2);
-        UT_Vector3 result;
-        for (int c = 0; c < 3; ++c)
-        {
-            const float product = surface[c] * intensity[c];
-            result[c] = product * factor;
-            if (result[c] < 0.0f)
-                result[c] = 0.0f;
-        }
-        return result;
-    }
-
     // A scatter set of count rays needs, all at once, the drawn directions,
     // the aligned ones and a trace result per ray.
     static OutOfMemory scatterSetTooLarge(int32_t count)

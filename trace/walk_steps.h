@@ -1,0 +1,48 @@
+// The steps of a point walk that both walkers share: the frame rotation of a
+// point, the moved test and the attenuation of a new point, and the counting
+// of traced rays with its interrupt polls. The sequential walk and the
+// trace-ahead walk must take exactly the same steps to give the same bytes,
+// so each step is written once, here.
+#pragma once
+
+#include "math/vector_math.h"
+#include "trace/point_tracer.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// Rays between two polls of the interrupt callback.
+constexpr int64_t kPollInterval = 1024;
+
+// The rotation that carries +Z onto a point's stored direction.
+AxisRotation frameFor(const UT_Vector3 &direction);
+
+// The single-precision squared distance a ray travelled from `from` to its
+// hit, and whether that counts as moving: beyond 1e-5 (NaN does not move).
+float travelledSquared(const UT_Vector3 &from, const UT_Vector3 &hit);
+bool movedFar(float squaredDistance);
+
+// The intensity of a new point: fall-off 1 / (2 d2^2 + 1), then the surface
+// factor, and negative components clamped to 0 (NaN and -0 stay as they
+// are).
+UT_Vector3 attenuate(const UT_Vector3 &intensity, const UT_Vector3 &surface, float squaredDistance);
+
+// Counts `count` traced rays in chunks that end on multiples of the poll
+// interval, calling traceChunk(first, n) for each, and polls the interrupt
+// callback at every multiple. Returns false when the callback asks to stop.
+template <typename TraceChunk>
+bool traceInChunks(TraceControl &control, size_t count, TraceChunk traceChunk)
+{
+    size_t done = 0;
+    while (done < count)
+    {
+        const int64_t room = kPollInterval - control.raysTraced % kPollInterval;
+        const size_t chunk = std::min(count - done, size_t(room));
+        traceChunk(done, chunk);
+        done += chunk;
+        control.raysTraced += int64_t(chunk);
+        if (control.raysTraced % kPollInterval == 0 && control.interrupted && control.interrupted())
+            return false;
+    }
+    return true;
+}
