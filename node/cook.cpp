@@ -11,13 +11,16 @@
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
 #include "trace/out_of_memory.h"
+#include "trace/planned_walk.h"
 #include "trace/point_tracer.h"
 
 #include <OP/OP_AutoLockInputs.h>
 #include <UT/UT_Interrupt.h>
+#include <UT/UT_ParallelUtil.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -172,6 +175,11 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
                                                                                buildStart)
                              .count());
         std::vector<std::vector<BounceResult>> primaries(static_cast<size_t>(triples));
+        WalkSettings settings;
+        settings.depth = bounces;
+        settings.scatter = double(scatter);
+        settings.scatterCount = scatterNum;
+        settings.dissipation = dissipation;
         for (GA_Offset begin = 0; begin < inputPoints; begin += kPrimaryBatch)
         {
             const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, inputPoints);
@@ -185,6 +193,15 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
                     return finish();
                 }
             }
+            // The walk traces ahead on several threads where that pays;
+            // either way the output is that of the sequential walk.
+            std::vector<WalkTriple> walkTriples(static_cast<size_t>(triples));
+            for (int64_t k = 0; k < triples; ++k)
+                walkTriples[size_t(k)] = {lists.positions(k), lists.directions(k), lists.intensities(k),
+                                          primaries[size_t(k)].data()};
+            std::unique_ptr<PlannedWalk> planned;
+            if (control.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, settings))
+                planned.reset(new PlannedWalk(*gdp, walkTriples, begin, end, prepared, settings, control));
             for (GA_Offset p = begin; p < end; ++p)
             {
                 // Between input points the poll is cheap; progress is only
@@ -197,9 +214,10 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
                 for (int64_t k = 0; k < triples; ++k)
                 {
                     const TraceStatus status =
-                        tracePoint(*gdp, int32_t(p), lists.positions(k), lists.directions(k), lists.intensities(k),
-                                   prepared, bounces, double(scatter), scatterNum, dissipation, true, control,
-                                   &primaries[size_t(k)][size_t(p - begin)]);
+                        planned ? planned->tracePoint(p, k)
+                                : tracePoint(*gdp, int32_t(p), lists.positions(k), lists.directions(k),
+                                             lists.intensities(k), prepared, bounces, double(scatter), scatterNum,
+                                             dissipation, true, control, &primaries[size_t(k)][size_t(p - begin)]);
                     if (status == TraceStatus::PointLimit)
                         addError(SOP_MESSAGE, kTooManyPoints);
                     else if (status == TraceStatus::Interrupted)

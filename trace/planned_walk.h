@@ -1,0 +1,76 @@
+// The trace-ahead walk: the point walk of a batch of input points, with rays
+// traced on several threads well before the walk reaches them.
+//
+// The walk itself is sequential: points are appended, attributes written and
+// random numbers drawn in depth-first pre-order, exactly as tracePoint does.
+// What it needs from a ray is only its trace, and a trace depends on the
+// ray's origin and direction alone. The directions of a point's set depend on
+// where the random engine stands when the walk reaches the point, which in
+// turn depends on which earlier rays moved. So the walk plans ahead assuming
+// every ray moves: that fixes the engine position of every later point, and
+// with the engine's outputs drawn ahead into a buffer, every planned point's
+// directions can be computed as soon as its parent ray is traced. Rays of
+// planned points are traced in parallel rounds, the earliest first.
+//
+// A ray that turns out not to move removes the points planned beneath it and
+// moves every later engine position: the plan after it is dropped and made
+// afresh. Only rays are traced ahead; the process-wide engine itself is
+// advanced by the walk as it goes, so it always stands where the sequential
+// walk leaves it, including after an interrupt or the point limit.
+//
+// Planning is bounded: at most kPlanWindow rays are planned beyond the walk.
+#pragma once
+
+#include "trace/point_tracer.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One position/direction/intensity triple with the primary traces of the
+// batch's points for it (primaries[p - begin]).
+struct WalkTriple
+{
+    AttributeHandle position;
+    AttributeHandle direction;
+    AttributeHandle intensity;
+    const BounceResult *primaries = nullptr;
+};
+
+struct WalkSettings
+{
+    int32_t depth = 1;
+    double scatter = 0.0;
+    int32_t scatterCount = 1;
+    float dissipation = 1.0f;
+};
+
+class PlannedWalk
+{
+public:
+    // The walk of points [begin, end) of gdp, each traced for every triple in
+    // order. The batch's primary rays must already be traced.
+    PlannedWalk(GU_Detail &gdp, std::vector<WalkTriple> triples, GA_Offset begin, GA_Offset end,
+                const Collider &collider, const WalkSettings &settings, TraceControl &control);
+    ~PlannedWalk();
+    PlannedWalk(const PlannedWalk &) = delete;
+    PlannedWalk &operator=(const PlannedWalk &) = delete;
+
+    // True when planning ahead can pay and gives the sequential walk's
+    // result: more than one thread, three-float attributes (a value written
+    // then reads back unchanged), and sets and depths of moderate size
+    // (large sets already spread over threads in the sequential walk).
+    static bool suitable(const std::vector<WalkTriple> &triples, const WalkSettings &settings);
+
+    // Walks point p for triple k exactly as tracePoint would, with its
+    // primary trace. Points must be asked for in order: p ascending, and k
+    // ascending within p. After anything but Finished, stop using the walk.
+    TraceStatus tracePoint(GA_Offset p, int64_t k);
+
+    // Rays traced ahead whose traces were thrown away by a new plan.
+    int64_t discardedRays() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> myState;
+};

@@ -1,0 +1,177 @@
+// The trace-ahead walk against the plain sequential walk: same points, same
+// bits, same rays counted, same polls, same engine state afterwards, and the
+// same status, in scenes where plans mostly hold (a closed room) and where
+// they mostly fail (an open floor), with counts that reach zero, with
+// interrupts and with the point limit, on 1, 2 and 4 threads.
+#include "trace/planned_walk.h"
+
+#include "math/scatter.h"
+#include "trace/tests/trace_test_scenes.h"
+
+#include <cstring>
+#include <UT/UT_ParallelUtil.h>
+#include <gtest/gtest.h>
+
+using namespace trace_test;
+
+namespace {
+
+struct WalkCase
+{
+    const char *name;
+    bool closed;         // a closed room with a box, or a lone floor
+    int32_t depth;
+    double scatter;
+    int32_t count;
+    float dissipation;
+    int64_t pointLimit;  // 0: none
+    int interruptAtPoll; // 0: never
+    TraceStatus expected;
+};
+
+struct WalkRun
+{
+    GU_Detail output;
+    TraceStatus status = TraceStatus::Finished;
+    int64_t rays = 0;
+    int polls = 0;
+    std::mt19937 engineAfter;
+    int64_t discarded = 0;
+};
+
+struct Scene
+{
+    explicit Scene(bool closed)
+    {
+        if (closed)
+        {
+            collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+            collider.triangle(UT_Vector3(-1, -1, -1), UT_Vector3(1, -1, -1), UT_Vector3(0, 1, -1),
+                              UT_Vector3(0, 0, -1), UT_Vector3(0.5f, 0.6f, 0.7f));
+        }
+        else
+        {
+            // A floor at y = -1 met from above, and nothing else.
+            collider.triangle(UT_Vector3(-9, -1, -9), UT_Vector3(9, -1, -9), UT_Vector3(-9, -1, 9),
+                              UT_Vector3(0, 1, 0));
+            collider.triangle(UT_Vector3(9, -1, -9), UT_Vector3(9, -1, 9), UT_Vector3(-9, -1, 9),
+                              UT_Vector3(0, 1, 0));
+        }
+        for (int i = 0; i < 40; ++i)
+            points.point(UT_Vector3(-3 + 0.15f * i, 0.2f * (i % 7) - 0.5f, 0.3f * (i % 3)),
+                         UT_Vector3(float(i % 4) - 1.5f, float(i % 5) - 2.5f, float(i % 3) - 1.0f));
+    }
+    ColliderBuilder collider;
+    PointsBuilder points;
+};
+
+WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
+{
+    UT_ThreadLimit limit(threads);
+    WalkRun run;
+    run.output = scene.points.gdp;
+    sceneRandomEngine.seed(5489u);
+    AttributeLists lists = collectAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All);
+    Collider collider(scene.collider.gdp, SearchMode::Accelerated);
+    TraceControl control;
+    control.parallel = planned;
+    if (c.pointLimit)
+        control.pointLimit = c.pointLimit;
+    control.interrupted = [&]() { return ++run.polls == c.interruptAtPoll; };
+    const GA_Size n = run.output.getNumPoints();
+    std::vector<BounceResult> primaries(static_cast<size_t>(n));
+    tracePrimaryRays(run.output, 0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
+
+    WalkSettings settings;
+    settings.depth = c.depth;
+    settings.scatter = c.scatter;
+    settings.scatterCount = c.count;
+    settings.dissipation = c.dissipation;
+    std::vector<WalkTriple> triples = {
+        {lists.positions(0), lists.directions(0), lists.intensities(0), primaries.data()}};
+    EXPECT_TRUE(PlannedWalk::suitable(triples, settings));
+    PlannedWalk plannedWalk(run.output, triples, 0, n, collider, settings, control);
+    for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
+        run.status = planned ? plannedWalk.tracePoint(p, 0)
+                             : tracePoint(run.output, int32_t(p), lists.positions(0), lists.directions(0),
+                                          lists.intensities(0), collider, c.depth, c.scatter, c.count,
+                                          c.dissipation, true, control, &primaries[size_t(p)]);
+    run.rays = control.raysTraced;
+    run.engineAfter = sceneRandomEngine;
+    run.discarded = plannedWalk.discardedRays();
+    return run;
+}
+
+void expectIdentical(const WalkRun &a, const WalkRun &b)
+{
+    EXPECT_EQ(a.status, b.status);
+    EXPECT_EQ(a.rays, b.rays);
+    EXPECT_EQ(a.polls, b.polls);
+    EXPECT_TRUE(a.engineAfter == b.engineAfter) << "the engine must stand where the sequential walk leaves it";
+    ASSERT_EQ(a.output.getNumPoints(), b.output.getNumPoints());
+    for (const char *name : {"P", "dir", "energy"})
+    {
+        const GA_Attribute *x = a.output.findPointAttribute(name);
+        const GA_Attribute *y = b.output.findPointAttribute(name);
+        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
+        {
+            const UT_Vector3 u = getVector(x, p), v = getVector(y, p);
+            ASSERT_EQ(std::memcmp(u.data(), v.data(), sizeof(float) * 3), 0) << name << " of point " << p;
+        }
+    }
+}
+
+class PlannedWalkTest : public ::testing::TestWithParam<WalkCase>
+{
+};
+
+} // namespace
+
+TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
+{
+    const WalkCase &c = GetParam();
+    const Scene scene(c.closed);
+    const WalkRun reference = walk(scene, c, false, 1);
+    EXPECT_EQ(reference.status, c.expected);
+    EXPECT_GT(reference.output.getNumPoints(), scene.points.gdp.getNumPoints() + 20) << "the case should append points";
+    for (int threads : {1, 2, 4})
+    {
+        SCOPED_TRACE(threads);
+        const WalkRun run = walk(scene, c, true, threads);
+        expectIdentical(reference, run);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, PlannedWalkTest,
+    ::testing::Values(
+        // Almost every ray moves: plans mostly hold.
+        WalkCase{"closed", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished},
+        // Most rays leave the scene: plans mostly fail.
+        WalkCase{"open", false, 5, 300.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
+        // 9, 3, 1, 0: the last generations scatter nothing.
+        WalkCase{"countsReachZero", true, 7, 120.0, 9, 0.34f, 0, 0, TraceStatus::Finished},
+        // Straight back along the reversed direction, one ray per point.
+        WalkCase{"chain", true, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
+        // Stopped by the point limit and by interrupts while tracing ahead.
+        WalkCase{"pointLimit", true, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
+        WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
+        WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted}),
+    [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
+
+TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
+{
+    PointsBuilder points;
+    AttributeLists lists = collectAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All);
+    std::vector<WalkTriple> triples = {{lists.positions(0), lists.directions(0), lists.intensities(0), nullptr}};
+    WalkSettings settings;
+    EXPECT_TRUE(PlannedWalk::suitable(triples, settings));
+    settings.scatterCount = 100000000;
+    EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "a huge set needs no plan to spread over threads";
+    settings.scatterCount = 8;
+    settings.dissipation = 2.0f;
+    EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "counts that grow are not bounded";
+    settings.dissipation = 0.5f;
+    triples[0].intensity.pageTable = nullptr;
+    EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "values must read back as written";
+}
