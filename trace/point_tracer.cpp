@@ -7,6 +7,7 @@
 #include "trace/walk_steps.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -37,7 +38,15 @@ public:
         : myGdp(gdp), myPosition(position), myDirection(direction), myIntensity(intensity),
           myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
     {
+        clear();
     }
+    ~Walk()
+    {
+        clear();
+        myPools.busy = false;
+    }
+    Walk(const Walk &) = delete;
+    Walk &operator=(const Walk &) = delete;
 
     TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
                     const BounceResult *primaryTrace)
@@ -93,6 +102,13 @@ private:
     {
         const uint64_t n = uint64_t(count);
         return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(BounceResult)));
+    }
+
+    void clear()
+    {
+        myStack.clear();
+        myAligned.clear();
+        myTraced.clear();
     }
 
     void pop()
@@ -167,9 +183,34 @@ private:
     double myScatter;
     float myDissipation;
     TraceControl &myControl;
-    std::vector<Frame> myStack;
-    std::vector<UT_Vector3> myAligned; // directions of every frame on the stack
-    std::vector<BounceResult> myTraced; // and their traces
+    // The pools outlive the walk on each thread, so that a cook of a
+    // million points does not allocate them a million times; a walk starts
+    // with them empty and leaves them empty (clear keeps the capacity). A
+    // walk started while another runs on the same thread (from within an
+    // interrupt callback) gets pools of its own.
+    struct Pools
+    {
+        std::vector<Frame> stack;
+        std::vector<UT_Vector3> aligned; // directions of every frame on the stack
+        std::vector<BounceResult> traced; // and their traces
+        bool busy = false;
+    };
+    Pools &acquirePools()
+    {
+        thread_local Pools shared;
+        if (shared.busy)
+        {
+            myOwnPools.reset(new Pools);
+            return *myOwnPools;
+        }
+        shared.busy = true;
+        return shared;
+    }
+    std::unique_ptr<Pools> myOwnPools;
+    Pools &myPools = acquirePools();
+    std::vector<Frame> &myStack = myPools.stack;
+    std::vector<UT_Vector3> &myAligned = myPools.aligned;
+    std::vector<BounceResult> &myTraced = myPools.traced;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 // Every test here shares the process-wide engine with the others, so each one
@@ -151,5 +152,28 @@ TEST(ScatterDirections, SizesOutsideTheRangeGiveNaNWhereTheCosineLeavesRange)
             nanCount += outside ? 1 : 0;
         }
         EXPECT_GT(nanCount, 0) << "scatter " << scatter;
+    }
+}
+
+TEST(ScatterDirections, FromBufferedOutputsMatchesDrawingAndDrawsNothing)
+{
+    // Sizes inside and outside [0, 360]: NaN directions must match too.
+    for (const double scatter : {0.0, 45.0, 90.0, 360.0, 400.0})
+    {
+        std::mt19937 copy = sceneRandomEngine;
+        std::vector<uint32_t> outputs(4 * 7);
+        for (uint32_t &x : outputs)
+            x = static_cast<uint32_t>(copy());
+        std::vector<UT_Vector3> buffered(7);
+        const std::mt19937 before = sceneRandomEngine;
+        scatterDirectionsFromOutputs(7, scatter, outputs.data(), buffered.data());
+        EXPECT_TRUE(sceneRandomEngine == before) << "buffered outputs draw nothing";
+
+        const std::vector<UT_Vector3> drawn = scatterDirections(7, scatter);
+        EXPECT_TRUE(sceneRandomEngine == copy);
+        ASSERT_EQ(drawn.size(), buffered.size());
+        for (size_t i = 0; i < drawn.size(); ++i)
+            EXPECT_EQ(std::memcmp(drawn[i].data(), buffered[i].data(), 3 * sizeof(float)), 0)
+                << "scatter " << scatter << ", direction " << i;
     }
 }

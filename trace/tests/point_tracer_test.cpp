@@ -209,3 +209,65 @@ TEST_F(PointTracer, InterruptStopsTheWalkAndKeepsPoints)
     EXPECT_EQ(control.raysTraced, 2048);
     EXPECT_EQ(points.gdp.getNumPoints(), 2) << "the primary hit stays; the set was stopped before its walk";
 }
+
+TEST_F(PointTracer, WalkStartedFromAnInterruptCallbackKeepsTheOuterWalkIntact)
+{
+    // The outer walk polls in the middle of a frame; a host may run another
+    // cook from there. Both walks must come out as if run on their own.
+    collider.room(4);
+    points.point(UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 1));
+    PointsBuilder inner;
+    inner.point(UT_Vector3(1, 0, 0), UT_Vector3(1, 0, 0));
+    PointsBuilder alone = points;
+    PointsBuilder innerAlone = inner;
+    const Params outerParams{3, 90, 700, 0.5f};
+    const Params innerParams{3, 90, 5, 1};
+    Collider prepared(collider.gdp, SearchMode::Exhaustive);
+    auto walk = [&](PointsBuilder &target, const Params &p, TraceControl &control) {
+        AttributeLists lists = collectAttributeLists(target.gdp, HandleForm::ReadWrite, ListKinds::All);
+        return tracePoint(target.gdp, 0, lists.positions(0), lists.directions(0), lists.intensities(0), prepared,
+                          p.depth, p.scatter, p.count, p.dissipation, true, control);
+    };
+
+    // Reference: the inner walk's draws come where the first poll falls.
+    const std::mt19937 start = sceneRandomEngine;
+    TraceControl referenceControl;
+    referenceControl.parallel = false;
+    std::mt19937 engineAtPoll;
+    int referencePolls = 0;
+    referenceControl.interrupted = [&] {
+        if (referencePolls++ == 0)
+            engineAtPoll = sceneRandomEngine;
+        return false;
+    };
+    walk(alone, outerParams, referenceControl);
+    const std::mt19937 afterReference = sceneRandomEngine;
+
+    sceneRandomEngine = start;
+    TraceControl control;
+    control.parallel = false;
+    bool nested = false;
+    control.interrupted = [&] {
+        if (!nested)
+        {
+            nested = true;
+            TraceControl innerControl;
+            innerControl.parallel = false;
+            EXPECT_EQ(walk(inner, innerParams, innerControl), TraceStatus::Finished);
+            // Put the engine back so the outer walk goes on as in the reference.
+            sceneRandomEngine = engineAtPoll;
+        }
+        return false;
+    };
+    EXPECT_EQ(walk(points, outerParams, control), TraceStatus::Finished);
+    EXPECT_TRUE(nested);
+    EXPECT_GT(referencePolls, 1);
+    EXPECT_TRUE(sceneRandomEngine == afterReference);
+    ASSERT_EQ(points.gdp.getNumPoints(), alone.gdp.getNumPoints());
+    for (GA_Offset p = 0; p < points.gdp.getNumPoints(); ++p)
+    {
+        EXPECT_EQ(getVector(points.P, p), getVector(alone.P, p)) << p;
+        EXPECT_EQ(getVector(points.D, p), getVector(alone.D, p)) << p;
+    }
+    EXPECT_GT(inner.gdp.getNumPoints(), 1);
+}
