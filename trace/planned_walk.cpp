@@ -67,7 +67,8 @@ struct PlannedWalk::State
     State(GU_Detail &g, std::vector<WalkTriple> t, GA_Offset b, GA_Offset e, const Collider &c,
           const WalkSettings &s, TraceControl &ctl)
         : gdp(g), triples(std::move(t)), begin(b), collider(c), settings(s), control(ctl),
-          treeCount(int64_t(e - b) * int64_t(triples.size())), lookahead(sceneRandomEngine)
+          treeCount(int64_t(e - b) * int64_t(triples.size())), lookahead(sceneRandomEngine),
+          expectedEngine(sceneRandomEngine)
     {
     }
 
@@ -104,6 +105,8 @@ struct PlannedWalk::State
     std::mt19937 lookahead;
     std::deque<uint32_t> outputs;
     int64_t outputsBase = 0;
+    // Where the process engine stands if nothing but the walk draws from it.
+    std::mt19937 expectedEngine;
     int64_t committedDraws = 0;
 
     // The walk's own stack.
@@ -341,16 +344,65 @@ struct PlannedWalk::State
     bool enter(int64_t id, GA_Offset offset, const WalkTriple &t)
     {
         const PlanFrame &frame = plan.at(id);
+        bool polled = false;
         if (!frame.primary)
         {
             const size_t count = frame.rays.size();
+            polled = countingPolls(count);
             sceneRandomEngine.discard(4 * count);
+            expectedEngine.discard(4 * count);
             committedDraws += 4 * int64_t(count);
             if (!traceInChunks(control, count, [](size_t, size_t) {}))
                 return false;
         }
         stack.push_back({id, 0, offset, readVector(t.position, offset), readVector(t.intensity, offset)});
+        // Whatever runs inside the interrupt callback may draw from the
+        // process engine (another cook, say). The sequential walk would go
+        // on from where that leaves the engine, so the plan must too.
+        if (polled && !(sceneRandomEngine == expectedEngine))
+            planAfreshFromWalk();
         return true;
+    }
+
+    // Drops every planned frame the walk has not entered and plans again
+    // from where the walk stands, with the engine as it is now.
+    void planAfreshFromWalk()
+    {
+        // Entered frames drew from the engine before the callback ran: their
+        // directions come from the outputs buffered so far.
+        for (const WalkFrame &w : stack)
+        {
+            PlanFrame &frame = plan.at(w.frame);
+            if (!frame.ready)
+                makeReady(frame);
+        }
+        for (auto it = plan.begin(); it != plan.end();)
+        {
+            const bool entered = std::any_of(stack.begin(), stack.end(),
+                                             [&](const WalkFrame &w) { return w.frame == it->first; });
+            if (entered)
+            {
+                for (PlanRay &ray : it->second.rays)
+                    if (!std::any_of(stack.begin(), stack.end(), [&](const WalkFrame &w) { return w.frame == ray.child; }))
+                        ray.child = -1;
+                ++it;
+                continue;
+            }
+            for (const PlanRay &r : it->second.rays)
+                discarded += r.traced ? 1 : 0;
+            plannedRays -= it->second.rays.size();
+            it = plan.erase(it);
+        }
+        planner.clear();
+        for (const WalkFrame &w : stack)
+            planner.push_back({w.frame, w.next});
+        plannerTree = plan.at(stack.front().frame).tree + 1;
+        plannerDraw = committedDraws;
+        lookahead = sceneRandomEngine;
+        expectedEngine = sceneRandomEngine;
+        outputs.clear();
+        outputsBase = committedDraws;
+        scanFrom = 0;
     }
 
     // Frames the walk has reached but not yet entered, because entering

@@ -2,7 +2,8 @@
 // bits, same rays counted, same polls, same engine state afterwards, and the
 // same status, in scenes where plans mostly hold (a closed room) and where
 // they mostly fail (an open floor), with counts that reach zero, with
-// interrupts and with the point limit, on 1, 2 and 4 threads.
+// interrupts and with the point limit, with an interrupt callback that draws
+// from the engine itself, on 1, 2 and 4 threads.
 #include "trace/planned_walk.h"
 
 #include "math/scatter.h"
@@ -27,6 +28,7 @@ struct WalkCase
     int64_t pointLimit;  // 0: none
     int interruptAtPoll; // 0: never
     TraceStatus expected;
+    bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
 };
 
 struct WalkRun
@@ -77,7 +79,11 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
     control.parallel = planned;
     if (c.pointLimit)
         control.pointLimit = c.pointLimit;
-    control.interrupted = [&]() { return ++run.polls == c.interruptAtPoll; };
+    control.interrupted = [&]() {
+        if (c.callbackDraws)
+            sceneRandomEngine.discard(3);
+        return ++run.polls == c.interruptAtPoll;
+    };
     const GA_Size n = run.output.getNumPoints();
     std::vector<BounceResult> primaries(static_cast<size_t>(n));
     tracePrimaryRays(run.output, 0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
@@ -156,7 +162,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Stopped by the point limit and by interrupts while tracing ahead.
         WalkCase{"pointLimit", true, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
         WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
-        WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted}),
+        WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
+        // The walk goes on from wherever the callback leaves the engine.
+        WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true}),
     [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
 
 TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
