@@ -1,0 +1,134 @@
+// The plan of the trace-ahead walk (planned_walk.h): the points the walk
+// will reach, in depth-first pre-order, assuming that every ray not yet
+// traced moves, each with the engine position its direction set is drawn
+// from; the engine outputs drawn ahead for them; and the rounds that trace
+// the earliest planned rays on several threads.
+//
+// Frames have ids handed out in pre-order and never reused, so a plan made
+// afresh after some ray always has larger ids than what stays. The walk
+// reads frames, erases those it has finished with and tells the plan when it
+// draws; everything else about planning is in here.
+#pragma once
+
+#include "trace/planned_walk.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <random>
+#include <vector>
+
+// One planned ray: its direction once its frame is ready, its trace once
+// traced.
+struct PlanRay
+{
+    UT_Vector3 direction;
+    BounceResult result;
+    bool traced = false;
+    int64_t child = -1; // the frame planned beneath this ray, if any
+};
+
+// One planned point of the walk and its direction set.
+struct PlanFrame
+{
+    int64_t tree = 0; // position of its (point, triple) in the batch's order
+    int32_t depth = 0;
+    int32_t scatterCount = 0; // the frame's own count
+    bool primary = false;
+    int64_t draw = 0; // engine position of its first output
+    int64_t parent = -1;
+    int32_t parentRay = -1;
+    bool ready = false; // origin and directions known
+    UT_Vector3 origin;
+    std::vector<PlanRay> rays;
+};
+
+// A ray gathered for a round, with its trace once traced.
+struct TraceItem
+{
+    int64_t frame;
+    int32_t ray;
+    UT_Vector3 origin;
+    UT_Vector3 direction;
+    BounceResult result;
+};
+
+// A frame the walk has entered, and the next of its rays it will walk.
+struct EnteredFrame
+{
+    int64_t frame;
+    int32_t next;
+};
+
+class WalkPlan
+{
+public:
+    // Plans the trees of points [begin, end) for every triple in order,
+    // with the engine's outputs drawn from a copy of `engine`.
+    WalkPlan(const std::vector<WalkTriple> &triples, GA_Offset begin, GA_Offset end, const Collider &collider,
+             const WalkSettings &settings, const std::mt19937 &engine);
+
+    PlanFrame &frame(int64_t id) { return myPlan.at(id); }
+    bool empty() const { return myPlan.empty(); }
+    int64_t firstId() const { return myPlan.begin()->first; }
+    int64_t lastTree() const { return myPlan.rbegin()->second.tree; }
+    // Forgets a frame the walk has finished.
+    void erase(int64_t id);
+
+    // Plans one more frame; false when the batch has nothing more to plan.
+    bool planOne();
+
+    // One round: gather the earliest untraced rays (planning further when
+    // needed), trace them, and store the traces. traceGathered reads nothing
+    // but the gathered rays and the collider, so the walk may go on while it
+    // runs; store must wait for both.
+    void gather();
+    void traceGathered();
+    void store();
+
+    // The walk drew `count` outputs from the process engine.
+    void drawn(int64_t count);
+    // Drops every frame not entered and plans again from the entered ones,
+    // with the outputs from now on drawn from a copy of `engine`.
+    void planAfresh(const std::vector<EnteredFrame> &entered, const std::mt19937 &engine);
+
+    // Rays traced and then thrown away by a new plan.
+    int64_t discarded() const { return myDiscarded; }
+
+private:
+    int64_t addFrame(PlanFrame &&frame);
+    void replanAfter(int64_t parent, int32_t i);
+    bool makeReady(PlanFrame &frame);
+    const WalkTriple &tripleOf(int64_t tree) const;
+    GA_Offset pointOf(int64_t tree) const;
+
+    const std::vector<WalkTriple> &myTriples;
+    GA_Offset myBegin;
+    const Collider &myCollider;
+    WalkSettings mySettings;
+    int64_t myTreeCount;
+
+    std::map<int64_t, PlanFrame> myPlan;
+    int64_t myNextId = 0;
+    size_t myPlannedRays = 0;
+    int64_t myScanFrom = 0; // frames below this id are ready and fully traced
+    int64_t myDiscarded = 0;
+
+    // The planner's depth-first position: frames with the next ray to plan
+    // beneath, the next tree to start and the engine position of the next
+    // frame.
+    std::vector<EnteredFrame> myPlanner;
+    int64_t myPlannerTree = 0;
+    int64_t myPlannerDraw = 0;
+
+    // Outputs drawn ahead: myOutputs[i] is the output at position
+    // myOutputsBase + i, positions counted from the walk's start.
+    std::mt19937 myLookahead;
+    std::deque<uint32_t> myOutputs;
+    int64_t myOutputsBase = 0;
+    int64_t myDrawn = 0; // outputs the walk has drawn
+
+    std::vector<TraceItem> myItems;
+    std::vector<UT_Vector3> myUnit;
+    std::vector<uint32_t> myDrawnAhead;
+};
