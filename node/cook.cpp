@@ -6,6 +6,8 @@
 // within a point), so the output is reproducible for a given process history.
 // Primary rays are traced ahead in batches, possibly on several threads; they
 // depend only on the input values and the collider, never on earlier results.
+// With more than one thread, the later generations of a batch are traced
+// ahead too (trace/planned_walk.h), with the same result.
 #include "node/sop_velkor.h"
 
 #include "trace/attribute_lists.h"

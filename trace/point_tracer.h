@@ -10,7 +10,9 @@
 // points are appended and random numbers drawn in depth-first pre-order: a
 // frame draws its whole direction set when the walk first reaches it. The
 // rays of one set are traced together (concurrently where enabled) as soon as
-// the set is drawn, since they depend only on the collider.
+// the set is drawn, since they depend only on the collider. This is the
+// sequential walk; planned_walk.h traces ahead across sets and points and
+// must give exactly its result.
 #pragma once
 
 #include "trace/bounce_tracer.h"
