@@ -35,6 +35,34 @@ BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Col
     return traceGathered(position, direction, collider, bounces);
 }
 
+void searchBounce(PendingBounce &bounce, const Collider &collider)
+{
+    bumpDataIds(collider.lists());
+    bounce.found = collider.usable() && collider.nearestHit(bounce.origin, bounce.direction, bounce.hit);
+    if (bounce.found)
+        collider.prefetchSurface(bounce.hit);
+}
+
+BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider)
+{
+    BounceResult result;
+    if (!collider.usable())
+        return result;
+    result.position = bounce.origin;
+    result.direction = bounce.direction;
+    if (bounce.found)
+    {
+        // The steps of traceGathered's one bounce, in its order.
+        UT_Vector3 axis = collider.surfaceDirection(bounce.hit);
+        result.surfaceDirection = axis;
+        result.surfaceIntensity = collider.surfaceIntensity(bounce.hit);
+        result.position = bounce.hit.hit.point;
+        result.direction = reflectAbout(bounce.direction, axis);
+    }
+    result.myValid = true;
+    return result;
+}
+
 BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider,
                           int32_t bounces)
 {

@@ -33,6 +33,22 @@ struct BounceResult
 BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
                           int32_t bounces);
 
+// One bounce in two steps, for callers that trace many rays: while the
+// search for one ray runs, the surface values of the previous ray's hit are
+// on their way into the cache. searchBounce renews the data ids and finds
+// the hit, as traceBounces does; finishBounce then gives exactly the result
+// of traceBounces(origin, direction, collider, 1).
+struct PendingBounce
+{
+    UT_Vector3 origin;
+    UT_Vector3 direction;
+    ColliderHit hit;
+    bool found = false;
+};
+
+void searchBounce(PendingBounce &bounce, const Collider &collider);
+BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider);
+
 // Traces against a collider detail, gathering its lists for this one call and
 // searching exhaustively.
 BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider,

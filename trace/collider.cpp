@@ -135,6 +135,13 @@ UT_Vector3 Collider::interpolate(const UT_Vector3 (&values)[3], const ColliderHi
     return r;
 }
 
+void Collider::prefetchSurface(const ColliderHit &hit) const
+{
+    const char *record = reinterpret_cast<const char *>(&myCornerValues[size_t(hit.triangle)]);
+    __builtin_prefetch(record);
+    __builtin_prefetch(record + sizeof(CornerValues) - 1);
+}
+
 UT_Vector3 Collider::surfaceDirection(const ColliderHit &hit) const
 {
     return interpolate(myCornerValues[size_t(hit.triangle)].direction, hit);

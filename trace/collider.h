@@ -58,6 +58,9 @@ public:
     // an intensity attribute every corner contributes (1, 1, 1).
     UT_Vector3 surfaceDirection(const ColliderHit &hit) const;
     UT_Vector3 surfaceIntensity(const ColliderHit &hit) const;
+    // Asks for the values the two functions above read to be fetched into
+    // the cache; reads nothing itself.
+    void prefetchSurface(const ColliderHit &hit) const;
 
 private:
     struct Acceleration;

@@ -7,13 +7,21 @@ namespace {
 void traceRange(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
                 const UT_Vector3 *directions, size_t begin, size_t end, BounceResult *results)
 {
+    // Each ray is finished one search later, so that its surface values
+    // arrive in the cache while the next ray is searched.
+    PendingBounce previous;
     for (size_t i = begin; i < end; ++i)
     {
-        // traceBounces moves its position and direction arguments: hand it copies.
-        UT_Vector3 origin = origins[sharedOrigin ? 0 : i];
-        UT_Vector3 direction = directions[i];
-        results[i] = traceBounces(origin, direction, collider, 1);
+        PendingBounce current;
+        current.origin = origins[sharedOrigin ? 0 : i];
+        current.direction = directions[i];
+        searchBounce(current, collider);
+        if (i > begin)
+            results[i - 1] = finishBounce(previous, collider);
+        previous = current;
     }
+    if (end > begin)
+        results[end - 1] = finishBounce(previous, collider);
 }
 
 // Below this many rays a batch runs on the calling thread: spawning tasks

@@ -228,12 +228,20 @@ void WalkPlan::traceGathered()
     const size_t n = myItems.size();
     const size_t threads = size_t(std::max(UTgetMaxThreads(), 1));
     UTparallelFor(0, n, std::max<size_t>(1, n / (2 * threads)), [&](size_t b, size_t e) {
+        // Each ray is finished one search later (see traceRayBatch).
+        PendingBounce previous;
         for (size_t k = b; k < e; ++k)
         {
-            UT_Vector3 origin = myItems[k].origin;
-            UT_Vector3 direction = myItems[k].direction;
-            myItems[k].result = traceBounces(origin, direction, myCollider, 1);
+            PendingBounce current;
+            current.origin = myItems[k].origin;
+            current.direction = myItems[k].direction;
+            searchBounce(current, myCollider);
+            if (k > b)
+                myItems[k - 1].result = finishBounce(previous, myCollider);
+            previous = current;
         }
+        if (e > b)
+            myItems[e - 1].result = finishBounce(previous, myCollider);
     });
 }
 

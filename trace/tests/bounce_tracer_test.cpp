@@ -161,3 +161,39 @@ TEST(TraceBounces, RenewsTheCollidersDataIdsOnEveryCall)
     trace(c.gdp, {{0.25f, 0.25f, -1}, kUp});
     EXPECT_NE(c.I->getDataId(), once);
 }
+
+TEST(TraceBounces, TwoStepBounceGivesTheOneCallResult)
+{
+    // Hits with and without an intensity attribute, misses, and a collider
+    // lacking a direction attribute (no result at all).
+    ColliderBuilder room;
+    room.room(2, UT_Vector3(0.3f, 0.6f, 0.9f));
+    ColliderBuilder neutral(false);
+    neutral.unitTriangle(UT_Vector3(0.2f, 0.4f, 1.0f));
+    ColliderBuilder noDirection;
+    noDirection.unitTriangle();
+    noDirection.gdp.destroyPointAttribute("N");
+    const Ray rays[] = {{kZero, UT_Vector3(0.6f, 0.0f, 0.8f)},
+                        {UT_Vector3(0.25f, 0.25f, -1.0f), kUp},
+                        {UT_Vector3(0.25f, 0.25f, -1.0f), UT_Vector3(0, 0, -1)},
+                        {UT_Vector3(0.1f, -0.3f, 0.5f), UT_Vector3(0.0f, -0.6f, -0.8f)}};
+    for (const GU_Detail *gdp : {&room.gdp, &neutral.gdp, &noDirection.gdp})
+    {
+        const Collider collider(*gdp, SearchMode::Accelerated);
+        for (const Ray &ray : rays)
+        {
+            UT_Vector3 origin = ray.origin, direction = ray.direction;
+            const BounceResult expected = traceBounces(origin, direction, collider, 1);
+            PendingBounce pending;
+            pending.origin = ray.origin;
+            pending.direction = ray.direction;
+            searchBounce(pending, collider);
+            const BounceResult result = finishBounce(pending, collider);
+            ASSERT_EQ(result.empty(), expected.empty());
+            EXPECT_EQ(result.position, expected.position);
+            EXPECT_EQ(result.direction, expected.direction);
+            EXPECT_EQ(result.surfaceDirection, expected.surfaceDirection);
+            EXPECT_EQ(result.surfaceIntensity, expected.surfaceIntensity);
+        }
+    }
+}
