@@ -35,9 +35,14 @@ BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Col
     return traceGathered(position, direction, collider, bounces);
 }
 
+void renewDataIds(const Collider &collider, size_t rays)
+{
+    for (size_t i = 0; i < rays; ++i)
+        bumpDataIds(collider.lists());
+}
+
 void searchBounce(PendingBounce &bounce, const Collider &collider)
 {
-    bumpDataIds(collider.lists());
     bounce.found = collider.usable() && collider.nearestHit(bounce.origin, bounce.direction, bounce.hit);
     if (bounce.found)
         collider.prefetchSurface(bounce.hit);

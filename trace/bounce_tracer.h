@@ -35,9 +35,10 @@ BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Col
 
 // One bounce in two steps, for callers that trace many rays: while the
 // search for one ray runs, the surface values of the previous ray's hit are
-// on their way into the cache. searchBounce renews the data ids and finds
-// the hit, as traceBounces does; finishBounce then gives exactly the result
-// of traceBounces(origin, direction, collider, 1).
+// on their way into the cache. searchBounce finds the hit; finishBounce then
+// gives exactly the result of traceBounces(origin, direction, collider, 1).
+// The data ids are left to the caller (renewDataIds): renewing them from
+// many threads at once would make every ray wait for the others.
 struct PendingBounce
 {
     UT_Vector3 origin;
@@ -47,6 +48,8 @@ struct PendingBounce
 };
 
 void searchBounce(PendingBounce &bounce, const Collider &collider);
+// Renews the collider's data ids as `rays` calls of traceBounces would.
+void renewDataIds(const Collider &collider, size_t rays);
 BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider);
 
 // Traces against a collider detail, gathering its lists for this one call and

@@ -34,6 +34,8 @@ constexpr size_t kGrain = 8;
 void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
                    const UT_Vector3 *directions, size_t count, BounceResult *results, bool parallel)
 {
+    // Once per ray, on this thread only (see searchBounce).
+    renewDataIds(collider, count);
     if (parallel && count >= kParallelThreshold)
     {
         UTparallelFor(0, count, kGrain, [&](size_t begin, size_t end) {

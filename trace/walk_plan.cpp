@@ -247,6 +247,8 @@ void WalkPlan::traceGathered()
 
 void WalkPlan::store()
 {
+    // Once per traced ray, on the walking thread only (see searchBounce).
+    renewDataIds(myCollider, myItems.size());
     for (TraceItem &item : myItems)
     {
         const auto found = myPlan.find(item.frame);
