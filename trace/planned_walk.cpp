@@ -63,7 +63,7 @@ struct PlannedWalk::State
             polled = countingPolls(count);
             sceneRandomEngine.discard(4 * count);
             expectedEngine.discard(4 * count);
-            plan.drawn(4 * int64_t(count));
+            plan.entered(id);
             if (!traceInChunks(control, count, [](size_t, size_t) {}))
                 return false;
         }

@@ -48,9 +48,14 @@ void WalkPlan::erase(int64_t id)
     myPlan.erase(it);
 }
 
-void WalkPlan::drawn(int64_t count)
+void WalkPlan::entered(int64_t id)
 {
-    myDrawn += count;
+    PlanFrame &frame = myPlan.at(id);
+    if (frame.primary)
+        return;
+    if (!frame.ready)
+        makeReady(frame);
+    myDrawn += 4 * int64_t(frame.rays.size());
     while (myOutputsBase < myDrawn && !myOutputs.empty())
     {
         myOutputs.pop_front();
@@ -271,14 +276,8 @@ void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, const std::m
     const auto isEntered = [&](int64_t id) {
         return std::any_of(entered.begin(), entered.end(), [&](const EnteredFrame &e) { return e.frame == id; });
     };
-    // Entered frames drew their sets before the change: their directions
-    // come from the outputs buffered so far.
-    for (const EnteredFrame &e : entered)
-    {
-        PlanFrame &frame = myPlan.at(e.frame);
-        if (!frame.ready)
-            makeReady(frame);
-    }
+    // Entered frames are ready (see entered()): their directions came from
+    // the outputs drawn before the change, and stay.
     for (auto it = myPlan.begin(); it != myPlan.end();)
     {
         if (isEntered(it->first))

@@ -86,8 +86,10 @@ public:
     void traceGathered();
     void store();
 
-    // The walk drew `count` outputs from the process engine.
-    void drawn(int64_t count);
+    // The walk enters frame `id`: its directions are computed now if they
+    // are not yet (the outputs they come from are then released), and the
+    // walk has drawn its outputs from the process engine.
+    void entered(int64_t id);
     // Drops every frame not entered and plans again from the entered ones,
     // with the outputs from now on drawn from a copy of `engine`.
     void planAfresh(const std::vector<EnteredFrame> &entered, const std::mt19937 &engine);
