@@ -6,8 +6,9 @@
 // within a point), so the output is reproducible for a given process history.
 // Primary rays are traced ahead in batches, possibly on several threads; they
 // depend only on the input values and the collider, never on earlier results.
-// With more than one thread, the later generations of a batch are traced
-// ahead too (trace/planned_walk.h), with the same result.
+// With more than one thread and VELKOR_TRACE_AHEAD=1, the later generations
+// of a batch are traced ahead too (trace/planned_walk.h), with the same
+// result.
 #include "node/sop_velkor.h"
 
 #include "trace/attribute_lists.h"
@@ -72,6 +73,15 @@ Collider prepareCollider(const GU_Detail &collider, SearchMode mode)
         throw OutOfMemory("Out of memory: the collider's " + std::to_string(collider.getNumPrimitives()) +
                           " primitives could not be prepared for tracing");
     }
+}
+
+// The trace-ahead walk is chosen with VELKOR_TRACE_AHEAD=1. It gives the
+// same output, but its rounds are still too small to beat the sequential
+// walk on two cores, so it is not the default.
+bool traceAhead()
+{
+    const char *text = std::getenv("VELKOR_TRACE_AHEAD");
+    return text && std::string(text) == "1";
 }
 
 } // namespace
@@ -202,7 +212,8 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
                 walkTriples[size_t(k)] = {lists.positions(k), lists.directions(k), lists.intensities(k),
                                           primaries[size_t(k)].data()};
             std::unique_ptr<PlannedWalk> planned;
-            if (control.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, settings))
+            if (traceAhead() && control.parallel && UTgetMaxThreads() > 1 &&
+                PlannedWalk::suitable(walkTriples, settings))
                 planned.reset(new PlannedWalk(*gdp, walkTriples, begin, end, prepared, settings, control));
             for (GA_Offset p = begin; p < end; ++p)
             {

@@ -6,6 +6,8 @@
 
 #include <UT/UT_ParallelUtil.h>
 
+#include <algorithm>
+
 namespace {
 
 // Beyond these sizes the sequential walk is used: large sets spread over
@@ -165,16 +167,36 @@ struct PlannedWalk::State
             const TraceStatus status = advance(t, true, blocked);
             if (!blocked)
                 return status;
-            plan.gather();
-            // The walk goes on with the traces at hand while the round is
-            // traced; it then waits for the round, helping with it.
-            TraceStatus walked = TraceStatus::Finished;
-            bool walkedBlocked = false;
-            UTparallelInvoke([&]() { walked = advance(t, false, walkedBlocked); }, [&]() { plan.traceGathered(); });
-            plan.store();
-            if (!walkedBlocked)
-                return walked;
+            // A pipeline: each round is traced while the walk commits the
+            // traces of the round before it; the walk then helps with the
+            // round. Back to the loop above when a poll is due.
+            do
+            {
+                plan.gather();
+                TraceStatus walked = TraceStatus::Finished;
+                bool walkedBlocked = false;
+                // Task 0 walks; the others trace a few rays each. One flat
+                // region, so that a thread done with its task takes another.
+                const size_t n = plan.gathered();
+                const size_t chunk = std::max<size_t>(1, n / (2 * size_t(UTgetMaxThreads())));
+                const size_t tasks = 1 + (n + chunk - 1) / chunk;
+                UTparallelFor(0, tasks, 1, [&](size_t first, size_t last) {
+                    for (size_t task = first; task < last; ++task)
+                        if (task == 0)
+                            walked = advance(t, false, walkedBlocked);
+                        else
+                            plan.traceGathered((task - 1) * chunk, std::min(n, task * chunk));
+                });
+                plan.store();
+                if (!walkedBlocked)
+                    return walked;
+            } while (!pollDue());
         }
+    }
+
+    bool pollDue() const
+    {
+        return pending.frame != -1 && countingPolls(plan.frame(pending.frame).rays.size());
     }
 
     PendingEnter pending;

@@ -3,8 +3,6 @@
 #include "math/scatter.h"
 #include "trace/walk_steps.h"
 
-#include <UT/UT_ParallelUtil.h>
-
 #include <algorithm>
 
 namespace {
@@ -228,26 +226,22 @@ void WalkPlan::gather()
     }
 }
 
-void WalkPlan::traceGathered()
+void WalkPlan::traceGathered(size_t first, size_t last)
 {
-    const size_t n = myItems.size();
-    const size_t threads = size_t(std::max(UTgetMaxThreads(), 1));
-    UTparallelFor(0, n, std::max<size_t>(1, n / (2 * threads)), [&](size_t b, size_t e) {
-        // Each ray is finished one search later (see traceRayBatch).
-        PendingBounce previous;
-        for (size_t k = b; k < e; ++k)
-        {
-            PendingBounce current;
-            current.origin = myItems[k].origin;
-            current.direction = myItems[k].direction;
-            searchBounce(current, myCollider);
-            if (k > b)
-                myItems[k - 1].result = finishBounce(previous, myCollider);
-            previous = current;
-        }
-        if (e > b)
-            myItems[e - 1].result = finishBounce(previous, myCollider);
-    });
+    // Each ray is finished one search later (see traceRayBatch).
+    PendingBounce previous;
+    for (size_t k = first; k < last; ++k)
+    {
+        PendingBounce current;
+        current.origin = myItems[k].origin;
+        current.direction = myItems[k].direction;
+        searchBounce(current, myCollider);
+        if (k > first)
+            myItems[k - 1].result = finishBounce(previous, myCollider);
+        previous = current;
+    }
+    if (last > first)
+        myItems[last - 1].result = finishBounce(previous, myCollider);
 }
 
 void WalkPlan::store()

@@ -69,6 +69,7 @@ public:
              const WalkSettings &settings, const std::mt19937 &engine);
 
     PlanFrame &frame(int64_t id) { return myPlan.at(id); }
+    const PlanFrame &frame(int64_t id) const { return myPlan.at(id); }
     bool empty() const { return myPlan.empty(); }
     int64_t firstId() const { return myPlan.begin()->first; }
     int64_t lastTree() const { return myPlan.rbegin()->second.tree; }
@@ -79,11 +80,13 @@ public:
     bool planOne();
 
     // One round: gather the earliest untraced rays (planning further when
-    // needed), trace them, and store the traces. traceGathered reads nothing
-    // but the gathered rays and the collider, so the walk may go on while it
-    // runs; store must wait for both.
+    // needed), trace them, and store the traces. traceGathered traces
+    // gathered rays [first, last); it reads nothing but those rays and the
+    // collider, so several ranges and the walk may run at once. store must
+    // wait for all of them.
     void gather();
-    void traceGathered();
+    size_t gathered() const { return myItems.size(); }
+    void traceGathered(size_t first, size_t last);
     void store();
 
     // The walk enters frame `id`: its directions are computed now if they
