@@ -1,11 +1,15 @@
 #include "io/geo_attribute_sinks.h"
 
+#include "io/half_rounding.h"
+
 namespace
 {
 template <typename ET>
-ET narrow(double value)
+ET narrow(double value);
+template <>
+fpreal16 narrow<fpreal16>(double value)
 {
-    return ET(static_cast<float>(value)); // fpreal16 rounds through float, as the host converts
+    return halfFromDouble(value); // one rounding: through float would round twice
 }
 template <>
 float narrow<float>(double value)

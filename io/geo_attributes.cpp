@@ -2,6 +2,7 @@
 
 #include "io/geo_attribute_sinks.h"
 #include "io/geo_type_tokens.h"
+#include "io/half_rounding.h"
 
 #include <GA/GA_ATIString.h>
 
@@ -9,9 +10,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-using simdjson::dom::array;
-using simdjson::dom::element;
 
 namespace
 {
@@ -23,20 +21,20 @@ struct AttributeHeader
     GA_AttributeScope scope = GA_SCOPE_PUBLIC;
     int32_t typeInfo = GA_TYPE_VOID;
     std::string typeToken; // kept when typeInfo is GA_TYPE_UNKNOWN
-    element body;
+    JsonValue entry; // [header, body]
+    JsonValue body;
 };
 
 // The type token of an "options" object: {"type":{"type":"string","value":TOKEN}}.
-void readOptions(GeoReadContext &ctx, element options, AttributeHeader &header)
+void readOptions(GeoReadContext &ctx, JsonValue options, AttributeHeader &header)
 {
-    const simdjson::dom::object object = expectObject(ctx, options, "an options object");
-    element type;
-    if (object.at_key("type").get(type) != simdjson::SUCCESS)
+    const JsonObject object = expectObject(ctx, options, "an options object");
+    JsonValue type;
+    if (!object.find("type", type))
         return; // no type information: code 0
     PathScope scope(ctx.path, "type");
-    element value;
-    if (expectObject(ctx, type, "an object {\"type\":\"string\",\"value\":TOKEN}").at_key("value").get(value) !=
-        simdjson::SUCCESS)
+    JsonValue value;
+    if (!expectObject(ctx, type, "an object {\"type\":\"string\",\"value\":TOKEN}").find("value", value))
         failAt(ctx.path, "missing key \"value\"");
     PathScope valueScope(ctx.path, "value");
     const std::string_view token = expectString(ctx, value, "a type-information token (string)");
@@ -53,13 +51,22 @@ std::string_view readStringField(GeoReadContext &ctx, const KeyValueList &list, 
     return expectString(ctx, field.value, expected);
 }
 
-// Reads one header; returns false for attribute kinds that are skipped.
-bool readHeader(GeoReadContext &ctx, element entry, AttributeHeader &header)
+// Reads one header; returns false for attribute kinds that are skipped. The
+// entry must hold exactly a header and a body; that the body is the last
+// item is checked once the body has been read (see checkEntryEnd), so that
+// a large body is read only once.
+bool readHeader(GeoReadContext &ctx, JsonValue entry, AttributeHeader &header)
 {
-    const array pair = expectArray(ctx, entry, "an attribute [header, body]");
-    if (pair.size() != 2)
+    const JsonArray pair = expectArray(ctx, entry, "an attribute [header, body]");
+    JsonArray::Iterator item = pair.begin();
+    if (item.atEnd())
         failExpected(ctx, entry, "an attribute [header, body]");
-    const KeyValueList list(ctx, pair.at(0).value_unsafe(), "an attribute header");
+    const KeyValueList list(ctx, *item, "an attribute header");
+    list.finish();
+    ++item;
+    if (item.atEnd())
+        failExpected(ctx, entry, "an attribute [header, body]");
+    header.body = *item;
     const std::string_view type = readStringField(ctx, list, "type", "an attribute type (string)");
     header.name = std::string(readStringField(ctx, list, "name", "an attribute name (string)"));
     if (header.name.empty())
@@ -78,8 +85,17 @@ bool readHeader(GeoReadContext &ctx, element entry, AttributeHeader &header)
         PathScope scope(ctx.path, field->key);
         readOptions(ctx, field->value, header);
     }
-    header.body = pair.at(1).value_unsafe();
     return true;
+}
+
+// Refuses an attribute entry with more than a header and a body.
+void checkEntryEnd(GeoReadContext &ctx, JsonValue entry, JsonValue body)
+{
+    const JsonDocument &doc = entry.document();
+    const size_t close = doc.skipSpace(doc.valueEnd(body.offset()));
+    if (doc.text()[close] != ']')
+        failExpected(ctx, entry, "an attribute [header, body]");
+    doc.remember(entry.offset(), close + 1);
 }
 
 int64_t readTupleSize(GeoReadContext &ctx, const KeyValueList &body)
@@ -144,7 +160,13 @@ GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, co
             PathScope valuesScope(ctx.path, values->key);
             defaults = decodeNumberArray(ctx, values->value, size_t(size));
         }
+        list.finish();
     }
+    // The geometry converts defaults to half through float, which would
+    // round twice; a value already on a half converts exactly.
+    if (storage == GA_STORE_REAL16)
+        for (double &value : defaults)
+            value = double(float(halfFromDouble(value)));
     const KeyValueField &field = requireField(ctx, body, "values");
     PathScope scope(ctx.path, field.key);
     const KeyValueList values = openValueList(ctx, field, fileSize);
@@ -166,6 +188,7 @@ GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, co
         decodeInto(ctx, values, count, fileSize, rule, *makeRealSink(*attribute, first), homogeneous);
     else
         decodeInto(ctx, values, count, fileSize, rule, *makeIntegerSink(*attribute, first), homogeneous);
+    values.finish();
     return attribute;
 }
 
@@ -178,7 +201,7 @@ GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, con
         const KeyValueField &field = requireField(ctx, body, "strings");
         PathScope scope(ctx.path, field.key);
         uint64_t index = 0;
-        for (element text : expectArray(ctx, field.value, "an array of strings"))
+        for (const JsonValue text : expectArray(ctx, field.value, "an array of strings"))
         {
             PathScope item(ctx.path, index++);
             strings.emplace_back(expectString(ctx, text, "a string"));
@@ -193,6 +216,7 @@ GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, con
     ctx.chargeValues(count * size, "the string indices");
     CollectingSink collected(count, size);
     decodeValueList(ctx, indices, count, size, rule, collected);
+    indices.finish();
 
     GA_ATIString *attribute = gdp.addStringPointAttribute(header.name, int(size));
     if (!attribute)
@@ -210,35 +234,56 @@ GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, con
 }
 } // namespace
 
-void readPointAttributes(GeoReadContext &ctx, element list, GU_Detail &gdp, GA_Offset first)
+void readPointAttributes(GeoReadContext &ctx, JsonValue list, GU_Detail &gdp, GA_Offset first)
 {
-    std::vector<AttributeHeader> headers;
-    std::set<std::string> names;
-    uint64_t index = 0;
-    for (element entry : expectArray(ctx, list, "an array of attributes"))
-    {
-        PathScope scope(ctx.path, index);
-        AttributeHeader header;
-        header.index = index++;
-        if (!readHeader(ctx, entry, header))
-        {
-            ++ctx.info.skippedAttributes;
-            continue;
-        }
-        if (!names.insert(header.name).second)
-            failAt(ctx.path, "a second point attribute named \"" + header.name + "\"");
-        headers.push_back(std::move(header));
-    }
-    // "P" first, then file order.
-    std::stable_partition(headers.begin(), headers.end(), [](const AttributeHeader &h) { return h.name == "P"; });
-    for (const AttributeHeader &header : headers)
-    {
+    auto readBody = [&](const AttributeHeader &header) {
         PathScope scope(ctx.path, header.index);
         const KeyValueList body(ctx, header.body, "an attribute body");
         GA_Attribute *attribute = header.isString ? readString(ctx, header, body, gdp, first)
                                                   : readNumeric(ctx, header, body, gdp, first);
+        body.finish();
+        checkEntryEnd(ctx, header.entry, header.body);
         attribute->setScope(header.scope);
         if (attribute->getTypeInfo() == GA_TYPE_UNKNOWN)
             ctx.info.typeTokens[header.name] = header.typeToken;
+    };
+    // "P" comes first in the geometry, then the others in file order. Files
+    // normally list "P" first, and then every body is read where it stands;
+    // bodies before a later "P" wait for it.
+    std::vector<AttributeHeader> waiting;
+    bool positionRead = false;
+    std::set<std::string> names;
+    uint64_t index = 0;
+    for (const JsonValue entry : expectArray(ctx, list, "an array of attributes"))
+    {
+        AttributeHeader header;
+        {
+            PathScope scope(ctx.path, index);
+            header.index = index++;
+            header.entry = entry;
+            if (!readHeader(ctx, entry, header))
+            {
+                checkEntryEnd(ctx, entry, header.body);
+                ++ctx.info.skippedAttributes;
+                continue;
+            }
+            if (!names.insert(header.name).second)
+                failAt(ctx.path, "a second point attribute named \"" + header.name + "\"");
+        }
+        if (!positionRead && header.name != "P")
+        {
+            waiting.push_back(std::move(header));
+            continue;
+        }
+        readBody(header);
+        if (!positionRead)
+        {
+            positionRead = true;
+            for (const AttributeHeader &before : waiting)
+                readBody(before);
+            waiting.clear();
+        }
     }
+    for (const AttributeHeader &header : waiting)
+        readBody(header);
 }

@@ -1,10 +1,10 @@
 // Reading the point attributes of a .geo file.
 //
-// Each attribute is `[header, body]`, both key/value lists. All headers are
-// checked first (names, kinds, type information), then each numeric or
-// string attribute is created on the geometry and its values are decoded
-// straight into it: "P" first, then the others in file order, so the
-// attribute dictionary lists them the way the file did. Other kinds
+// Each attribute is `[header, body]`, both key/value lists. Each header is
+// checked (name, kind, type information), then each numeric or string
+// attribute is created on the geometry and its values are decoded straight
+// into it where they stand in the text: "P" first, then the others in file
+// order, so the attribute dictionary lists them the way the file did. Other kinds
 // ("arraydata", "dict", ...) are skipped whole and counted.
 //
 // Real attributes of 32 and 64 bits are created interleaved (one paged array
@@ -25,4 +25,4 @@
 // Reads the value of "pointattributes" into gdp, whose points (one per
 // element, from offset `first`) already exist. Type tokens without a code
 // are recorded in ctx.info.typeTokens.
-void readPointAttributes(GeoReadContext &ctx, simdjson::dom::element list, GU_Detail &gdp, GA_Offset first);
+void readPointAttributes(GeoReadContext &ctx, JsonValue list, GU_Detail &gdp, GA_Offset first);

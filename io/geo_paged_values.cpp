@@ -2,9 +2,6 @@
 
 #include <string>
 
-using simdjson::dom::array;
-using simdjson::dom::element;
-
 namespace
 {
 // Component groups of the tuple: widths summing to the tuple size.
@@ -14,11 +11,11 @@ std::vector<int64_t> readPacking(GeoReadContext &ctx, const KeyValueList &values
     if (!field)
         return {size};
     PathScope scope(ctx.path, field->key);
-    const array groups = expectArray(ctx, field->value, "an array of component counts");
+    const JsonArray groups = expectArray(ctx, field->value, "an array of component counts");
     std::vector<int64_t> widths;
     int64_t total = 0;
     uint64_t index = 0;
-    for (element group : groups)
+    for (const JsonValue group : groups)
     {
         PathScope item(ctx.path, index++);
         const int64_t width = expectInteger(ctx, group, 1, size, "a component count");
@@ -42,14 +39,14 @@ std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyV
     if (!field)
         return flags;
     PathScope scope(ctx.path, field->key);
-    const array perGroup = expectArray(ctx, field->value, "an array of flag arrays");
+    const JsonArray perGroup = expectArray(ctx, field->value, "an array of flag arrays");
     size_t g = 0;
-    for (element list : perGroup)
+    for (const JsonValue list : perGroup)
     {
         PathScope item(ctx.path, uint64_t(g));
-        const array pageFlags = expectArray(ctx, list, "an array of page flags");
+        const JsonArray pageFlags = expectArray(ctx, list, "an array of page flags");
         uint64_t p = 0;
-        for (element flag : pageFlags)
+        for (const JsonValue flag : pageFlags)
         {
             PathScope page(ctx.path, p);
             const bool constant = expectBool(ctx, flag, "true or false");
@@ -79,12 +76,21 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
 
     const KeyValueField &raw = *values.find("rawpagedata");
     PathScope scope(ctx.path, raw.key);
-    const array data = expectArray(ctx, raw.value, "an array of numbers");
-    array::iterator next = data.begin();
-    const array::iterator end = data.end();
-    const int64_t available = int64_t(data.size()); // counted once: large arrays are counted by walking
+    const JsonArray data = expectArray(ctx, raw.value, "an array of numbers");
+    JsonArray::Iterator next = data.begin();
     uint64_t position = 0;
     std::vector<T> group(static_cast<size_t>(size));
+    // The next value of the data, or the message that it ran out inside this
+    // page and group (counted from the group's first value).
+    auto take = [&](int64_t p, size_t g, uint64_t groupStart) -> T {
+        if (next.atEnd())
+            failAt(ctx.path, "the data ends at value " + std::to_string(groupStart) + " inside page " +
+                                 std::to_string(p) + ", packing group " + std::to_string(g));
+        const T value = read(ctx, *next, rule, position, -1);
+        ++next;
+        ++position;
+        return value;
+    };
 
     for (int64_t p = 0; p < pages; ++p)
     {
@@ -95,14 +101,11 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
         {
             const int64_t width = widths[g];
             const bool constant = size_t(p) < flags[g].size() && flags[g][size_t(p)];
-            const int64_t needed = constant ? width : width * (last - first);
-            if (available - int64_t(position) < needed)
-                failAt(ctx.path, "the data ends at value " + std::to_string(position) + " inside page " +
-                                     std::to_string(p) + ", packing group " + std::to_string(g));
+            const uint64_t groupStart = position;
             if (constant)
             {
-                for (int64_t k = 0; k < width; ++k, ++next, ++position)
-                    group[size_t(k)] = read(ctx, *next, rule, position, -1);
+                for (int64_t k = 0; k < width; ++k)
+                    group[size_t(k)] = take(p, g, groupStart);
                 for (int64_t e = first; e < last; ++e)
                     sink.put(e, offset, width, group.data());
             }
@@ -110,17 +113,22 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
             {
                 for (int64_t e = first; e < last; ++e)
                 {
-                    for (int64_t k = 0; k < width; ++k, ++next, ++position)
-                        group[size_t(k)] = read(ctx, *next, rule, position, -1);
+                    for (int64_t k = 0; k < width; ++k)
+                        group[size_t(k)] = take(p, g, groupStart);
                     sink.put(e, offset, width, group.data());
                 }
             }
             offset += width;
         }
     }
-    if (next != end)
+    if (!next.atEnd())
+    {
+        uint64_t available = position;
+        for (; !next.atEnd(); ++next)
+            ++available;
         failAt(ctx.path, "holds " + std::to_string(available) + " values, but the pages use only " +
                              std::to_string(position));
+    }
 }
 
 template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,

@@ -16,8 +16,8 @@
 #include <vector>
 
 template <typename T>
-using ValueReader = T (*)(const GeoReadContext &ctx, simdjson::dom::element value, const NumberRule &rule,
-                          uint64_t index, int64_t component);
+using ValueReader = T (*)(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
+                          int64_t component);
 
 // Decodes the paged keys of `values` into sink, one packing group of one
 // element at a time.

@@ -2,9 +2,6 @@
 
 #include <string>
 
-using simdjson::dom::array;
-using simdjson::dom::element;
-
 namespace
 {
 class PrimitiveReader
@@ -20,16 +17,16 @@ public:
     {
     }
 
-    void readEntry(element entry);
+    void readEntry(JsonValue entry);
     int64_t total() const { return myTotal; }
 
 private:
     void count(int64_t n);
     void reserve(int64_t polygons, int64_t corners);
     void readPoly(const KeyValueList &body);
-    void readRun(const KeyValueList &header, element body);
-    void readPolygonRun(element body, bool closed);
-    void addPolygon(element vertices, bool closed);
+    void readRun(const KeyValueList &header, JsonValue body);
+    void readPolygonRun(JsonValue body, bool closed);
+    void addPolygon(JsonValue vertices, bool closed);
 
     GeoReadContext &myCtx;
     const std::vector<int64_t> &myVertexPoints;
@@ -52,13 +49,13 @@ void PrimitiveReader::reserve(int64_t polygons, int64_t corners)
         failAt(myCtx.path, "the polygons use more vertices than the file describes");
 }
 
-void PrimitiveReader::addPolygon(element vertices, bool closed)
+void PrimitiveReader::addPolygon(JsonValue vertices, bool closed)
 {
-    const array list = expectArray(myCtx, vertices, "an array of vertex numbers");
+    const JsonArray list = expectArray(myCtx, vertices, "an array of vertex numbers");
     reserve(1, int64_t(list.size()));
     const int64_t last = int64_t(myVertexPoints.size()) - 1;
     uint64_t index = 0;
-    for (element vertex : list)
+    for (JsonValue vertex : list)
     {
         PathScope scope(myCtx.path, index++);
         const int64_t v = expectInteger(myCtx, vertex, 0, last, "a vertex number");
@@ -70,6 +67,7 @@ void PrimitiveReader::addPolygon(element vertices, bool closed)
 
 void PrimitiveReader::readPoly(const KeyValueList &body)
 {
+    body.finish();
     bool closed = true;
     if (const KeyValueField *field = body.find("closed"))
     {
@@ -82,7 +80,7 @@ void PrimitiveReader::readPoly(const KeyValueList &body)
     addPolygon(vertices.value, closed);
 }
 
-void PrimitiveReader::readRun(const KeyValueList &header, element body)
+void PrimitiveReader::readRun(const KeyValueList &header, JsonValue body)
 {
     std::string_view runType;
     {
@@ -90,10 +88,10 @@ void PrimitiveReader::readRun(const KeyValueList &header, element body)
         PathScope scope(myCtx.path, field.key);
         runType = expectString(myCtx, field.value, "a primitive type (string)");
     }
-    const array items = expectArray(myCtx, body, "an array of run items");
-    const int64_t n = int64_t(items.size());
+    const JsonArray items = expectArray(myCtx, body, "an array of run items");
     if (runType != "Poly")
     {
+        const int64_t n = int64_t(items.size());
         count(n);
         myCtx.info.skippedPrimitives += n;
         return;
@@ -103,7 +101,7 @@ void PrimitiveReader::readRun(const KeyValueList &header, element body)
     {
         const KeyValueField &field = requireField(myCtx, header, "varyingfields");
         PathScope scope(myCtx.path, field.key);
-        for (element name : expectArray(myCtx, field.value, "an array of field names"))
+        for (JsonValue name : expectArray(myCtx, field.value, "an array of field names"))
         {
             PathScope item(myCtx.path, uint64_t(fieldCount));
             const std::string_view text = expectString(myCtx, name, "a field name (string)");
@@ -120,35 +118,45 @@ void PrimitiveReader::readRun(const KeyValueList &header, element body)
     if (const KeyValueField *field = header.find("uniformfields"))
     {
         PathScope scope(myCtx.path, field->key);
-        element flag;
-        if (expectObject(myCtx, field->value, "an object of shared fields").at_key("closed").get(flag) ==
-            simdjson::SUCCESS)
+        JsonValue flag;
+        if (expectObject(myCtx, field->value, "an object of shared fields").find("closed", flag))
         {
             PathScope closedScope(myCtx.path, "closed");
             closed = expectBool(myCtx, flag, "true or false");
         }
     }
     uint64_t index = 0;
-    for (element item : items)
+    for (JsonValue item : items)
     {
         PathScope scope(myCtx.path, index++);
-        const array fields = expectArray(myCtx, item, "an array of field values");
-        if (int64_t(fields.size()) != fieldCount)
+        // The fields of one polygon, found in one pass over the item.
+        JsonValue vertices, closedFlag;
+        int64_t k = 0;
+        for (const JsonValue value : expectArray(myCtx, item, "an array of field values"))
+        {
+            if (k == vertexField)
+                vertices = value;
+            if (k == closedField)
+                closedFlag = value;
+            ++k;
+        }
+        if (k != fieldCount)
             failExpected(myCtx, item, "an array of " + std::to_string(fieldCount) + " field values");
         count(1);
         bool itemClosed = closed;
         if (closedField >= 0)
         {
             PathScope closedScope(myCtx.path, uint64_t(closedField));
-            itemClosed = expectBool(myCtx, fields.at(size_t(closedField)).value_unsafe(), "true or false");
+            itemClosed = expectBool(myCtx, closedFlag, "true or false");
         }
         PathScope vertexScope(myCtx.path, uint64_t(vertexField));
-        addPolygon(fields.at(size_t(vertexField)).value_unsafe(), itemClosed);
+        addPolygon(vertices, itemClosed);
     }
 }
-void PrimitiveReader::readPolygonRun(element body, bool closed)
+void PrimitiveReader::readPolygonRun(JsonValue body, bool closed)
 {
     const KeyValueList fields(myCtx, body, "a polygon run");
+    fields.finish();
     const int64_t vertexCount = int64_t(myVertexPoints.size());
     int64_t start = 0;
     if (const KeyValueField *field = fields.find("startvertex", "s_v"))
@@ -175,13 +183,13 @@ void PrimitiveReader::readPolygonRun(element body, bool closed)
         return;
     }
     PathScope scope(myCtx.path, counts->key);
-    const array list = expectArray(myCtx, counts->value, "an array of vertex counts");
+    const JsonArray list = expectArray(myCtx, counts->value, "an array of vertex counts");
     if (rle && list.size() % 2 != 0)
         failAt(myCtx.path, "expected (vertex count, repeat) pairs, found an array of " +
                                std::to_string(list.size()) + " items");
     int64_t polygons = 0, used = 0;
     uint64_t index = 0;
-    for (array::iterator it = list.begin(); it != list.end(); ++it)
+    for (JsonArray::Iterator it = list.begin(); !it.atEnd(); ++it)
     {
         int64_t n = 0, repeat = 1;
         {
@@ -218,19 +226,21 @@ void PrimitiveReader::readPolygonRun(element body, bool closed)
         }
 }
 
-void PrimitiveReader::readEntry(element entry)
+void PrimitiveReader::readEntry(JsonValue entry)
 {
-    const array pair = expectArray(myCtx, entry, "a primitive [header, body]");
+    const JsonArray pair = expectArray(myCtx, entry, "a primitive [header, body]");
     if (pair.size() != 2)
         failExpected(myCtx, entry, "a primitive [header, body]");
-    const KeyValueList header(myCtx, pair.at(0).value_unsafe(), "a primitive header");
+    JsonArray::Iterator item = pair.begin();
+    const KeyValueList header(myCtx, *item, "a primitive header");
+    header.finish();
     std::string_view type;
     {
         const KeyValueField &field = requireField(myCtx, header, "type");
         PathScope scope(myCtx.path, field.key);
         type = expectString(myCtx, field.value, "a primitive type (string)");
     }
-    const element body = pair.at(1).value_unsafe();
+    const JsonValue body = *++item;
     if (type == "Poly")
         readPoly(KeyValueList(myCtx, body, "a polygon"));
     else if (type == "run")
@@ -247,6 +257,7 @@ void PrimitiveReader::readEntry(element entry)
         if (type.size() > suffix.size() && type.substr(type.size() - suffix.size()) == suffix)
         {
             const KeyValueList fields(myCtx, body, "a primitive run");
+            fields.finish();
             const KeyValueField *field = fields.find("nprimitives", "n_p");
             if (!field)
                 failAt(myCtx.path, "missing key \"nprimitives\"");
@@ -259,12 +270,12 @@ void PrimitiveReader::readEntry(element entry)
 }
 } // namespace
 
-void readPrimitives(GeoReadContext &ctx, element list, const std::vector<int64_t> &vertexPoints,
+void readPrimitives(GeoReadContext &ctx, JsonValue list, const std::vector<int64_t> &vertexPoints,
                     int64_t primitiveCount, PolygonList &polygons)
 {
     PrimitiveReader reader(ctx, vertexPoints, primitiveCount, polygons);
     uint64_t index = 0;
-    for (element entry : expectArray(ctx, list, "an array of primitives"))
+    for (JsonValue entry : expectArray(ctx, list, "an array of primitives"))
     {
         PathScope scope(ctx.path, index++);
         reader.readEntry(entry);

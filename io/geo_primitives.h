@@ -33,5 +33,5 @@ struct PolygonList
 // Reads the value of "primitives". vertexPoints maps vertex numbers to point
 // numbers; primitiveCount is the header's count, which the primitives of all
 // kinds must match exactly.
-void readPrimitives(GeoReadContext &ctx, simdjson::dom::element list, const std::vector<int64_t> &vertexPoints,
+void readPrimitives(GeoReadContext &ctx, JsonValue list, const std::vector<int64_t> &vertexPoints,
                     int64_t primitiveCount, PolygonList &polygons);

@@ -4,16 +4,16 @@
 #include "io/geo_attributes.h"
 #include "io/geo_primitives.h"
 #include "io/json_access.h"
+#include "io/json_number.h"
 #include "io/json_syntax_error.h"
-#include "io/platform.h"
 
 #include <simdjson.h>
 
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 #include <vector>
-
-using simdjson::dom::element;
 
 namespace
 {
@@ -66,27 +66,40 @@ std::vector<int64_t> readTopology(GeoReadContext &ctx, const KeyValueList &top, 
     const KeyValueList pointrefList(ctx, pointref.value, "a pointref list");
     const KeyValueField &indices = requireField(ctx, pointrefList, "indices");
     PathScope indicesScope(ctx.path, indices.key);
-    const simdjson::dom::array list = expectArray(ctx, indices.value, "an array of point numbers");
-    if (int64_t(list.size()) != vertexCount)
-        failAt(ctx.path, "expected " + std::to_string(vertexCount) + " point numbers (vertexcount), found " +
-                             std::to_string(list.size()));
+    const JsonArray list = expectArray(ctx, indices.value, "an array of point numbers");
     vertexPoints.reserve(size_t(vertexCount));
-    uint64_t index = 0;
-    for (element value : list)
+    int64_t index = 0;
+    JsonArray::Iterator it = list.begin();
+    for (; !it.atEnd() && index < vertexCount; ++it, ++index)
     {
+        const JsonValue value = *it;
+        JsonNumber number;
         int64_t point = -1;
-        if (value.type() == simdjson::dom::element_type::INT64)
-            point = value.get_int64().value_unsafe();
+        if (value.isNumber())
+        {
+            value.number(number);
+            if (number.kind == JsonNumber::Int64)
+                point = number.integer;
+        }
         if (point < 0 || point >= pointCount)
-            failAtIndex(ctx.path, index, "expected a point number from 0 to " + std::to_string(pointCount - 1) +
-                                             ", found " + describeElement(value));
+            failAtIndex(ctx.path, uint64_t(index),
+                        "expected a point number from 0 to " + std::to_string(pointCount - 1) + ", found " +
+                            describeElement(value));
         vertexPoints.push_back(point);
-        ++index;
     }
+    if (!it.atEnd() || index != vertexCount)
+    {
+        for (; !it.atEnd(); ++it)
+            ++index;
+        failAt(ctx.path, "expected " + std::to_string(vertexCount) + " point numbers (vertexcount), found " +
+                             std::to_string(index));
+    }
+    pointrefList.finish();
+    topologyList.finish();
     return vertexPoints;
 }
 
-void readGeometry(GeoReadContext &ctx, element root, GU_Detail &gdp)
+void readGeometry(GeoReadContext &ctx, JsonValue root, GU_Detail &gdp)
 {
     const KeyValueList top(ctx, root, "the top-level key/value list of a .geo file");
     if (const KeyValueField *field = top.find("fileversion"))
@@ -118,17 +131,17 @@ void readGeometry(GeoReadContext &ctx, element root, GU_Detail &gdp)
         PathScope scope(ctx.path, field->key);
         const KeyValueList owners(ctx, field->value, "a list of attribute owners");
         bool pointsRead = false;
-        for (const KeyValueField &owner : owners.fields())
+        for (size_t i = 0; const KeyValueField *owner = owners.field(i); ++i)
         {
-            PathScope ownerScope(ctx.path, owner.key);
-            if (owner.key == "pointattributes" && !pointsRead)
+            PathScope ownerScope(ctx.path, owner->key);
+            if (owner->key == "pointattributes" && !pointsRead)
             {
-                readPointAttributes(ctx, owner.value, gdp, first);
+                readPointAttributes(ctx, owner->value, gdp, first);
                 pointsRead = true;
             }
             else
                 ctx.info.skippedAttributes +=
-                    int64_t(expectArray(ctx, owner.value, "an array of attributes").size());
+                    int64_t(expectArray(ctx, owner->value, "an array of attributes").size());
         }
     }
 
@@ -141,12 +154,12 @@ void readGeometry(GeoReadContext &ctx, element root, GU_Detail &gdp)
     else if (primitiveCount != 0)
         failAt(ctx.path, "missing key \"primitives\" (primitivecount is " + std::to_string(primitiveCount) + ")");
 
-    for (const KeyValueField &field : top.fields())
+    for (size_t i = 0; const KeyValueField *field = top.field(i); ++i)
     {
         const std::string_view suffix = "groups";
-        if (field.key.size() > suffix.size() && field.key.substr(field.key.size() - suffix.size()) == suffix &&
-            field.value.is_array())
-            ctx.info.skippedGroups += int64_t(field.value.get_array().value_unsafe().size());
+        if (field->key.size() > suffix.size() && field->key.substr(field->key.size() - suffix.size()) == suffix &&
+            field->value.isArray())
+            ctx.info.skippedGroups += int64_t(field->value.array().size());
     }
 
     int64_t small = 0;
@@ -167,52 +180,61 @@ void readGeometry(GeoReadContext &ctx, element root, GU_Detail &gdp)
         ctx.warnings.push_back(std::to_string(small) + " polygons have fewer than 3 vertices");
 }
 
-// Large documents fill hundreds of megabytes of parser buffers; allocating
-// them up front lets them be advised to use huge pages before the parser
-// touches them (see io/platform.h). The sizes are lower bounds of what the
-// parser allocates per byte of input: 8 bytes of tape, 4 of structural
-// indexes and 5/3 of string buffer.
-void adviseParserBuffers(simdjson::dom::parser &parser, size_t bytes)
+// The message for a document that is not valid JSON. The reader meets a
+// fault only where it reads, so this asks a full parser whether and where
+// the document is broken: syntax faults anywhere outrank what the reader
+// found, as they would for a reader that parsed the whole file first.
+bool describeSyntaxFault(std::string_view text, std::string &location, std::string &reason)
 {
-    constexpr size_t kLarge = size_t(16) << 20;
-    if (bytes < kLarge || parser.allocate(bytes) != simdjson::SUCCESS ||
-        parser.doc.allocate(bytes) != simdjson::SUCCESS)
-        return;
-    adviseLargeBuffer(parser.doc.tape.get(), bytes * 8);
-    adviseLargeBuffer(parser.doc.string_buf.get(), bytes / 3 * 5);
-    if (parser.implementation)
-        adviseLargeBuffer(parser.implementation->structural_indexes.get(), bytes * 4);
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    const simdjson::error_code status = parser.parse(text.data(), text.size(), true).get(root);
+    if (status == simdjson::SUCCESS)
+        return false;
+    const JsonSyntaxError syntax = locateJsonSyntaxError(text);
+    location = syntax.found ? syntax.location : "(top level)";
+    reason = "invalid JSON: " + (syntax.found ? syntax.reason : std::string(simdjson::error_message(status)));
+    return true;
 }
 
-GeometryReadResult readDocument(std::string_view text, bool padded, const std::string &name, GU_Detail &gdp)
+// text is followed by kJsonPadding zero bytes.
+GeometryReadResult readDocument(std::string_view text, const std::string &name, GU_Detail &gdp)
 {
     GeometryReadResult result;
+    std::string location, reason;
+    bool parsing = false; // past the checks of the leading bytes
     try
     {
         gdp.clearAndDestroy();
         checkLeadingBytes(text);
-        simdjson::dom::parser parser;
-        adviseParserBuffers(parser, text.size());
-        element root;
-        const simdjson::error_code status = parser.parse(text.data(), text.size(), !padded).get(root);
-        if (status != simdjson::SUCCESS)
-        {
-            const JsonSyntaxError syntax = locateJsonSyntaxError(text);
-            if (syntax.found)
-                throw GeoFormatError(syntax.location, "invalid JSON: " + syntax.reason);
-            throw GeoFormatError("(top level)", std::string("invalid JSON: ") + simdjson::error_message(status));
-        }
+        parsing = true;
+        if (!simdjson::validate_utf8(text.data(), text.size()))
+            throw JsonSyntaxFault(0, "the text is not valid UTF-8");
+        const JsonDocument doc(text);
         GeoReadContext ctx(int64_t(text.size()));
+        const JsonValue root = doc.root();
         readGeometry(ctx, root, gdp);
+        doc.checkTrailing(root);
         result.ok = true;
         result.info = std::move(ctx.info);
         result.warnings = std::move(ctx.warnings);
         for (std::string &warning : result.warnings)
             warning = name + ": " + warning;
     }
+    catch (const JsonSyntaxFault &fault)
+    {
+        if (!describeSyntaxFault(text, location, reason))
+        {
+            location = "byte " + std::to_string(fault.offset());
+            reason = std::string("invalid JSON: ") + fault.what();
+        }
+        result.message = name + ": " + location + ": " + reason;
+    }
     catch (const GeoFormatError &error)
     {
-        result.message = name + ": " + error.location() + ": " + error.what();
+        result.message = name + ": " +
+                         (parsing && describeSyntaxFault(text, location, reason) ? location + ": " + reason
+                                                                                 : error.location() + ": " + error.what());
     }
     catch (const std::bad_alloc &)
     {
@@ -230,7 +252,21 @@ GeometryReadResult readDocument(std::string_view text, bool padded, const std::s
 
 GeometryReadResult readGeoText(std::string_view text, const std::string &name, GU_Detail &gdp)
 {
-    return readDocument(text, false, name, gdp);
+    std::unique_ptr<char[]> padded;
+    try
+    {
+        padded.reset(new char[text.size() + kJsonPadding]);
+    }
+    catch (const std::bad_alloc &)
+    {
+        gdp.clearAndDestroy();
+        GeometryReadResult result;
+        result.message = name + ": out of memory while reading";
+        return result;
+    }
+    std::memcpy(padded.get(), text.data(), text.size());
+    std::memset(padded.get() + text.size(), 0, kJsonPadding);
+    return readDocument(std::string_view(padded.get(), text.size()), name, gdp);
 }
 
 GeometryReadResult readGeoFile(const std::string &path, GU_Detail &gdp)
@@ -240,7 +276,7 @@ GeometryReadResult readGeoFile(const std::string &path, GU_Detail &gdp)
     GeometryReadResult result;
     try
     {
-        if (!readWholeFile(path, text, simdjson::SIMDJSON_PADDING, error))
+        if (!readWholeFile(path, text, kJsonPadding, error))
         {
             gdp.clearAndDestroy();
             result.message = error;
@@ -253,5 +289,5 @@ GeometryReadResult readGeoFile(const std::string &path, GU_Detail &gdp)
         result.message = path + ": out of memory while reading";
         return result;
     }
-    return readDocument(text.view(), true, path, gdp);
+    return readDocument(text.view(), path, gdp);
 }

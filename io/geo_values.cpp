@@ -1,14 +1,12 @@
 #include "io/geo_values.h"
 
 #include "io/geo_paged_values.h"
+#include "io/json_number.h"
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-using simdjson::dom::array;
-using simdjson::dom::element;
-using simdjson::dom::element_type;
 
 NumberRule::NumberRule(GA_Storage s)
     : storage(s), real(isRealStorage(s)), overflow(realOverflowMagnitude(s)), range(integerRange(s))
@@ -17,16 +15,16 @@ NumberRule::NumberRule(GA_Storage s)
 
 namespace
 {
-[[noreturn]] void failNumber(const GeoReadContext &ctx, uint64_t index, int64_t component, element found,
+[[noreturn]] void failNumber(const GeoReadContext &ctx, uint64_t index, int64_t component, JsonValue found,
                              const std::string &expected)
 {
     const std::string prefix = component >= 0 ? "component " + std::to_string(component) + ": " : "";
     failAtIndex(ctx.path, index, prefix + "expected " + expected + ", found " + describeElement(found));
 }
 
-bool nonFiniteToken(element value, double &out)
+bool nonFiniteToken(JsonValue value, double &out)
 {
-    std::string_view token = value.get_string().value_unsafe();
+    const std::string_view token = value.string();
     if (token == "nan")
         out = std::numeric_limits<double>::quiet_NaN();
     else if (token == "inf")
@@ -38,49 +36,53 @@ bool nonFiniteToken(element value, double &out)
     return true;
 }
 
-double readReal(const GeoReadContext &ctx, element value, const NumberRule &rule, uint64_t index,
+// The token's own value, converted once from its text, so that "-0" stays
+// negative; then checked against the storage's range.
+double readReal(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
                 int64_t component)
 {
     double x = 0.0;
-    switch (value.type())
+    if (value.isNumber())
     {
-    case element_type::DOUBLE: x = value.get_double().value_unsafe(); break;
-    case element_type::INT64: x = double(value.get_int64().value_unsafe()); break;
-    case element_type::UINT64: x = double(value.get_uint64().value_unsafe()); break;
-    case element_type::STRING:
-        if (nonFiniteToken(value, x))
-            return x;
-        [[fallthrough]];
-    default: failNumber(ctx, index, component, value, "a number");
+        JsonNumber number;
+        value.number(number);
+        x = number.real;
     }
+    else if (value.isString() && nonFiniteToken(value, x))
+        return x;
+    else
+        failNumber(ctx, index, component, value, "a number");
     if (!(std::fabs(x) < rule.overflow))
         failNumber(ctx, index, component, value, std::string("a number that fits ") + storageToken(rule.storage));
     return x;
 }
 
-int64_t readInteger(const GeoReadContext &ctx, element value, const NumberRule &rule, uint64_t index,
+int64_t readInteger(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
                     int64_t component)
 {
+    if (!value.isNumber())
+        failNumber(ctx, index, component, value, "an integer");
+    JsonNumber number;
+    value.number(number);
     int64_t n = 0;
     bool inRange = false;
-    switch (value.type())
+    switch (number.kind)
     {
-    case element_type::INT64:
-        n = value.get_int64().value_unsafe();
+    case JsonNumber::Int64:
+        n = number.integer;
         inRange = n >= rule.range.lowest && n <= rule.range.highest;
         break;
-    case element_type::DOUBLE:
+    case JsonNumber::Real:
     {
-        // Integral doubles only; the bounds are exact powers of two or small
+        // Integral values only; the bounds are exact powers of two or small
         // integers, and the comparisons exclude NaN before the cast.
-        const double x = value.get_double().value_unsafe();
+        const double x = number.real;
         inRange = x == std::trunc(x) && x >= double(rule.range.lowest) && x < double(rule.range.highest) + 1.0;
         if (inRange)
             n = int64_t(x);
         break;
     }
-    case element_type::UINT64: break; // above INT64_MAX: beyond every range
-    default: failNumber(ctx, index, component, value, "an integer");
+    case JsonNumber::Uint64: break; // above INT64_MAX: beyond every range
     }
     if (!inRange)
         failNumber(ctx, index, component, value,
@@ -90,81 +92,89 @@ int64_t readInteger(const GeoReadContext &ctx, element value, const NumberRule &
 }
 
 template <typename T>
-T readValue(const GeoReadContext &ctx, element value, const NumberRule &rule, uint64_t index, int64_t component);
+T readValue(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index, int64_t component);
 template <>
-double readValue<double>(const GeoReadContext &ctx, element value, const NumberRule &rule, uint64_t index,
+double readValue<double>(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
                          int64_t component)
 {
     return readReal(ctx, value, rule, index, component);
 }
 template <>
-int64_t readValue<int64_t>(const GeoReadContext &ctx, element value, const NumberRule &rule, uint64_t index,
+int64_t readValue<int64_t>(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
                            int64_t component)
 {
     return readInteger(ctx, value, rule, index, component);
 }
 
+// Counts the items from it on, for messages about list lengths.
+int64_t countFrom(JsonArray::Iterator it, int64_t counted)
+{
+    for (; !it.atEnd(); ++it)
+        ++counted;
+    return counted;
+}
+
+// Lists are read in one pass, item by item; their length is checked on the
+// way and the rest counted only when it is wrong.
 template <typename T>
-void decodeTuples(GeoReadContext &ctx, element list, int64_t count, int64_t size, const NumberRule &rule,
+void decodeTuples(GeoReadContext &ctx, JsonValue list, int64_t count, int64_t size, const NumberRule &rule,
                   ValueSink<T> &sink)
 {
-    const array tuples = expectArray(ctx, list, "an array of tuples");
-    if (int64_t(tuples.size()) != count)
-        failAt(ctx.path, "expected " + std::to_string(count) + " tuples (one per element), found " +
-                             std::to_string(tuples.size()));
+    const JsonArray tuples = expectArray(ctx, list, "an array of tuples");
     std::vector<T> tuple(static_cast<size_t>(size));
     int64_t index = 0;
-    for (element item : tuples)
+    JsonArray::Iterator it = tuples.begin();
+    for (; !it.atEnd() && index < count; ++it, ++index)
     {
-        array components;
-        if (item.get_array().get(components) != simdjson::SUCCESS)
+        const JsonValue item = *it;
+        if (!item.isArray())
         {
             // A bare number stands for a tuple of one component.
-            if (size != 1 || item.type() == element_type::OBJECT)
+            if (size != 1 || item.isObject())
                 failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
             tuple[0] = readValue<T>(ctx, item, rule, uint64_t(index), -1);
         }
         else
         {
-            if (int64_t(components.size()) != size)
+            int64_t c = 0;
+            JsonArray::Iterator component = item.array().begin();
+            for (; !component.atEnd() && c < size; ++component, ++c)
+                tuple[size_t(c)] = readValue<T>(ctx, *component, rule, uint64_t(index), c);
+            if (c != size || !component.atEnd())
                 failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
-            size_t c = 0;
-            for (element value : components)
-            {
-                tuple[c] = readValue<T>(ctx, value, rule, uint64_t(index), int64_t(c));
-                ++c;
-            }
         }
         sink.put(index, 0, size, tuple.data());
-        ++index;
     }
+    if (!it.atEnd() || index != count)
+        failAt(ctx.path, "expected " + std::to_string(count) + " tuples (one per element), found " +
+                             std::to_string(countFrom(it, index)));
 }
 
 template <typename T>
-void decodeArrays(GeoReadContext &ctx, element list, int64_t count, int64_t size, const NumberRule &rule,
+void decodeArrays(GeoReadContext &ctx, JsonValue list, int64_t count, int64_t size, const NumberRule &rule,
                   ValueSink<T> &sink)
 {
-    const array arrays = expectArray(ctx, list, "an array of component arrays");
-    if (int64_t(arrays.size()) != size)
-        failAt(ctx.path, "expected " + std::to_string(size) + " component arrays (one per tuple component), found " +
-                             std::to_string(arrays.size()));
+    const JsonArray arrays = expectArray(ctx, list, "an array of component arrays");
     int64_t component = 0;
-    for (element column : arrays)
+    JsonArray::Iterator column = arrays.begin();
+    for (; !column.atEnd() && component < size; ++column, ++component)
     {
         PathScope scope(ctx.path, uint64_t(component));
-        const array values = expectArray(ctx, column, "an array of numbers");
-        if (int64_t(values.size()) != count)
-            failAt(ctx.path, "expected " + std::to_string(count) + " values (one per element), found " +
-                                 std::to_string(values.size()));
+        const JsonArray values = expectArray(ctx, *column, "an array of numbers");
         int64_t index = 0;
-        for (element value : values)
+        JsonArray::Iterator it = values.begin();
+        for (; !it.atEnd() && index < count; ++it, ++index)
         {
-            const T decoded = readValue<T>(ctx, value, rule, uint64_t(index), -1);
+            const T decoded = readValue<T>(ctx, *it, rule, uint64_t(index), -1);
             sink.put(index, component, 1, &decoded);
-            ++index;
         }
-        ++component;
+        if (!it.atEnd() || index != count)
+            failAt(ctx.path, "expected " + std::to_string(count) + " values (one per element), found " +
+                                 std::to_string(countFrom(it, index)));
     }
+    if (!column.atEnd() || component != size)
+        failAt(ctx.path, "expected " + std::to_string(size) + " component arrays (one per tuple component), found " +
+                             std::to_string(countFrom(column, component)));
 }
 
 template <typename T>
@@ -204,13 +214,13 @@ void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t co
     decodeInto(ctx, values, count, tupleSize, rule, sink);
 }
 
-std::vector<double> decodeNumberArray(GeoReadContext &ctx, element list, size_t maxCount)
+std::vector<double> decodeNumberArray(GeoReadContext &ctx, JsonValue list, size_t maxCount)
 {
-    const array numbers = expectArray(ctx, list, "an array of numbers");
+    const JsonArray numbers = expectArray(ctx, list, "an array of numbers");
     const NumberRule anyReal(GA_STORE_REAL64);
     std::vector<double> out;
     uint64_t index = 0;
-    for (element value : numbers)
+    for (const JsonValue value : numbers)
     {
         const double x = readReal(ctx, value, anyReal, index++, -1);
         if (out.size() < maxCount)

@@ -54,4 +54,4 @@ void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t co
 
 // A plain array of numbers, such as the "values" of "defaults"; non-finite
 // tokens are accepted. At most maxCount values are kept.
-std::vector<double> decodeNumberArray(GeoReadContext &ctx, simdjson::dom::element list, size_t maxCount);
+std::vector<double> decodeNumberArray(GeoReadContext &ctx, JsonValue list, size_t maxCount);

@@ -1,9 +1,9 @@
 #include "io/json_access.h"
 
+#include "io/json_number.h"
+
 #include <string>
 
-using simdjson::dom::element;
-using simdjson::dom::element_type;
 
 namespace
 {
@@ -25,102 +25,124 @@ void GeoReadContext::chargeValues(int64_t n, const std::string &what)
     valueBudget -= n;
 }
 
-void failExpected(const GeoReadContext &ctx, element found, const std::string &expected)
+void failExpected(const GeoReadContext &ctx, JsonValue found, const std::string &expected)
 {
     failAt(ctx.path, "expected " + expected + ", found " + describeElement(found));
 }
 
-simdjson::dom::array expectArray(const GeoReadContext &ctx, element value, const char *expected)
+JsonArray expectArray(const GeoReadContext &ctx, JsonValue value, const char *expected)
 {
-    simdjson::dom::array array;
-    if (value.get_array().get(array) != simdjson::SUCCESS)
+    if (!value.isArray())
         failExpected(ctx, value, expected);
-    return array;
+    return value.array();
 }
 
-simdjson::dom::object expectObject(const GeoReadContext &ctx, element value, const char *expected)
+JsonObject expectObject(const GeoReadContext &ctx, JsonValue value, const char *expected)
 {
-    simdjson::dom::object object;
-    if (value.get_object().get(object) != simdjson::SUCCESS)
+    if (!value.isObject())
         failExpected(ctx, value, expected);
-    return object;
+    return value.object();
 }
 
-std::string_view expectString(const GeoReadContext &ctx, element value, const char *expected)
+std::string_view expectString(const GeoReadContext &ctx, JsonValue value, const char *expected)
 {
-    std::string_view text;
-    if (value.get_string().get(text) != simdjson::SUCCESS)
+    if (!value.isString())
         failExpected(ctx, value, expected);
-    return text;
+    return value.string();
 }
 
-bool expectBool(const GeoReadContext &ctx, element value, const char *expected)
+bool expectBool(const GeoReadContext &ctx, JsonValue value, const char *expected)
 {
-    bool flag = false;
-    if (value.get_bool().get(flag) != simdjson::SUCCESS)
+    if (value.type() != JsonType::Bool)
         failExpected(ctx, value, expected);
-    return flag;
+    return value.boolean();
 }
 
-int64_t expectInteger(const GeoReadContext &ctx, element value, int64_t lowest, int64_t highest,
+int64_t expectInteger(const GeoReadContext &ctx, JsonValue value, int64_t lowest, int64_t highest,
                       const char *expected)
 {
-    const element_type type = value.type();
-    if (type != element_type::INT64 && type != element_type::UINT64)
+    JsonNumber number;
+    if (value.isNumber())
+        value.number(number);
+    if (!value.isNumber() || number.kind == JsonNumber::Real)
         failExpected(ctx, value, expected);
-    // UINT64 holds only values above INT64_MAX, beyond every range used here.
-    const bool inRange = type == element_type::INT64 && value.get_int64().value_unsafe() >= lowest &&
-                         value.get_int64().value_unsafe() <= highest;
+    // Uint64 holds only values above INT64_MAX, beyond every range used here.
+    const bool inRange = number.kind == JsonNumber::Int64 && number.integer >= lowest && number.integer <= highest;
     if (!inRange)
         failAt(ctx.path, std::string("expected ") + expected + " from " + std::to_string(lowest) + " to " +
                              std::to_string(highest) + ", found " + describeElement(value));
-    return value.get_int64().value_unsafe();
+    return number.integer;
 }
 
-int64_t expectCount(const GeoReadContext &ctx, element value, const char *expected)
+int64_t expectCount(const GeoReadContext &ctx, JsonValue value, const char *expected)
 {
     return expectInteger(ctx, value, 0, kMaxElementCount, expected);
 }
 
-KeyValueList::KeyValueList(const GeoReadContext &ctx, element value, const char *expected)
+KeyValueList::KeyValueList(const GeoReadContext &ctx, JsonValue value, const char *expected)
+    : myPath(ctx.path), myExpected(expected)
 {
-    const simdjson::dom::array array = expectArray(ctx, value, expected);
-    const size_t n = array.size();
-    if (n % 2 != 0)
-        failAt(ctx.path, std::string("expected ") + expected + " (keys and values in pairs), found an array of " +
-                             std::to_string(n) + " items");
-    myFields.reserve(n / 2);
-    size_t index = 0;
-    std::string_view key;
-    for (element item : array)
+    myNext = expectArray(ctx, value, expected).begin();
+    myDone = myNext.atEnd();
+}
+
+bool KeyValueList::readNext() const
+{
+    // The value of the last field is stepped over only now, after the caller
+    // had the chance to read it (and so to let the document remember its end).
+    if (myValuePending)
     {
-        if (index % 2 == 0)
-        {
-            if (item.get_string().get(key) != simdjson::SUCCESS)
-                failAtIndex(ctx.path, index, "expected a key (string), found " + describeElement(item));
-        }
-        else
-        {
-            myFields.push_back({key, item});
-        }
-        ++index;
+        ++myNext;
+        ++myItems;
+        myValuePending = false;
+        myDone = myNext.atEnd();
+    }
+    if (myDone)
+        return false;
+    const JsonValue key = *myNext;
+    if (!key.isString())
+        failAtIndex(myPath, myItems, "expected a key (string), found " + describeElement(key));
+    const std::string_view name = key.string();
+    ++myNext;
+    ++myItems;
+    if (myNext.atEnd())
+        failAt(myPath, std::string("expected ") + myExpected + " (keys and values in pairs), found an array of " +
+                           std::to_string(myItems) + " items");
+    myFields.push_back({name, *myNext});
+    myValuePending = true;
+    return true;
+}
+
+const KeyValueField *KeyValueList::field(size_t i) const
+{
+    while (myFields.size() <= i)
+        if (!readNext())
+            return nullptr;
+    return &myFields[i];
+}
+
+void KeyValueList::finish() const
+{
+    while (readNext())
+    {
     }
 }
 
 const KeyValueField *KeyValueList::find(std::string_view key) const
 {
-    for (const KeyValueField &field : myFields)
-        if (field.key == key)
-            return &field;
-    return nullptr;
+    return find(key, key);
 }
 
 const KeyValueField *KeyValueList::find(std::string_view key, std::string_view abbreviation) const
 {
-    for (const KeyValueField &field : myFields)
-        if (field.key == key || field.key == abbreviation)
-            return &field;
-    return nullptr;
+    for (size_t i = 0;; ++i)
+    {
+        const KeyValueField *f = field(i);
+        if (!f)
+            return nullptr;
+        if (f->key == key || f->key == abbreviation)
+            return f;
+    }
 }
 
 const KeyValueField &requireField(const GeoReadContext &ctx, const KeyValueList &list, std::string_view key)

@@ -11,9 +11,8 @@
 #include "io/io_result.h"
 #include "io/json_path.h"
 
-#include <simdjson.h>
-
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,45 +43,57 @@ struct GeoReadContext
 };
 
 // Throws "expected <expected>, found <description>" at the current path.
-[[noreturn]] void failExpected(const GeoReadContext &ctx, simdjson::dom::element found,
-                               const std::string &expected);
+[[noreturn]] void failExpected(const GeoReadContext &ctx, JsonValue found, const std::string &expected);
 
-simdjson::dom::array expectArray(const GeoReadContext &ctx, simdjson::dom::element element,
-                                 const char *expected);
-simdjson::dom::object expectObject(const GeoReadContext &ctx, simdjson::dom::element element,
-                                   const char *expected);
-std::string_view expectString(const GeoReadContext &ctx, simdjson::dom::element element,
-                              const char *expected);
-bool expectBool(const GeoReadContext &ctx, simdjson::dom::element element, const char *expected);
+JsonArray expectArray(const GeoReadContext &ctx, JsonValue value, const char *expected);
+JsonObject expectObject(const GeoReadContext &ctx, JsonValue value, const char *expected);
+std::string_view expectString(const GeoReadContext &ctx, JsonValue value, const char *expected);
+bool expectBool(const GeoReadContext &ctx, JsonValue value, const char *expected);
 // A JSON integer within [lowest, highest].
-int64_t expectInteger(const GeoReadContext &ctx, simdjson::dom::element element, int64_t lowest,
-                      int64_t highest, const char *expected);
+int64_t expectInteger(const GeoReadContext &ctx, JsonValue value, int64_t lowest, int64_t highest,
+                      const char *expected);
 // A JSON integer within [0, kMaxElementCount].
-int64_t expectCount(const GeoReadContext &ctx, simdjson::dom::element element, const char *expected);
+int64_t expectCount(const GeoReadContext &ctx, JsonValue value, const char *expected);
 
 // One value of a key/value list, with the key as the file spells it.
 struct KeyValueField
 {
     std::string_view key;
-    simdjson::dom::element value;
+    JsonValue value;
 };
 
 // A key/value list `[k0, v0, k1, v1, ...]`: an array of even length whose even
 // items are strings. Lookups return the first field of a key.
+//
+// The list is read only as far as a lookup needs, so that a large value is
+// read where it stands rather than first skipped to find the keys after it
+// (in .geo files the keys come in a fixed order). Faults in the list itself
+// (a key that is not a string, an odd length) are reported with the path
+// the list was opened at, whenever they are met; finish() reads to the end.
 class KeyValueList
 {
 public:
-    KeyValueList(const GeoReadContext &ctx, simdjson::dom::element element, const char *expected);
+    KeyValueList(const GeoReadContext &ctx, JsonValue value, const char *expected);
 
     const KeyValueField *find(std::string_view key) const;
     // The field under key or under its abbreviated spelling.
     const KeyValueField *find(std::string_view key, std::string_view abbreviation) const;
-    const std::vector<KeyValueField> &fields() const { return myFields; }
+    // The i-th field in file order; null past the last one.
+    const KeyValueField *field(size_t i) const;
+    // Reads and checks the rest of the list.
+    void finish() const;
 
 private:
-    std::vector<KeyValueField> myFields;
+    bool readNext() const;
+
+    JsonPath myPath;
+    const char *myExpected;
+    mutable std::deque<KeyValueField> myFields;
+    mutable JsonArray::Iterator myNext;
+    mutable size_t myItems = 0;
+    mutable bool myDone = false;
+    mutable bool myValuePending = false; // myNext stands on the last field's value
 };
 
 // A field that must be present; throws "missing key ..." otherwise.
-const KeyValueField &requireField(const GeoReadContext &ctx, const KeyValueList &list,
-                                  std::string_view key);
+const KeyValueField &requireField(const GeoReadContext &ctx, const KeyValueList &list, std::string_view key);

@@ -1,5 +1,7 @@
 #include "io/json_path.h"
 
+#include "io/json_number.h"
+
 #include <cstdio>
 #include <string>
 
@@ -56,33 +58,36 @@ std::string quoted(std::string_view text)
 }
 } // namespace
 
-std::string describeElement(simdjson::dom::element element)
+std::string describeElement(JsonValue element)
 {
-    using simdjson::dom::element_type;
     switch (element.type())
     {
-    case element_type::ARRAY:
+    case JsonType::Array:
     {
-        const size_t n = element.get_array().value_unsafe().size();
+        const size_t n = element.array().size();
         return n == 0 ? "an empty array" : "an array of " + std::to_string(n) + (n == 1 ? " item" : " items");
     }
-    case element_type::OBJECT:
+    case JsonType::Object:
         return "an object";
-    case element_type::INT64:
-        return "the number " + std::to_string(element.get_int64().value_unsafe());
-    case element_type::UINT64:
-        return "the number " + std::to_string(element.get_uint64().value_unsafe());
-    case element_type::DOUBLE:
+    case JsonType::Int64:
+    case JsonType::Uint64:
+    case JsonType::Double:
     {
+        JsonNumber number;
+        element.number(number);
+        if (number.kind == JsonNumber::Int64)
+            return "the number " + std::to_string(number.integer);
+        if (number.kind == JsonNumber::Uint64)
+            return "the number " + std::to_string(number.unsignedValue);
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.17g", element.get_double().value_unsafe());
+        std::snprintf(buffer, sizeof buffer, "%.17g", number.real);
         return std::string("the number ") + buffer;
     }
-    case element_type::STRING:
-        return "a string " + quoted(element.get_string().value_unsafe());
-    case element_type::BOOL:
-        return element.get_bool().value_unsafe() ? "true" : "false";
-    case element_type::NULL_VALUE:
+    case JsonType::String:
+        return "a string " + quoted(element.string());
+    case JsonType::Bool:
+        return element.boolean() ? "true" : "false";
+    case JsonType::Null:
         return "null";
     }
     return "an unknown value";

@@ -2,13 +2,13 @@
 //
 // The reader walks the document depth first and keeps a stack of the keys
 // and array indices it descended through. Pushing and popping are cheap
-// (views into the parsed document, no strings built); the text form, such as
+// (views into the document, no strings built); the text form, such as
 // `attributes/pointattributes[2]/values/tuples[17]`, is made only when an
 // error is raised. Errors travel as GeoFormatError inside the reader and are
 // turned into an IoResult at its entry point.
 #pragma once
 
-#include <simdjson.h>
+#include "io/json_document.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -72,4 +72,4 @@ private:
 
 // A short description of a JSON value for "found ..." in messages:
 // `a string "abc"`, `the number 1.5`, `an array of 4 items`, `null`.
-std::string describeElement(simdjson::dom::element element);
+std::string describeElement(JsonValue element);
