@@ -48,6 +48,19 @@ void appendUtf8(std::string &out, uint32_t code)
 }
 } // namespace
 
+uint32_t JsonDocument::escapedUnit(size_t pos) const
+{
+    uint32_t code = 0;
+    for (int k = 2; k < 6; ++k)
+    {
+        const int digit = hexValue(myText[pos + k]);
+        if (digit < 0)
+            fault(pos, "a malformed \\u escape in a string");
+        code = code * 16 + uint32_t(digit);
+    }
+    return code;
+}
+
 void JsonDocument::fault(size_t offset, const std::string &what) const
 {
     throw JsonSyntaxFault(offset, what);
@@ -89,10 +102,19 @@ size_t JsonDocument::scanString(size_t pos, bool &escaped) const
             const char e = myText[p + 1];
             if (e == 'u')
             {
-                for (int k = 2; k < 6; ++k)
-                    if (hexValue(myText[p + k]) < 0)
-                        fault(p, "a malformed \\u escape in a string");
+                // A high surrogate must be followed by an escaped low one, and
+                // a low one never stands alone.
+                const uint32_t code = escapedUnit(p);
                 p += 6;
+                if (code >= 0xD800 && code < 0xDC00)
+                {
+                    const uint32_t low = myText[p] == '\\' && myText[p + 1] == 'u' ? escapedUnit(p) : 0;
+                    if (low < 0xDC00 || low >= 0xE000)
+                        fault(p - 6, "an unpaired surrogate escape in a string");
+                    p += 6;
+                }
+                else if (code >= 0xDC00 && code < 0xE000)
+                    fault(p - 6, "an unpaired surrogate escape in a string");
             }
             else if (e == '"' || e == '\\' || e == '/' || e == 'b' || e == 'f' || e == 'n' || e == 'r' || e == 't')
                 p += 2;
@@ -134,24 +156,13 @@ std::string_view JsonDocument::readString(size_t pos, size_t &end) const
             p += 2;
             continue;
         }
-        uint32_t code = 0;
-        for (int k = 2; k < 6; ++k)
-            code = code * 16 + uint32_t(hexValue(myText[p + k]));
+        uint32_t code = escapedUnit(p);
         p += 6;
         if (code >= 0xD800 && code < 0xDC00)
         {
-            // A high surrogate must be followed by an escaped low one.
-            uint32_t low = 0;
-            bool pair = myText[p] == '\\' && myText[p + 1] == 'u';
-            for (int k = 2; pair && k < 6; ++k)
-                low = low * 16 + uint32_t(hexValue(myText[p + k]));
-            if (!pair || low < 0xDC00 || low >= 0xE000)
-                fault(p - 6, "an unpaired surrogate escape in a string");
-            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+            code = 0x10000 + ((code - 0xD800) << 10) + (escapedUnit(p) - 0xDC00); // checked by scanString
             p += 6;
         }
-        else if (code >= 0xDC00 && code < 0xE000)
-            fault(p - 6, "an unpaired surrogate escape in a string");
         appendUtf8(out, code);
     }
     myUnescaped.push_back(std::move(out));

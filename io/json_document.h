@@ -192,6 +192,8 @@ private:
     void rememberLarge(size_t start, size_t end) const;
     size_t scanValue(size_t pos) const;
     size_t scanString(size_t pos, bool &escaped) const;
+    // The code unit of the \uXXXX escape at pos.
+    uint32_t escapedUnit(size_t pos) const;
     size_t scanScalar(size_t pos) const;
     size_t scanContainer(size_t pos) const;
 

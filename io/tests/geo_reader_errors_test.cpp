@@ -96,6 +96,18 @@ std::vector<BadFile> badFiles()
          {"arrays[0][0]: expected an integer from 0 to 255 (uint8), found the number 1.5"}},
         {"float_overflow", geoDocument(1, numericEntry("a", "", 1, "fpreal32", R"("arrays",[[1e39]])")),
          {"arrays[0][0]: expected a number that fits fpreal32"}},
+        {"attribute_entry_of_three",
+         geoDocument(1, R"([["type","numeric","name","a"],["size",1,"storage","int32","values",)"
+                        R"(["size",1,"storage","int32","arrays",[[1]]]],[]])"),
+         {"attributes/pointattributes[0]: expected an attribute [header, body], found an array of 3 items"}},
+        {"skipped_entry_of_three", geoDocument(1, R"([["type","dict","name","d"],{},{}])"),
+         {"attributes/pointattributes[0]: expected an attribute [header, body]"}},
+        {"odd_list_after_the_wanted_key",
+         R"(["pointcount",0,"vertexcount",0,"primitivecount",0,"primitives",[],"info"])", {"in pairs"}},
+        {"too_many_tuples", threePoints("[0,0,0],[1,0,0],[0,1,0],[1,1,1]"),
+         {"values/tuples: expected 3 tuples (one per element), found 4"}},
+        {"topology_long", header + R"("topology",["pointref",["indices",[0,1,2,0]]]])",
+         {"topology/pointref/indices: expected 3 point numbers (vertexcount), found 4"}},
     };
 }
 
