@@ -5,15 +5,24 @@
 #include <cmath>
 #include <cstring>
 
-namespace
+JsonText::JsonText(Flush flush, size_t blockBytes)
+    : myFlush(std::move(flush)), myCapacity(blockBytes), myBlock(new char[blockBytes]), myPos(myBlock.get()),
+      myEnd(myBlock.get() + blockBytes)
 {
-constexpr size_t kBlockBytes = size_t(4) << 20;
 }
 
-JsonText::JsonText(Flush flush)
-    : myFlush(std::move(flush)), myCapacity(kBlockBytes), myBlock(new char[kBlockBytes]), myPos(myBlock.get()),
-      myEnd(myBlock.get() + kBlockBytes)
+void JsonText::bulk(std::string_view text)
 {
+    constexpr size_t kDirect = size_t(64) << 10;
+    if (text.size() >= kDirect)
+    {
+        finish();
+        myFlush(text);
+        return;
+    }
+    room(text.size());
+    std::memcpy(myPos, text.data(), text.size());
+    myPos += text.size();
 }
 
 void JsonText::makeRoom(size_t bytes)

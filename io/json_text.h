@@ -19,8 +19,9 @@ class JsonText
 public:
     typedef std::function<void(std::string_view)> Flush;
 
-    // flush receives the text block by block, in order.
-    explicit JsonText(Flush flush);
+    // flush receives the text block by block, in order, in blocks of about
+    // blockBytes.
+    explicit JsonText(Flush flush, size_t blockBytes = size_t(4) << 20);
 
     void raw(std::string_view text)
     {
@@ -33,6 +34,9 @@ public:
         room(1);
         *myPos++ = c;
     }
+    // Text made elsewhere, of any length: large pieces go to flush as they
+    // are, after what is buffered, rather than through the block.
+    void bulk(std::string_view text);
     // A quoted string with JSON escapes.
     void string(std::string_view text);
     void integer(int64_t value);
@@ -47,6 +51,9 @@ public:
 
     // Hands on whatever is left; call once at the end.
     void finish();
+    // The text not handed on yet, and dropping it (for reuse of the block).
+    std::string_view pending() const { return std::string_view(myBlock.get(), size_t(myPos - myBlock.get())); }
+    void discardPending() { myPos = myBlock.get(); }
 
 private:
     void room(size_t bytes)
