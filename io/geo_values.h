@@ -9,7 +9,8 @@
 // then held in memory only as its text, its parsed form and the geometry.
 //
 // Numbers are parsed to double and then checked against the storage: real
-// storages take any number whose rounding stays finite, plus the strings
+// storages take each token's own value, sign included ("-0" is -0.0), and
+// any number whose rounding stays finite, plus the strings
 // "nan", "inf" and "-inf" (plain JSON has no non-finite numbers; the writer
 // emits these tokens instead); integer storages take integers in their range
 // (an integral number such as 2.0 is accepted) and are kept as int64 so that

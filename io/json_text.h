@@ -41,8 +41,8 @@ public:
     void string(std::string_view text);
     void integer(int64_t value);
     // Finite values as "%.9g" / "%.17g". Negative zero is written "-0.0":
-    // JSON readers (this project's included) take "-0" for the integer 0 and
-    // would lose the sign. A NaN or infinity is written as one of the strings
+    // many JSON readers take "-0" for the integer 0 and would lose the sign
+    // (this project's reader keeps it either way). A NaN or infinity is written as one of the strings
     // "nan", "inf" or "-inf", which this project's reader reads back, and the
     // call returns false so that the caller can warn about it: plain JSON has
     // no such numbers and other readers may refuse the file.
