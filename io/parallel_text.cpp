@@ -1,12 +1,10 @@
 #include "io/parallel_text.h"
 
+#include <UT/UT_ParallelUtil.h>
+
+#include <algorithm>
 #include <memory>
 #include <string>
-
-#if defined(VELKOR_HAVE_TBB)
-#  include <tbb/info.h>
-#  include <tbb/parallel_pipeline.h>
-#endif
 
 namespace
 {
@@ -14,7 +12,8 @@ namespace
 // string.
 constexpr size_t kChunkBlockBytes = size_t(1) << 20;
 
-// The buffer one chunk is formatted into, reused chunk after chunk.
+// The buffer one chunk is formatted into, reused chunk after chunk: reused
+// buffers cost no fresh pages, and their text is handed on without a copy.
 struct ChunkBuffer
 {
     ChunkBuffer() = default;
@@ -55,35 +54,26 @@ void formatInOrder(JsonText &json, int64_t count, const ChunkFormatter &format)
             format(0, count, json, 0);
         return;
     }
-#if defined(VELKOR_HAVE_TBB)
-    // A pipeline: chunk numbers in order, formatting on any thread, output in
-    // order. At most `tokens` chunks are in flight, so chunk k can reuse the
-    // buffer of chunk k - tokens, which has been handed on by then; reused
-    // buffers cost no fresh pages and no copy.
-    const size_t tokens = 2 * size_t(tbb::info::default_concurrency()) + 2;
-    const std::unique_ptr<ChunkBuffer[]> buffers(new ChunkBuffer[tokens]);
-    size_t next = 0;
-    tbb::parallel_pipeline(
-        tokens,
-        tbb::make_filter<void, size_t>(tbb::filter_mode::serial_in_order,
-                                       [&](tbb::flow_control &control) -> size_t {
-                                           if (next == chunks)
-                                               control.stop();
-                                           return next < chunks ? next++ : 0;
-                                       }) &
-            tbb::make_filter<size_t, size_t>(tbb::filter_mode::parallel,
-                                             [&](size_t chunk) {
-                                                 buffers[chunk % tokens].format(format, count, chunk);
-                                                 return chunk;
-                                             }) &
-            tbb::make_filter<size_t, void>(tbb::filter_mode::serial_in_order,
-                                           [&](size_t chunk) { buffers[chunk % tokens].handOn(json); }));
-#else
-    ChunkBuffer buffer;
-    for (size_t chunk = 0; chunk < chunks; ++chunk)
-    {
-        buffer.format(format, count, chunk);
-        buffer.handOn(json);
-    }
-#endif
+    // Waves of chunks in two sets of buffers: while one wave is handed on in
+    // order, the next is formatted, its chunks side by side.
+    const size_t wave = std::max<size_t>(2, 2 * size_t(UTgetMaxThreads()));
+    const std::unique_ptr<ChunkBuffer[]> buffers(new ChunkBuffer[2 * wave]);
+    auto formatWave = [&](size_t first) {
+        const size_t last = std::min(chunks, first + wave);
+        ChunkBuffer *set = &buffers[(first / wave) % 2 * wave];
+        UTparallelFor(first, last, 1, [&](size_t begin, size_t end) {
+            for (size_t chunk = begin; chunk < end; ++chunk)
+                set[chunk - first].format(format, count, chunk);
+        });
+    };
+    auto handOnWave = [&](size_t first) {
+        const size_t last = std::min(chunks, first + wave);
+        ChunkBuffer *set = &buffers[(first / wave) % 2 * wave];
+        for (size_t chunk = first; chunk < last; ++chunk)
+            set[chunk - first].handOn(json);
+    };
+    formatWave(0);
+    for (size_t first = wave; first < chunks; first += wave)
+        UTparallelInvoke([&] { handOnWave(first - wave); }, [&] { formatWave(first); });
+    handOnWave((chunks - 1) / wave * wave);
 }

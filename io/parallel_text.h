@@ -4,8 +4,9 @@
 // which is most of a write's time. The elements are cut into chunks of a
 // fixed size; chunks are formatted side by side into their own buffers and
 // handed to the output strictly in order while later ones are still being
-// formatted. Only a few chunks are in flight at a time, so memory stays at a
-// few megabytes whatever the geometry's size. A chunk's text
+// formatted, on the host's parallel loops (UT/UT_ParallelUtil.h) and within
+// its thread limit. Only a few chunks are in flight at a time, so memory
+// stays at a few megabytes whatever the geometry's size. A chunk's text
 // depends only on its range, never on the chunking or the thread count, so
 // the bytes are exactly those of a single-threaded write.
 #pragma once
