@@ -18,6 +18,7 @@ public:
     }
 
     void readEntry(JsonValue entry);
+    void readBody(std::string_view type, const KeyValueList &header, JsonValue body);
     int64_t total() const { return myTotal; }
 
 private:
@@ -52,13 +53,14 @@ void PrimitiveReader::reserve(int64_t polygons, int64_t corners)
 void PrimitiveReader::addPolygon(JsonValue vertices, bool closed)
 {
     const JsonArray list = expectArray(myCtx, vertices, "an array of vertex numbers");
-    reserve(1, int64_t(list.size()));
+    reserve(1, 0);
     const int64_t last = int64_t(myVertexPoints.size()) - 1;
     uint64_t index = 0;
     for (JsonValue vertex : list)
     {
         PathScope scope(myCtx.path, index++);
         const int64_t v = expectInteger(myCtx, vertex, 0, last, "a vertex number");
+        reserve(0, 1);
         myPolygons.corners.push_back(myVertexPoints[size_t(v)]);
     }
     myPolygons.starts.push_back(int64_t(myPolygons.corners.size()));
@@ -228,19 +230,30 @@ void PrimitiveReader::readPolygonRun(JsonValue body, bool closed)
 
 void PrimitiveReader::readEntry(JsonValue entry)
 {
+    // [header, body]; that nothing follows the body is checked after it was
+    // read, so that a large run is read only once.
     const JsonArray pair = expectArray(myCtx, entry, "a primitive [header, body]");
-    if (pair.size() != 2)
-        failExpected(myCtx, entry, "a primitive [header, body]");
     JsonArray::Iterator item = pair.begin();
+    if (item.atEnd())
+        failExpected(myCtx, entry, "a primitive [header, body]");
     const KeyValueList header(myCtx, *item, "a primitive header");
     header.finish();
+    if ((++item).atEnd())
+        failExpected(myCtx, entry, "a primitive [header, body]");
+    const JsonValue body = *item;
     std::string_view type;
     {
         const KeyValueField &field = requireField(myCtx, header, "type");
         PathScope scope(myCtx.path, field.key);
         type = expectString(myCtx, field.value, "a primitive type (string)");
     }
-    const JsonValue body = *++item;
+    readBody(type, header, body);
+    if (!(++item).atEnd())
+        failExpected(myCtx, entry, "a primitive [header, body]");
+}
+
+void PrimitiveReader::readBody(std::string_view type, const KeyValueList &header, JsonValue body)
+{
     if (type == "Poly")
         readPoly(KeyValueList(myCtx, body, "a polygon"));
     else if (type == "run")
