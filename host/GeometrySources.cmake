@@ -1,6 +1,7 @@
 # Sources of the host's geometry side (UT, GA, GEO, GU).
 set(HOST_GEOMETRY_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Types.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/GA/GA_HalfRounding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Memory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GA/GA_Page.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GA/GA_DataArray.cpp
@@ -17,6 +18,7 @@ set(HOST_GEOMETRY_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/GU/GU_Detail.cpp)
 set(HOST_GEOMETRY_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/tests/GA_DataArray_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/GA_HalfRounding_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/GA_DataArrayAccess_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/GA_ATINumeric_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/GA_AttributeDict_test.cpp

@@ -1,6 +1,6 @@
 #include "io/geo_attribute_sinks.h"
 
-#include "io/half_rounding.h"
+#include <GA/GA_HalfRounding.h>
 
 namespace
 {
@@ -9,7 +9,7 @@ ET narrow(double value);
 template <>
 fpreal16 narrow<fpreal16>(double value)
 {
-    return halfFromDouble(value); // one rounding: through float would round twice
+    return GAhalfFromDouble(value); // one rounding: through float would round twice
 }
 template <>
 float narrow<float>(double value)

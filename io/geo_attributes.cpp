@@ -2,7 +2,7 @@
 
 #include "io/geo_attribute_sinks.h"
 #include "io/geo_type_tokens.h"
-#include "io/half_rounding.h"
+#include <GA/GA_HalfRounding.h>
 
 #include <GA/GA_ATIString.h>
 
@@ -166,7 +166,7 @@ GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, co
     // round twice; a value already on a half converts exactly.
     if (storage == GA_STORE_REAL16)
         for (double &value : defaults)
-            value = double(float(halfFromDouble(value)));
+            value = double(float(GAhalfFromDouble(value)));
     const KeyValueField &field = requireField(ctx, body, "values");
     PathScope scope(ctx.path, field.key);
     const KeyValueList values = openValueList(ctx, field, fileSize);

@@ -7,9 +7,11 @@
 // everything else truncates toward zero. A double beyond the float range
 // becomes what IEEE round-to-nearest gives (FLT_MAX or infinity), decided
 // explicitly rather than by an out-of-range cast. 16-bit floats convert
-// through float, which holds every half exactly.
+// through float, which holds every half exactly; a double becomes a half in
+// one rounding, since going through float would round twice.
 #pragma once
 
+#include <GA/GA_HalfRounding.h>
 #include <GA/GA_Types.h>
 #include <cmath>
 #include <limits>
@@ -65,6 +67,8 @@ inline T GAconvertValue(S v)
         return v;
     else if constexpr (std::is_same_v<S, fpreal16>)
         return GAconvertValue<T>(static_cast<float>(v));
+    else if constexpr (std::is_same_v<T, fpreal16> && std::is_same_v<S, double>)
+        return GAhalfFromDouble(v);
     else if constexpr (std::is_same_v<T, fpreal16>)
         return fpreal16(GAconvertValue<float>(v));
     else if constexpr (std::is_integral_v<T> && std::is_floating_point_v<S>)

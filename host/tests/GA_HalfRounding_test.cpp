@@ -1,4 +1,7 @@
-#include "io/half_rounding.h"
+#include <GA/GA_HalfRounding.h>
+
+#include <GA/GA_Convert.h>
+#include <GA/GA_DataArray.h>
 
 #include <gtest/gtest.h>
 
@@ -50,8 +53,8 @@ TEST(HalfRounding, RoundsOnceToNearestEven)
         {-std::numeric_limits<double>::infinity(), 0xfc00},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(halfBitsFromDouble(c.value), c.bits) << std::hexfloat << c.value;
-    EXPECT_TRUE(std::isnan(halfValue(halfBitsFromDouble(std::numeric_limits<double>::quiet_NaN()))));
+        EXPECT_EQ(GAhalfBitsFromDouble(c.value), c.bits) << std::hexfloat << c.value;
+    EXPECT_TRUE(std::isnan(halfValue(GAhalfBitsFromDouble(std::numeric_limits<double>::quiet_NaN()))));
 }
 
 TEST(HalfRounding, EveryHalfAndEveryMidpointAgreeWithTheDefinition)
@@ -62,14 +65,14 @@ TEST(HalfRounding, EveryHalfAndEveryMidpointAgreeWithTheDefinition)
     for (uint32_t b = 0; b < 0x7c00; ++b)
     {
         const double low = halfValue(uint16_t(b));
-        ASSERT_EQ(halfBitsFromDouble(low), b);
-        ASSERT_EQ(halfBitsFromDouble(-low), b | 0x8000u);
+        ASSERT_EQ(GAhalfBitsFromDouble(low), b);
+        ASSERT_EQ(GAhalfBitsFromDouble(-low), b | 0x8000u);
         const double high = b + 1 < 0x7c00 ? halfValue(uint16_t(b + 1)) : 65536.0;
         const double mid = (low + high) / 2; // exact: both have few bits
         const uint32_t even = (b & 1u) ? b + 1 : b;
-        ASSERT_EQ(halfBitsFromDouble(mid), even) << b;
-        ASSERT_EQ(halfBitsFromDouble(std::nextafter(mid, 0.0)), b) << b;
-        ASSERT_EQ(halfBitsFromDouble(std::nextafter(mid, 1e9)), b + 1) << b;
+        ASSERT_EQ(GAhalfBitsFromDouble(mid), even) << b;
+        ASSERT_EQ(GAhalfBitsFromDouble(std::nextafter(mid, 0.0)), b) << b;
+        ASSERT_EQ(GAhalfBitsFromDouble(std::nextafter(mid, 1e9)), b + 1) << b;
     }
 }
 
@@ -83,7 +86,21 @@ TEST(HalfRounding, RandomDoublesMatchFloatRoundingWhereThatIsSingle)
     {
         const float f = std::exp2(exponent(random)) * (random() % 2 ? 1.0f : -1.0f);
         const fpreal16 reference(f);
-        ASSERT_EQ(halfBitsFromDouble(double(f)), reference.bits()) << std::hexfloat << f;
+        ASSERT_EQ(GAhalfBitsFromDouble(double(f)), reference.bits()) << std::hexfloat << f;
     }
 }
 } // namespace
+
+// Every path from a double into 16-bit storage rounds once: a default and a
+// value set as a double just above the tie between 1 and 1 + 2^-10 must land
+// on the upper half, where a detour through float lands on 1.
+TEST(HalfRounding, DoublesStoredInHalfAttributesRoundOnce)
+{
+    const double aboveTie = 1.00048828125091;
+    GA_DataArray array(GA_STORE_REAL16, 1, {aboveTie});
+    array.setSize(2);
+    array.setDouble(1, 0, -aboveTie);
+    EXPECT_EQ(array.getDouble(0, 0), 1.0009765625);
+    EXPECT_EQ(array.getDouble(1, 0), -1.0009765625);
+    EXPECT_EQ(GAconvertValue<fpreal16>(aboveTie).bits(), 0x3c01);
+}

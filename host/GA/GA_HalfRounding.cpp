@@ -1,8 +1,8 @@
-#include "io/half_rounding.h"
+#include <GA/GA_HalfRounding.h>
 
 #include <cstring>
 
-uint16_t halfBitsFromDouble(double value)
+uint16_t GAhalfBitsFromDouble(double value)
 {
     uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
@@ -41,9 +41,9 @@ uint16_t halfBitsFromDouble(double value)
     return uint16_t(sign | (uint32_t(biased) << 10) | (q & 0x3ffu));
 }
 
-fpreal16 halfFromDouble(double value)
+fpreal16 GAhalfFromDouble(double value)
 {
     fpreal16 h;
-    h.setBits(halfBitsFromDouble(value));
+    h.setBits(GAhalfBitsFromDouble(value));
     return h;
 }
