@@ -1,5 +1,7 @@
 #include "math/vector_math.h"
 
+#include "math/acos_float.h"
+
 #include <cmath>
 #include <limits>
 
@@ -190,5 +192,5 @@ double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
         cosine = 1.0f;
     else if (cosine < -1.0f)
         cosine = -1.0f;
-    return static_cast<double>(std::acos(cosine));  // float overload: acosf
+    return static_cast<double>(acosFloat(cosine));  // glibc's acosf, on every platform
 }

@@ -237,6 +237,14 @@ TEST(RotateAboutAxis, RotatesByRodriguesFormula)
     };
     for (const Case &c : cases)
     {
+#if defined(__MINGW32__)
+        // MinGW's cos reduces its argument with the x87's 66-bit pi, so the
+        // double quarter turn gives 6.1232339957367574e-17 instead of glibc's
+        // correctly rounded 6.123233995736766e-17. The tracer only turns by
+        // float angles, where the two libraries agree (next test).
+        if (c.angle == halfPi)
+            continue;
+#endif
         UT_Vector3 axis = c.axis;
         EXPECT_TRUE(sameVector(rotateAboutAxis(c.v, axis, c.angle), c.expected))
             << "v " << show(c.v) << " angle " << c.angle;
@@ -245,6 +253,29 @@ TEST(RotateAboutAxis, RotatesByRodriguesFormula)
     UT_Vector3 axis(0, 0, 2);
     rotateAboutAxis(UT_Vector3(1, 0, 0), axis, halfPi);
     EXPECT_TRUE(sameVector(axis, UT_Vector3(0, 0, 1)));
+}
+
+// The tracer turns directions by float angles in [0, pi] (arc cosines), and
+// its output must not depend on the C library's sine and cosine. A sweep of
+// such angles, folded into one digest that glibc's results give; any other
+// library must give the same bits.
+TEST(RotateAboutAxis, FloatAnglesTurnAlikeOnEveryPlatform)
+{
+    const UT_Vector3 v(0.3f, -0.7f, 1.1f);
+    uint64_t digest = 1469598103934665603ull;
+    for (float angle = 0x1p-30f; angle <= 3.14159274f; angle = std::nextafter(angle + angle * 0x1p-16f, 4.0f))
+    {
+        UT_Vector3 axis(1, 2, 3);
+        const UT_Vector3 r = rotateAboutAxis(v, axis, double(angle));
+        for (int i = 0; i < 3; ++i)
+        {
+            uint32_t bits;
+            const float component = r[i];
+            std::memcpy(&bits, &component, sizeof bits);
+            digest = (digest ^ bits) * 1099511628211ull;
+        }
+    }
+    EXPECT_EQ(digest, 16531629731547332605ull);
 }
 
 TEST(AngleBetween, IsTheFloatArcCosineOfTheNormalisedDot)
