@@ -20,6 +20,9 @@ int main(int argc, char **argv)
                  "velkor"};
     app.set_version_flag("--version", "velkor 0.1.0");
     app.require_subcommand(1);
+    // CLI11 takes "/name" for an option on Windows; here every option is
+    // spelled with dashes, and "/data/points.geo" is a file.
+    app.allow_windows_style_options(false);
     app.footer(exitStatusHelp());
     app.failure_message([](const CLI::App *, const CLI::Error &e) {
         return "velkor: " + std::string(e.what()) + "\nRun with --help for more information.\n";

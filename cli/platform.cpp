@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #ifdef _WIN32
+#ifndef NOMINMAX // libstdc++ may have defined it already
 #define NOMINMAX
+#endif
 #include <io.h>
 #include <windows.h>
 #else

@@ -7,7 +7,9 @@
 
 #if defined(_WIN32)
 #  define WIN32_LEAN_AND_MEAN
-#  define NOMINMAX
+#  ifndef NOMINMAX // libstdc++ may have defined it already
+#    define NOMINMAX
+#  endif
 #  include <windows.h>
 #else
 #  include <cstdio>

@@ -18,7 +18,8 @@ TEST(PluginPath, OptionThenEnvironmentThenBesideTheProgram)
     EXPECT_EQ(env.origin, "VELKOR_PLUGIN_PATH");
 
     const PluginLocation beside = choosePluginPath("", "", exe, "SOP_Velkor.so");
-    EXPECT_EQ(beside.path, "/opt/velkor/bin/SOP_Velkor.so");
+    // Compared as paths: Windows joins with a backslash.
+    EXPECT_EQ(std::filesystem::u8path(beside.path), std::filesystem::u8path("/opt/velkor/bin/SOP_Velkor.so"));
     EXPECT_EQ(beside.origin, "beside the program");
 }
 

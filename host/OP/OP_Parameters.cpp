@@ -19,7 +19,16 @@ exint roundToInt(fpreal value)
         return std::numeric_limits<exint>::max();
     if (value <= -9223372036854775808.0)
         return std::numeric_limits<exint>::min();
-    return exint(std::llround(value));
+    // Not llround: some C runtimes (MinGW's) compute it as floor(value + 0.5),
+    // which rounds 0.49999999999999994 up. The fraction value - trunc(value)
+    // is exact, so comparing it with one half is too.
+    const fpreal whole = std::trunc(value);
+    const fpreal fraction = value - whole;
+    if (fraction >= 0.5)
+        return exint(whole) + 1;
+    if (fraction <= -0.5)
+        return exint(whole) - 1;
+    return exint(whole);
 }
 
 // Shortest "%.*g" text that reads back as the same double.
