@@ -7,6 +7,13 @@ add_library(velkor_flags INTERFACE)
 target_compile_options(velkor_flags INTERFACE
   -Wall -Wextra -ffp-contract=off -fno-fast-math
   $<$<BOOL:${VELKOR_WERROR}>:-Werror>)
+# MinGW: printf and friends from MinGW's own C99 implementation rather than
+# the system's msvcrt, which writes "%e" with three exponent digits and does
+# not round every "%.17g" correctly. libstdc++ asks for this too; saying it
+# here makes it hold for every file, whatever it includes first.
+if(MINGW)
+  target_compile_definitions(velkor_flags INTERFACE __USE_MINGW_ANSI_STDIO=1)
+endif()
 if(VELKOR_SANITIZE)
   target_compile_options(velkor_flags INTERFACE
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

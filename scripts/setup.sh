@@ -2,7 +2,16 @@
 # Installs every build, test and benchmark dependency from Debian packages.
 # Nothing is downloaded from anywhere else. Safe to run repeatedly: only
 # missing packages are installed.
+#   scripts/setup.sh           the Linux build
+#   scripts/setup.sh windows   also the Windows cross build: MinGW-w64, Wine,
+#                              and the libraries compiled from Debian's
+#                              source packages (scripts/windows_deps.sh)
 set -euo pipefail
+target=${1:-linux}
+case "$target" in
+  linux|windows) ;;
+  *) echo "unknown target: $target (windows, or nothing for Linux)" >&2; exit 2 ;;
+esac
 
 packages=(
   cmake ninja-build g++ binutils pkg-config
@@ -21,6 +30,15 @@ packages=(
   python3               # drives the browser for those tests
 )
 
+if [[ $target == windows ]]; then
+  packages+=(
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
+    wine64                # runs the Windows tests
+    googletest            # GoogleTest's sources, compiled for Windows
+    dpkg-dev              # apt-get source
+  )
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -31,4 +49,9 @@ if ((${#missing[@]})); then
   if [[ $(id -u) -ne 0 ]]; then SUDO=sudo; else SUDO=; fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [[ $target == windows ]]; then
+  "$(dirname "$0")/enable_deb_src.sh"
+  "$(dirname "$0")/windows_deps.sh"
 fi

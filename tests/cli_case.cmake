@@ -10,6 +10,7 @@
 # emptied first, so every run starts clean.
 
 file(REMOVE_RECURSE "${WORK_DIR}")
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 
 foreach(var ARGS EXPECT_FILES ABSENT_FILES)
@@ -20,7 +21,7 @@ endforeach()
 # MEMORY_LIMIT_KB caps the program's address space (POSIX shells), so that
 # an allocation too large for it fails on any machine, however much memory
 # it has.
-set(command "${VELKOR}" ${ARGS})
+set(command ${EMULATOR} "${VELKOR}" ${ARGS})
 if(DEFINED MEMORY_LIMIT_KB)
   set(command sh -c "ulimit -v ${MEMORY_LIMIT_KB} && exec \"$0\" \"$@\"" ${command})
 endif()

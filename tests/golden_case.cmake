@@ -11,6 +11,7 @@
 # The comparison is exact because the tracer's arithmetic order is fixed.
 
 file(REMOVE_RECURSE "${WORK_DIR}")
+string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 
 set(collider "${CASE_DIR}/collider.geo")
@@ -30,7 +31,7 @@ separate_arguments(extra UNIX_COMMAND "${EXTRA_ARGS}")
 
 set(output "${WORK_DIR}/output.geo")
 execute_process(
-  COMMAND "${VELKOR}" cook "${CASE_DIR}/points.geo" "${collider}" -o "${output}"
+  COMMAND ${EMULATOR} "${VELKOR}" cook "${CASE_DIR}/points.geo" "${collider}" -o "${output}"
           ${params} ${extra} --plugin "${PLUGIN}"
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0)
