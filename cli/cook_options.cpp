@@ -26,7 +26,7 @@ void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPat
         ->check(CLI::IsMember({"accelerated", "exhaustive"}))
         ->group("Tracing");
     command.add_option("--plugin", options.pluginOption,
-                       "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program)")
+                       "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program, else the installed plug-in folder)")
         ->group("Tracing");
 
     if (withPreviewPath)
