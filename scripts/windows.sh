@@ -17,7 +17,7 @@ export WINEPREFIX=$top/build/windows/wine
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$(readlink -f "$wine")")/wineserver
 [[ -x $wineserver ]] || wineserver=/usr/lib/wine/wineserver
-"$wineserver" -p
+"$wineserver" -p 2>/dev/null || true # already running for this prefix
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
 ctest --test-dir "$top/build/windows" --output-on-failure --parallel "$(nproc)"
 
