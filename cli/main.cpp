@@ -8,10 +8,14 @@
 #include "cli/demo_command.h"
 #include "cli/exit_status.h"
 #include "cli/info_command.h"
+#include "cli/platform.h"
 #include "cli/render_command.h"
 #include "cli/view_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 int main(int argc, char **argv)
 {
@@ -41,7 +45,10 @@ int main(int argc, char **argv)
 
     try
     {
-        app.parse(argc, argv);
+        // CLI11 takes a vector of arguments last first.
+        std::vector<std::string> args = commandLineArguments(argc, argv);
+        std::reverse(args.begin(), args.end());
+        app.parse(args);
     }
     catch (const CLI::ParseError &e)
     {

@@ -9,6 +9,7 @@
 #endif
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h> // after windows.h, which it needs
 #else
 #include <csignal>
 #include <unistd.h>
@@ -39,6 +40,38 @@ extern "C" void interruptSignalHandler(int)
 
 } // namespace
 
+#ifdef _WIN32
+namespace {
+std::string utf8FromWide(const wchar_t *text, int length)
+{
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(size_t(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+} // namespace
+#endif
+
+std::vector<std::string> commandLineArguments(int argc, char **argv)
+{
+    std::vector<std::string> args;
+#ifdef _WIN32
+    int count = 0;
+    wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide)
+    {
+        for (int i = 1; i < count; ++i)
+            args.push_back(utf8FromWide(wide[i], int(wcslen(wide[i]))));
+        LocalFree(wide);
+        return args;
+    }
+#endif
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    return args;
+}
+
 const char *pluginFileName()
 {
 #ifdef _WIN32
@@ -64,10 +97,7 @@ std::string executablePath()
         }
         buffer.resize(buffer.size() * 2);
     }
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, buffer.data(), int(buffer.size()), nullptr, 0, nullptr, nullptr);
-    std::string utf8(size_t(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, buffer.data(), int(buffer.size()), utf8.data(), bytes, nullptr, nullptr);
-    return utf8;
+    return utf8FromWide(buffer.data(), int(buffer.size()));
 #else
     std::string buffer(256, '\0');
     for (;;)

@@ -8,6 +8,12 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+// The program's arguments in UTF-8, without the program's name. Windows
+// hands main() its arguments in the ANSI code page, which cannot spell every
+// file name, so there the wide command line is read and converted instead.
+std::vector<std::string> commandLineArguments(int argc, char **argv);
 
 // The plug-in's file name on this platform: SOP_Velkor.so or SOP_Velkor.dll.
 const char *pluginFileName();

@@ -28,7 +28,7 @@ PluginLocation choosePluginPath(const std::string &option, const std::string &en
     if (!exists || installedDir.empty() || exists(beside.path))
         return beside;
     const fs::path installed = (folder / fs::u8path(installedDir) / fs::u8path(fileName)).lexically_normal();
-    if (installed == fs::path(beside.path).lexically_normal() || !exists(installed.u8string()))
+    if (installed == fs::u8path(beside.path).lexically_normal() || !exists(installed.u8string()))
         return beside; // a failure then names the first place looked at
     return {installed.u8string(), "installed plug-in folder"};
 }

@@ -15,9 +15,15 @@ namespace
 {
 // The three operating-system calls, one small function each.
 #if defined(_WIN32)
+// Paths are UTF-8; the wide call reaches every file name, the ANSI one
+// only those of the current code page.
 void *openLibrary(const char *path, std::string &why)
 {
-    HMODULE handle = LoadLibraryA(path);
+    const int count = MultiByteToWideChar(CP_UTF8, 0, path, -1, nullptr, 0);
+    std::wstring wide(size_t(count > 0 ? count : 1), L'\0');
+    if (count > 0)
+        MultiByteToWideChar(CP_UTF8, 0, path, -1, wide.data(), count);
+    HMODULE handle = LoadLibraryW(wide.c_str());
     if (!handle)
         why = "system error " + std::to_string(GetLastError());
     return reinterpret_cast<void *>(handle);
