@@ -1,6 +1,6 @@
 # Runs velkor once and checks how it ended.
 #
-#   cmake -DVELKOR=<exe> -DARGS="cook|a.geo|b.geo|-o|out.geo" -DWORK_DIR=<scratch>
+#   cmake -DVELKOR=<exe> [-DEMULATOR="wine|..."] -DARGS="cook|a.geo|b.geo|-o|out.geo" -DWORK_DIR=<scratch>
 #         -DEXPECT_STATUS=2 [-DSTDOUT_REGEX=...] [-DSTDERR_REGEX=...]
 #         [-DSTDOUT_EMPTY=ON] [-DEXPECT_FILES="a|b"] [-DABSENT_FILES="c"] [-DMEMORY_LIMIT_KB=n]
 #         -P cli_case.cmake

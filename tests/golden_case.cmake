@@ -1,7 +1,7 @@
 # Runs one golden case: `velkor cook` on the case's inputs in a fresh
 # process, then compares the output with expected.geo byte for byte.
 #
-#   cmake -DVELKOR=<exe> -DPLUGIN=<plug-in> -DCASE_DIR=<tests/golden/case>
+#   cmake -DVELKOR=<exe> -DPLUGIN=<plug-in> [-DEMULATOR="wine|..."] -DCASE_DIR=<tests/golden/case>
 #         -DWORK_DIR=<scratch> [-DEXTRA_ARGS="--threads 1"] -P golden_case.cmake
 #
 # A case folder holds points.geo, collider.geo or collider.obj, `params`
