@@ -10,15 +10,13 @@ echo "=== windows build ==="
 "$top/scripts/build.sh" windows
 
 echo "=== windows tests (Wine) ==="
-# The prefix the test emulator uses (cmake/mingw-w64-x86_64.cmake). One Wine
-# server kept alive for the whole run spares every test process its start.
+# The prefix the test emulator uses (cmake/mingw-w64-x86_64.cmake);
+# scripts/wine_run.sh starts its Wine server, which is stopped at the end.
 export WINEPREFIX=$top/build/windows/wine
-"$top/scripts/wine_run.sh" "$WINEPREFIX" cmd /c exit
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(dirname "$(readlink -f "$wine")")/wineserver
-[[ -x $wineserver ]] || wineserver=/usr/lib/wine/wineserver
-"$wineserver" -p 2>/dev/null || true # already running for this prefix
 trap '"$wineserver" -k 2>/dev/null || true' EXIT
+"$top/scripts/wine_run.sh" "$WINEPREFIX" cmd /c exit
 ctest --test-dir "$top/build/windows" --output-on-failure --parallel "$(nproc)"
 
 cmake --build "$top/build/windows" --target package >/dev/null
