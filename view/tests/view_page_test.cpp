@@ -102,6 +102,7 @@ TEST(ViewPage, WrittenWholeOrNotAtAll)
     std::ifstream in(path, std::ios::binary);
     std::stringstream written;
     written << in.rdbuf();
+    in.close(); // Windows refuses to remove a folder holding an open file
     EXPECT_EQ(written.str(), viewPageText(scene, ViewPanel()));
 
     const std::string missing = (folder / "no" / "page.html").string();
