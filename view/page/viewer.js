@@ -10,16 +10,20 @@
 // marks on the preview's log scale; a point on a wall is nudged towards the
 // camera by 1% of the scene's size so that the wall it lies on never hides
 // it. Input points are drawn small and first, behind the appended ones.
-// While the camera moves, clouds of more than MOVING_POINTS points are
-// drawn thinned to at most that many, so turning stays fluid even on
-// software rendering; the full cloud returns when the camera rests.
+// While the camera moves, everything is drawn the cheap way so that turning
+// stays fluid even on software rendering: clouds of more than MOVING_POINTS
+// points thinned to at most that many (every k-th), square marks (no
+// per-pixel discard), no back-face pass, the fronts in colours lit once per
+// face at load time instead of per pixel, and half the resolution (the
+// browser stretches the canvas). The full picture returns when the camera
+// rests.
 (function () {
   'use strict';
 
   var data = window.velkorData, meta = data.meta;
   var inputGroup = data.input, newGroup = data.appended, colliderBounds = data.colliderBounds;
   var emptyBounds = data.emptyBounds, include = data.include, isEmpty = data.isEmpty;
-  var MOVING_POINTS = 250000;
+  var MOVING_POINTS = 50000;
 
   var renderer;
   try {
@@ -28,7 +32,8 @@
     document.body.insertAdjacentHTML('beforeend', '<p style="padding:2em">This page needs WebGL, which this browser does not offer.</p>');
     throw e;
   }
-  renderer.setPixelRatio(window.devicePixelRatio || 1);
+  var restRatio = window.devicePixelRatio || 1, movingRatio = restRatio / 2;
+  renderer.setPixelRatio(restRatio);
   renderer.setSize(window.innerWidth, window.innerHeight);
   renderer.setClearColor(0x16181e, 1);
   renderer.autoClear = false;
@@ -58,6 +63,45 @@
     shininess: 0, flatShading: true, side: THREE.FrontSide }));
   backScene.add(backs);
   scene.add(fronts);
+  var movingFronts = new THREE.Mesh(litFaces(data.colliderPositions, data.triangles, 0xb8b8b8),
+    new THREE.MeshBasicMaterial({ vertexColors: THREE.VertexColors, side: THREE.BackSide, polygonOffset: true,
+      polygonOffsetFactor: 1, polygonOffsetUnits: 1 }));
+  movingFronts.visible = false;
+  scene.add(movingFronts);
+
+  // The collider's fronts as separate triangles, each in the colour the
+  // lights above give its front with flat shading: a front is seen only
+  // from the side its normal points to, so its lighting does not depend on
+  // the camera and can be worked out once.
+  function litFaces(xyz, corners, colour) {
+    var lights = [[0.3, 1.0, 0.55, 0.45], [-0.3, -1.0, -0.55, 0.25]].map(function (l) {
+      var n = Math.sqrt(l[0] * l[0] + l[1] * l[1] + l[2] * l[2]);
+      return [l[0] / n, l[1] / n, l[2] / n, l[3]];
+    });
+    var base = new THREE.Color(colour), count = corners.length - corners.length % 3;
+    var out = new Float32Array(3 * count), rgb = new Uint8Array(3 * count);
+    for (var t = 0; t < count; t += 3) {
+      var a = 3 * corners[t], b = 3 * corners[t + 1], c = 3 * corners[t + 2];
+      var ux = xyz[b] - xyz[a], uy = xyz[b + 1] - xyz[a + 1], uz = xyz[b + 2] - xyz[a + 2];
+      var vx = xyz[c] - xyz[a], vy = xyz[c + 1] - xyz[a + 1], vz = xyz[c + 2] - xyz[a + 2];
+      // Clockwise fronts: the normal is (c - a) x (b - a).
+      var nx = vy * uz - vz * uy, ny = vz * ux - vx * uz, nz = vx * uy - vy * ux;
+      var len = Math.sqrt(nx * nx + ny * ny + nz * nz), light = 0.45;
+      if (len > 0) {
+        lights.forEach(function (l) { light += l[3] * Math.max(0, (nx * l[0] + ny * l[1] + nz * l[2]) / len); });
+      }
+      var shade = [base.r, base.g, base.b].map(function (v) { return Math.round(255 * Math.min(1, v * light)); });
+      for (var k = 0; k < 3; ++k) {
+        var from = 3 * corners[t + k], to = 3 * (t + k);
+        out[to] = xyz[from]; out[to + 1] = xyz[from + 1]; out[to + 2] = xyz[from + 2];
+        rgb[to] = shade[0]; rgb[to + 1] = shade[1]; rgb[to + 2] = shade[2];
+      }
+    }
+    var geometry = new THREE.BufferGeometry();
+    geometry.setAttribute('position', new THREE.BufferAttribute(out, 3));
+    geometry.setAttribute('color', new THREE.BufferAttribute(rgb, 3, true));
+    return geometry;
+  }
 
   var extent = 0;
   (function () {
@@ -76,44 +120,54 @@
     'uniform float round;', 'varying vec3 vColour;', 'void main() {', '  vec2 d = gl_PointCoord - 0.5;',
     '  if (round > 0.5 && dot(d, d) > 0.25) discard;', '  gl_FragColor = vec4(vColour, 1.0);', '}'].join('\n');
 
-  function pointCloud(group, material, order) {
+  function pointGeometry(group) {
     var geometry = new THREE.BufferGeometry();
     geometry.setAttribute('position', new THREE.BufferAttribute(group.xyz, 3));
     geometry.setAttribute('pointColour', new THREE.BufferAttribute(group.rgb, 3, true));
+    return geometry;
+  }
+  function pointCloud(geometry, material, order) {
     var cloud = new THREE.Points(geometry, material);
     cloud.renderOrder = order;
     cloud.frustumCulled = false;
     scene.add(cloud);
     return cloud;
   }
-  function pointMaterial(size, round, behind) {
+  function pointMaterial(size, round, behind, ratio) {
     return new THREE.ShaderMaterial({ vertexShader: vertexShader, fragmentShader: fragmentShader,
-      uniforms: { size: { value: size * renderer.getPixelRatio() }, bias: { value: 0.01 * extent },
+      uniforms: { size: { value: size * ratio }, bias: { value: 0.01 * extent },
         round: { value: round ? 1 : 0 } },
       depthWrite: !behind });
   }
   var hasNew = newGroup.ids.length > 0;
-  var inputMaterial = pointMaterial(hasNew ? 2 : 5, false, hasNew);
-  var newMaterial = pointMaterial(newGroup.ids.length > 200000 ? 3 : 5, true, false);
+  var inputMaterial = pointMaterial(hasNew ? 2 : 5, false, hasNew, restRatio);
+  var newMaterial = pointMaterial(newGroup.ids.length > 200000 ? 3 : 5, true, false, restRatio);
   // What the toggles show; the clouds drawn follow these and the motion.
   var layers = { input: { visible: meta.shown !== 'new' }, appended: { visible: meta.shown !== 'input' },
     collider: { visible: true } };
-  var clouds = { input: pointCloud(inputGroup, inputMaterial, 1), appended: pointCloud(newGroup, newMaterial, 2) };
+  var clouds = { input: pointCloud(pointGeometry(inputGroup), inputMaterial, 1),
+    appended: pointCloud(pointGeometry(newGroup), newMaterial, 2) };
   var total = inputGroup.ids.length + newGroup.ids.length;
   var thinning = Math.ceil(total / MOVING_POINTS);
-  var movingClouds = thinning > 1 ? {
-    input: pointCloud(data.thinGroup(inputGroup, thinning), inputMaterial, 1),
-    appended: pointCloud(data.thinGroup(newGroup, thinning), newMaterial, 2)
-  } : clouds;
+  // Moving marks: the same sizes on screen, square; small clouds share the
+  // buffers already on the GPU.
+  var movingInputMaterial = pointMaterial(hasNew ? 2 : 5, false, hasNew, movingRatio);
+  var movingNewMaterial = pointMaterial(newGroup.ids.length > 200000 ? 3 : 5, false, false, movingRatio);
+  var movingClouds = {
+    input: pointCloud(thinning > 1 ? pointGeometry(data.thinGroup(inputGroup, thinning)) : clouds.input.geometry,
+      movingInputMaterial, 1),
+    appended: pointCloud(thinning > 1 ? pointGeometry(data.thinGroup(newGroup, thinning)) : clouds.appended.geometry,
+      movingNewMaterial, 2)
+  };
   var moving = false;
 
   function syncLayers() {
-    var thinned = moving && movingClouds !== clouds;
     ['input', 'appended'].forEach(function (name) {
-      movingClouds[name].visible = layers[name].visible && thinned;
-      clouds[name].visible = layers[name].visible && !thinned;
+      movingClouds[name].visible = layers[name].visible && moving;
+      clouds[name].visible = layers[name].visible && !moving;
     });
-    fronts.visible = backs.visible = layers.collider.visible;
+    fronts.visible = backs.visible = layers.collider.visible && !moving;
+    movingFronts.visible = layers.collider.visible && moving;
   }
 
   // ---- camera -------------------------------------------------------------
@@ -194,9 +248,14 @@
   var renderPending = false;
   function render() {
     syncLayers();
+    // A new ratio resizes the drawing buffer, so only on the way in and out.
+    var ratio = moving ? movingRatio : restRatio;
+    if (renderer.getPixelRatio() !== ratio) renderer.setPixelRatio(ratio);
     renderer.clear();
-    renderer.render(backScene, camera);
-    renderer.clearDepth();
+    if (!moving) {
+      renderer.render(backScene, camera);
+      renderer.clearDepth();
+    }
     renderer.render(scene, camera);
   }
   function requestRender() {

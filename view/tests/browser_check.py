@@ -12,6 +12,10 @@ Checks:
   - no script error: uncaught exceptions, console errors and the errors the
     page itself collected;
   - the screenshot is not blank (enough pixels differ from the background);
+  - while the view turns, the cheaper drawing keeps the collider's shades
+    (within 2 units on at least MOVING_SHADE_SHARE of the pixels it draws;
+    edges blur at the lower resolution), and once the view
+    rests again the picture is exactly the one before;
   - hovering over the probe point shows its number and values;
   - the page's probe point (the shown point nearest the camera) has, at the
     pixel where the page projects it, the colour the page gave it, within
@@ -33,6 +37,7 @@ import zlib
 # tolerance only allows for colour conversion in the screenshot path.
 COLOUR_TOLERANCE = 8
 BACKGROUND = (22, 24, 30)
+MOVING_SHADE_SHARE = 0.9
 
 
 class Browser:
@@ -145,6 +150,33 @@ def decode_png(data):
     return width, height, rows
 
 
+def screenshot(browser, session, prepare="0"):
+    """Pixel rows of the page after running `prepare` and waiting two frames."""
+    evaluate(browser, session, "(%s, new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r))))" % prepare)
+    shot = __import__("base64").b64decode(browser.call("Page.captureScreenshot", {"format": "png"}, session)["data"])
+    return decode_png(shot)[2]
+
+
+def turn_check(browser, session, rest):
+    """Failures of the picture drawn while turning and of the one after it."""
+    only_collider = ("L = velkorView.layers, window.shownBefore = window.shownBefore || "
+                     "[L.input.visible, L.appended.visible], L.input.visible = L.appended.visible = false, velkorView.setMovingNow(%s), velkorView.render()")
+    moving = screenshot(browser, session, only_collider % "true")
+    still = screenshot(browser, session, only_collider % "false")
+    # Back faces are left out while turning, so only what is drawn counts.
+    shaded = [(m, s) for m_row, s_row in zip(moving, still) for m, s in zip(m_row, s_row) if m != BACKGROUND]
+    kept = sum(1 for m, s in shaded if max(abs(m[k] - s[k]) for k in range(3)) <= 2)
+    failures = []
+    if shaded and kept < MOVING_SHADE_SHARE * len(shaded):
+        failures.append("while turning, only %d of %d collider pixels keep their shade" % (kept, len(shaded)))
+    after = screenshot(browser, session, "L.input.visible = shownBefore[0], L.appended.visible = shownBefore[1], "
+                       "velkorView.resetView()")
+    changed = sum(1 for a_row, r_row in zip(after, rest) for a, r in zip(a_row, r_row) if a != r)
+    if changed or len(after) != len(rest):
+        failures.append("after turning, %d pixels differ from the picture before" % changed)
+    return failures
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("page")
@@ -186,6 +218,7 @@ def main():
         if args.screenshot:
             with open(args.screenshot, "wb") as f:
                 f.write(shot)
+        failures += turn_check(browser, session, decode_png(shot)[2])
         # Hovering over the probe point brings up its read-out.
         readout = None
         if status.get("probe"):
