@@ -198,7 +198,7 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
             for (int64_t k = 0; k < triples; ++k)
             {
                 primaries[size_t(k)].resize(size_t(end - begin));
-                if (!tracePrimaryRays(*gdp, begin, end, lists.positions(k), lists.directions(k), prepared, control,
+                if (!tracePrimaryRays(begin, end, lists.positions(k), lists.directions(k), prepared, control,
                                       primaries[size_t(k)].data()))
                 {
                     addError(SOP_MESSAGE, kInterrupted);

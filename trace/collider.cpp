@@ -68,7 +68,7 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
     {
         // Triangles are listed in primitive order, so the structure's lowest
         // list position among equal distances is the lowest primitive index.
-        myAccel = new Acceleration;
+        myAccel = std::make_unique<Acceleration>();
         if (myAccel->bvh.build(myTriangles))
         {
             myTriangles = std::vector<Triangle>(); // the structure holds its own copy
@@ -76,17 +76,13 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
         else
         {
             // Too large for the structure: search exhaustively instead.
-            delete myAccel;
-            myAccel = nullptr;
+            myAccel.reset();
             myMode = SearchMode::Exhaustive;
         }
     }
 }
 
-Collider::~Collider()
-{
-    delete myAccel;
-}
+Collider::~Collider() = default;
 
 bool Collider::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, ColliderHit &hit) const
 {

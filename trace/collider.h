@@ -13,6 +13,7 @@
 #include "trace/attribute_lists.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 enum class SearchMode
@@ -81,5 +82,5 @@ private:
     AttributeLists myLists;
     std::vector<Triangle> myTriangles;
     std::vector<CornerValues> myCornerValues; // one per triangle, in list order
-    Acceleration *myAccel = nullptr;
+    std::unique_ptr<Acceleration> myAccel; // null when searching exhaustively
 };

@@ -258,11 +258,9 @@ TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position,
                       dissipation, primary, control);
 }
 
-bool tracePrimaryRays(const GU_Detail &gdp, GA_Offset begin, GA_Offset end, const AttributeHandle &position,
-                      const AttributeHandle &direction, const Collider &collider, TraceControl &control,
-                      BounceResult *results)
+bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
+                      const Collider &collider, TraceControl &control, BounceResult *results)
 {
-    (void)gdp;
     const size_t count = end > begin ? size_t(end - begin) : 0;
     std::vector<UT_Vector3> origins(count);
     std::vector<UT_Vector3> directions(count);

@@ -65,9 +65,8 @@ TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position,
 // concurrently where enabled: results[p - begin] is the trace of point p.
 // Counts the rays in control.raysTraced and polls control.interrupted.
 // Returns false when control.interrupted stopped it.
-bool tracePrimaryRays(const GU_Detail &gdp, GA_Offset begin, GA_Offset end, const AttributeHandle &position,
-                      const AttributeHandle &direction, const Collider &collider, TraceControl &control,
-                      BounceResult *results);
+bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
+                      const Collider &collider, TraceControl &control, BounceResult *results);
 
 // The intensity factor of a hit at squared distance d2 from the ray's origin:
 // 1 / (2 d2^2 + 1), so it falls with the fourth power of the distance.

@@ -86,7 +86,7 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
     };
     const GA_Size n = run.output.getNumPoints();
     std::vector<BounceResult> primaries(static_cast<size_t>(n));
-    tracePrimaryRays(run.output, 0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
+    tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
 
     WalkSettings settings;
     settings.depth = c.depth;
