@@ -1,23 +1,5 @@
 #include "cli/attribute_roles.h"
 
-AttributeRole attributeRole(const GA_Attribute &attribute)
-{
-    if (&attribute.getType() != &GA_ATINumeric::theAttributeType || attribute.getTupleSize() < 3)
-        return AttributeRole::None;
-    switch (attribute.getTypeInfo())
-    {
-    case 0:
-    case 1:
-        return AttributeRole::Position;
-    case 3:
-        return AttributeRole::Direction;
-    case 4:
-        return AttributeRole::Intensity;
-    default:
-        return AttributeRole::None;
-    }
-}
-
 bool AttributeRoles::linedUp() const
 {
     return directions.size() == positions.size() && intensities.size() == positions.size();

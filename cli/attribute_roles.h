@@ -2,30 +2,23 @@
 // it, so `velkor info` can tell a user what a file will do before a cook.
 //
 // The node never looks at names. It walks the point attribute dictionary in
-// order and takes every numeric attribute of at least three components by
-// its type-information code: 0 or 1 as a position, 3 as a direction, 4 as
-// an intensity. The first input needs the three lists to be equally long
-// (each position, direction and intensity at the same index form a triple,
-// traced on its own); the collider needs a position and a direction and uses
-// the first of each kind. The rule is restated here because the command line
-// must not link the node's code; it is a handful of lines.
+// order and gives each attribute the role the node's contract names
+// (velkor::attributeRole, shared with the plug-in without linking it). The
+// first input needs the three lists to be equally long (each position,
+// direction and intensity at the same index form a triple, traced on its
+// own); the collider needs a position and a direction and uses the first of
+// each kind.
 #pragma once
+
+#include "contract/velkor_contract.h"
 
 #include <GU/GU_Detail.h>
 
 #include <string>
 #include <vector>
 
-enum class AttributeRole
-{
-    None,
-    Position,
-    Direction,
-    Intensity
-};
-
-// The role the node gives one attribute.
-AttributeRole attributeRole(const GA_Attribute &attribute);
+using velkor::AttributeRole;
+using velkor::attributeRole;
 
 struct AttributeRoles
 {

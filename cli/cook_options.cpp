@@ -23,7 +23,7 @@ void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPat
         ->group("Tracing");
     command.add_option("--search", options.search,
                        "Nearest-hit search: accelerated (default) or exhaustive (the reference; same result)")
-        ->check(CLI::IsMember({"accelerated", "exhaustive"}))
+        ->check(CLI::IsMember({velkor::kSearchAccelerated, velkor::kSearchExhaustive}))
         ->group("Tracing");
     command.add_option("--plugin", options.pluginOption,
                        "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program, else the installed plug-in folder)")

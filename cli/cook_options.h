@@ -8,6 +8,7 @@
 #pragma once
 
 #include "cli/preview_look.h"
+#include "contract/velkor_contract.h"
 
 #include <cstdint>
 #include <string>
@@ -19,17 +20,17 @@ class App;
 // The node's parameters, with the node's defaults.
 struct NodeParameters
 {
-    int64_t bounces = 1;
-    double scatter = 0.0;
-    int64_t scatterNum = 1;
-    double dissipation = 1.0;
+    int64_t bounces = velkor::kDefaultBounces;
+    double scatter = velkor::kDefaultScatter;
+    int64_t scatterNum = velkor::kDefaultScatterNum;
+    double dissipation = velkor::kDefaultDissipation;
 };
 
 struct CookOptions
 {
     NodeParameters parameters;
     int threads = 0;          // 0: as many as the machine has
-    std::string search;       // "accelerated" or "exhaustive"; empty leaves VELKOR_SEARCH alone
+    std::string search;       // one of the contract's search words; empty leaves VELKOR_SEARCH alone
     std::string previewPath;  // empty: no picture (cook); the demo always draws one
     PreviewLook look;         // picture camera, size and points; the view page
     bool quiet = false;

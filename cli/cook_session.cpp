@@ -7,6 +7,7 @@
 #include "cli/summary.h"
 #include "cli/thread_limit.h"
 #include "cli/view_output.h"
+#include "contract/velkor_contract.h"
 
 #include "io/geometry_file.h"
 #include "render/preview.h"
@@ -44,7 +45,8 @@ std::string searchInEffect(const CookOptions &options)
 {
     if (!options.search.empty())
         return options.search;
-    return environmentVariable("VELKOR_SEARCH") == "exhaustive" ? "exhaustive" : "accelerated";
+    return environmentVariable(velkor::kEnvSearch) == velkor::kSearchExhaustive ? velkor::kSearchExhaustive
+                                                                                 : velkor::kSearchAccelerated;
 }
 
 CookSummary startSummary(const CookInputs &inputs, const CookOptions &options, const CookTargets &targets)
@@ -117,8 +119,8 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     if (!network.setParameters(options.parameters, error))
         return fail(kExitUsage, error);
     // The plug-in reads the search choice from the environment at each cook.
-    if (!options.search.empty() && !setEnvironmentVariable("VELKOR_SEARCH", options.search.c_str()))
-        return fail(kExitUsage, "cannot set VELKOR_SEARCH for the plug-in");
+    if (!options.search.empty() && !setEnvironmentVariable(velkor::kEnvSearch, options.search.c_str()))
+        return fail(kExitUsage, std::string("cannot set ") + velkor::kEnvSearch + " for the plug-in");
 
     CookSummary summary = startSummary(inputs, options, targets);
     CookResult result;

@@ -1,17 +1,13 @@
 #include "cli/network.h"
 
+#include "contract/velkor_contract.h"
+
 #include <OP/OP_Context.h>
 #include <OP/OP_Network.h>
 #include <SOP/SOP_Node.h>
 #include <SOP/SOP_Source.h>
 
 #include <chrono>
-
-namespace {
-
-const char kNodeType[] = "hdk_velkor";
-
-} // namespace
 
 VelkorNetwork::VelkorNetwork() = default;
 
@@ -36,11 +32,11 @@ bool VelkorNetwork::build(const std::string &pluginPath, std::string &error)
     myPoints = static_cast<SOP_Source *>(myNetwork->createNode(SOP_Source::theTypeName, "points"));
     myCollider = static_cast<SOP_Source *>(myNetwork->createNode(SOP_Source::theTypeName, "collider"));
     std::string createError;
-    OP_Node *node = myNetwork->createNode(kNodeType, "velkor", &createError);
+    OP_Node *node = myNetwork->createNode(velkor::kNodeType, "velkor", &createError);
     myVelkor = node ? node->castToSOPNode() : nullptr;
     if (!myPoints || !myCollider || !myVelkor)
     {
-        error = "plug-in " + pluginPath + " does not provide the node type \"" + kNodeType + "\"" +
+        error = "plug-in " + pluginPath + " does not provide the node type \"" + velkor::kNodeType + "\"" +
                 (createError.empty() ? std::string() : ": " + createError);
         return false;
     }
@@ -58,16 +54,16 @@ void VelkorNetwork::setInputs(std::shared_ptr<GU_Detail> points, std::shared_ptr
 bool VelkorNetwork::setParameters(const NodeParameters &parameters, std::string &error)
 {
     const char *missing = nullptr;
-    if (!myVelkor->setInt("bounces", 0, 0, parameters.bounces))
-        missing = "bounces";
-    else if (!myVelkor->setFloat("scatter", 0, 0, parameters.scatter))
-        missing = "scatter";
-    else if (!myVelkor->setInt("scatternum", 0, 0, parameters.scatterNum))
-        missing = "scatternum";
-    else if (!myVelkor->setFloat("dissipation", 0, 0, parameters.dissipation))
-        missing = "dissipation";
+    if (!myVelkor->setInt(velkor::kParmBounces, 0, 0, parameters.bounces))
+        missing = velkor::kParmBounces;
+    else if (!myVelkor->setFloat(velkor::kParmScatter, 0, 0, parameters.scatter))
+        missing = velkor::kParmScatter;
+    else if (!myVelkor->setInt(velkor::kParmScatterNum, 0, 0, parameters.scatterNum))
+        missing = velkor::kParmScatterNum;
+    else if (!myVelkor->setFloat(velkor::kParmDissipation, 0, 0, parameters.dissipation))
+        missing = velkor::kParmDissipation;
     if (missing)
-        error = std::string("the node type \"") + kNodeType + "\" has no parameter \"" + missing + "\"";
+        error = std::string("the node type \"") + velkor::kNodeType + "\" has no parameter \"" + missing + "\"";
     return missing == nullptr;
 }
 
@@ -82,8 +78,8 @@ CookResult VelkorNetwork::cook()
     const UT_ErrorManager &errors = myVelkor->getErrorManager();
     for (int i = 0; i < errors.getNumErrors(); ++i)
         result.messages.push_back(errors.getError(i));
-    result.raysTraced = cookStatistic("rays traced");
-    result.colliderBuildMicroseconds = cookStatistic("collider build microseconds");
+    result.raysTraced = cookStatistic(velkor::kStatRaysTraced);
+    result.colliderBuildMicroseconds = cookStatistic(velkor::kStatColliderBuildMicroseconds);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/progress.h"
 
 #include "cli/summary.h"
+#include "contract/velkor_contract.h"
 
 #include <UT/UT_Interrupt.h>
 
@@ -60,10 +61,10 @@ void CookProgress::onEvent(const UT_InterruptEvent &event)
         return;
     myLastDraw = now;
 
-    int64_t done = myStatistic("points traced");
+    int64_t done = myStatistic(velkor::kStatPointsTraced);
     if (done < 0 && event.percent >= 0)
         done = myTotalPoints * event.percent / 100;
-    const std::string line = formatProgressLine(done, myTotalPoints, myStatistic("rays traced"), elapsed);
+    const std::string line = formatProgressLine(done, myTotalPoints, myStatistic(velkor::kStatRaysTraced), elapsed);
     // Pad over a longer earlier line instead of relying on terminal escapes.
     const size_t width = line.size();
     std::fprintf(stderr, "\r%s%*s", line.c_str(), int(myDrawnWidth > width ? myDrawnWidth - width : 0), "");

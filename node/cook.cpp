@@ -11,6 +11,7 @@
 // result.
 #include "node/sop_velkor.h"
 
+#include "contract/velkor_contract.h"
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
 #include "trace/out_of_memory.h"
@@ -51,7 +52,7 @@ int32_t toInt32(exint value)
 int64_t pointLimit()
 {
     int64_t limit = INT32_MAX;
-    if (const char *text = std::getenv("VELKOR_POINT_LIMIT"))
+    if (const char *text = std::getenv(velkor::kEnvPointLimit))
     {
         char *end = nullptr;
         const long long value = std::strtoll(text, &end, 10);
@@ -80,7 +81,7 @@ Collider prepareCollider(const GU_Detail &collider, SearchMode mode)
 // walk on two cores, so it is not the default.
 bool traceAhead()
 {
-    const char *text = std::getenv("VELKOR_TRACE_AHEAD");
+    const char *text = std::getenv(velkor::kEnvTraceAhead);
     return text && std::string(text) == "1";
 }
 
@@ -115,10 +116,10 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
     if (inputs.lock(context) >= UT_ERROR_ABORT)
         return error();
 
-    const int32_t bounces = toInt32(evalInt("bounces", 0, t));
-    const float scatter = float(evalFloat("scatter", 0, t));
-    const int32_t scatterNum = toInt32(evalInt("scatternum", 0, t));
-    const float dissipation = float(evalFloat("dissipation", 0, t));
+    const int32_t bounces = toInt32(evalInt(velkor::kParmBounces, 0, t));
+    const float scatter = float(evalFloat(velkor::kParmScatter, 0, t));
+    const int32_t scatterNum = toInt32(evalInt(velkor::kParmScatterNum, 0, t));
+    const float dissipation = float(evalFloat(velkor::kParmDissipation, 0, t));
     if (bounces < 1)
     {
         addWarning(SOP_MESSAGE, kInvalidBounces);
@@ -159,15 +160,15 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
     auto poll = [&](bool report) {
         if (!report)
             return progress.wasInterrupted();
-        setCookStatistic("points traced", pointsDone);
-        setCookStatistic("rays traced", control.raysTraced);
+        setCookStatistic(velkor::kStatPointsTraced, pointsDone);
+        setCookStatistic(velkor::kStatRaysTraced, control.raysTraced);
         lastPercent = inputPoints > 0 ? int(100 * pointsDone / inputPoints) : 100;
         return progress.wasInterrupted(lastPercent);
     };
     control.interrupted = [&]() { return poll(true); };
     auto finish = [&]() {
-        setCookStatistic("points traced", pointsDone);
-        setCookStatistic("rays traced", control.raysTraced);
+        setCookStatistic(velkor::kStatPointsTraced, pointsDone);
+        setCookStatistic(velkor::kStatRaysTraced, control.raysTraced);
         myPointVariable = -1;
         return error();
     };
@@ -182,7 +183,7 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
     {
         const auto buildStart = std::chrono::steady_clock::now();
         const Collider prepared = prepareCollider(*collider, searchModeFromEnvironment());
-        setCookStatistic("collider build microseconds",
+        setCookStatistic(velkor::kStatColliderBuildMicroseconds,
                          std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                                buildStart)
                              .count());

@@ -4,6 +4,7 @@
 // and HoudiniGetTagInfo, and then calls newSopOperator once with its operator
 // table. Static initialisation (parameter templates, the random engine) has
 // run by then. These four functions are the library's only exports.
+#include "contract/velkor_contract.h"
 #include "node/build_tag.h"
 #include "node/sop_velkor.h"
 
@@ -44,7 +45,7 @@ VELKOR_EXPORT void newSopOperator(OP_OperatorTable *table)
 {
     if (!table)
         return;
-    table->addOperator(new OP_Operator("hdk_velkor", "Velkor", HDK_Sample::SOP_Velkor::myConstructor,
+    table->addOperator(new OP_Operator(velkor::kNodeType, velkor::kNodeLabel, HDK_Sample::SOP_Velkor::myConstructor,
                                        HDK_Sample::SOP_Velkor::myTemplateList, 2, 2,
                                        HDK_Sample::SOP_Velkor::myVariables, kOperatorFlags, nullptr, 1, nullptr),
                        nullptr);

@@ -1,8 +1,10 @@
 // The node's parameters: the group field and four numbers.
 //
 // Order, tokens, labels and defaults are part of the node's interface:
-// scenes saved by users refer to the tokens.
+// scenes saved by users refer to the tokens, published in the contract.
 #include "node/sop_velkor.h"
+
+#include "contract/velkor_contract.h"
 
 #include <PRM/PRM_Shared.h>
 
@@ -10,12 +12,15 @@ namespace HDK_Sample {
 
 namespace {
 
-PRM_Name bouncesName("bounces", "Bounces");
-PRM_Name scatterName("scatter", "Scatter");
-PRM_Name scatterNumName("scatternum", "ScatterNum");
-PRM_Name dissipationName("dissipation", "Dissipation");
+PRM_Name bouncesName(velkor::kParmBounces, velkor::kLabelBounces);
+PRM_Name scatterName(velkor::kParmScatter, velkor::kLabelScatter);
+PRM_Name scatterNumName(velkor::kParmScatterNum, velkor::kLabelScatterNum);
+PRM_Name dissipationName(velkor::kParmDissipation, velkor::kLabelDissipation);
 
-// One default of 1 serves bounces, scatternum and dissipation.
+// One default object of 1 serves bounces, scatternum and dissipation.
+static_assert(velkor::kDefaultBounces == 1 && velkor::kDefaultScatterNum == 1 && velkor::kDefaultDissipation == 1.0,
+              "bounces, scatternum and dissipation share one default of 1");
+static_assert(velkor::kDefaultScatter == 0.0, "scatter's default is the shared zero");
 PRM_Default oneDefault(1);
 PRM_Default zeroDefault(0);
 

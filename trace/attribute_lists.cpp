@@ -1,5 +1,7 @@
 #include "trace/attribute_lists.h"
 
+#include "contract/velkor_contract.h"
+
 #include <GA/GA_ATINumeric.h>
 #include <GA/GA_AttributeDict.h>
 
@@ -55,16 +57,16 @@ Accessors chooseAccessors(int32_t storage, int32_t layout)
     return {};
 }
 
-UT_Array<AttributeHandle> *listFor(AttributeLists &lists, int32_t typeInfo, ListKinds kinds)
+UT_Array<AttributeHandle> *listFor(AttributeLists &lists, const GA_Attribute &attrib, ListKinds kinds)
 {
-    switch (typeInfo)
+    switch (velkor::attributeRole(attrib))
     {
-    case 0:
-    case 1: return &lists.positions;
-    case 3: return &lists.directions;
-    case 4: return kinds == ListKinds::All ? &lists.intensities : nullptr;
-    default: return nullptr;
+    case velkor::AttributeRole::Position: return &lists.positions;
+    case velkor::AttributeRole::Direction: return &lists.directions;
+    case velkor::AttributeRole::Intensity: return kinds == ListKinds::All ? &lists.intensities : nullptr;
+    case velkor::AttributeRole::None: break;
     }
+    return nullptr;
 }
 
 } // namespace
@@ -77,10 +79,8 @@ AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, List
         GA_Attribute *attrib = it.attrib();
         if (!attrib)
             break;
-        UT_Array<AttributeHandle> *list = listFor(lists, attrib->getTypeInfo(), kinds);
+        UT_Array<AttributeHandle> *list = listFor(lists, *attrib, kinds);
         if (!list)
-            continue;
-        if (&attrib->getType() != &GA_ATINumeric::theAttributeType || attrib->getTupleSize() < 3)
             continue;
 
         GA_ATINumeric *numeric = static_cast<GA_ATINumeric *>(attrib);

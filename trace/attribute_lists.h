@@ -2,8 +2,8 @@
 //
 // The tracer never looks attributes up by name. It gathers every numeric
 // point attribute of at least three components whose type-information code
-// marks it as a position (0 or 1), a direction (3) or an intensity (4), in
-// the order the detail's attribute dictionary yields them. Each gathering
+// gives it a role (velkor::attributeRole: a position, a direction or an
+// intensity), in the order the detail's attribute dictionary yields them. Each gathering
 // also gives the gathered attributes new data ids, because the host must
 // treat them as changed: the tracer writes through some of them.
 #pragma once
@@ -31,9 +31,9 @@ struct AttributeHandle
 
 struct AttributeLists
 {
-    UT_Array<AttributeHandle> positions;  // type codes 0 and 1
-    UT_Array<AttributeHandle> directions; // type code 3
-    UT_Array<AttributeHandle> intensities; // type code 4
+    UT_Array<AttributeHandle> positions;  // GA_TYPE_VOID and GA_TYPE_POINT
+    UT_Array<AttributeHandle> directions; // GA_TYPE_VECTOR
+    UT_Array<AttributeHandle> intensities; // GA_TYPE_NORMAL
     // Every gathered attribute in dictionary order, so that data ids are
     // renewed in the order a gathering meets the attributes.
     UT_Array<GA_Attribute *> gathered;

@@ -1,6 +1,7 @@
 #include "trace/collider.h"
 
 #include "accel/collider_bvh.h"
+#include "contract/velkor_contract.h"
 
 #include <GEO/GEO_PrimList.h>
 #include <cstdlib>
@@ -8,8 +9,8 @@
 
 SearchMode searchModeFromEnvironment()
 {
-    const char *value = std::getenv("VELKOR_SEARCH");
-    if (value && std::strcmp(value, "exhaustive") == 0)
+    const char *value = std::getenv(velkor::kEnvSearch);
+    if (value && std::strcmp(value, velkor::kSearchExhaustive) == 0)
         return SearchMode::Exhaustive;
     return SearchMode::Accelerated;
 }

@@ -22,8 +22,9 @@ enum class SearchMode
     Exhaustive
 };
 
-// The search chosen by the environment variable VELKOR_SEARCH
-// ("exhaustive" or "accelerated"); accelerated when unset or unrecognised.
+// The search chosen by the environment variable VELKOR_SEARCH (one of the
+// search words of contract/velkor_contract.h); accelerated when unset or
+// unrecognised.
 SearchMode searchModeFromEnvironment();
 
 struct ColliderHit
