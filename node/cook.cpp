@@ -229,9 +229,9 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
                 {
                     const TraceStatus status =
                         planned ? planned->tracePoint(p, k)
-                                : tracePoint(*gdp, int32_t(p), lists.positions(k), lists.directions(k),
-                                             lists.intensities(k), prepared, bounces, double(scatter), scatterNum,
-                                             dissipation, true, control, &primaries[size_t(k)][size_t(p - begin)]);
+                                : tracePoint(*gdp, p,
+                                             {lists.positions(k), lists.directions(k), lists.intensities(k)},
+                                             prepared, settings, control, &primaries[size_t(k)][size_t(p - begin)]);
                     if (status == TraceStatus::PointLimit)
                         addError(SOP_MESSAGE, kTooManyPoints);
                     else if (status == TraceStatus::Interrupted)

@@ -37,14 +37,6 @@ struct WalkTriple
     const BounceResult *primaries = nullptr;
 };
 
-struct WalkSettings
-{
-    int32_t depth = 1;
-    double scatter = 0.0;
-    int32_t scatterCount = 1;
-    float dissipation = 1.0f;
-};
-
 class PlannedWalk
 {
 public:

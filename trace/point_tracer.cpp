@@ -12,6 +12,19 @@
 
 namespace {
 
+// The directions a point shoots: its single primary ray (the first
+// generation) or a random set in the cap around its reversed direction.
+enum class DirectionSet
+{
+    Primary,
+    Scatter
+};
+
+BatchThreads batchThreads(const TraceControl &control)
+{
+    return control.parallel ? BatchThreads::Parallel : BatchThreads::Calling;
+}
+
 // One point being walked. Its directions and their traces live in the walk's
 // pools at [first, end): frames form a stack, so the pools do too, and a
 // frame's share is released by truncating them when it is popped. The walk
@@ -32,10 +45,9 @@ struct Frame
 class Walk
 {
 public:
-    Walk(GU_Detail &gdp, const AttributeHandle &position, const AttributeHandle &direction,
-         const AttributeHandle &intensity, const Collider &collider, double scatter, float dissipation,
+    Walk(GU_Detail &gdp, const AttributeTriple &triple, const Collider &collider, double scatter, float dissipation,
          TraceControl &control)
-        : myGdp(gdp), myPosition(position), myDirection(direction), myIntensity(intensity),
+        : myGdp(gdp), myPosition(triple.position), myDirection(triple.direction), myIntensity(triple.intensity),
           myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
     {
         clear();
@@ -48,10 +60,9 @@ public:
     Walk(const Walk &) = delete;
     Walk &operator=(const Walk &) = delete;
 
-    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
-                    const BounceResult *primaryTrace)
+    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, const BounceResult *primaryTrace)
     {
-        if (!enter(offset, depth, scatterCount, primary, primaryTrace))
+        if (!enter(offset, depth, scatterCount, DirectionSet::Primary, primaryTrace))
             return TraceStatus::Interrupted;
         while (!myStack.empty())
         {
@@ -89,7 +100,7 @@ public:
             if (frame.next == frame.end)
                 pop();
             // `frame` may dangle from here on.
-            if (!enter(q, childDepth, childCount, false, nullptr))
+            if (!enter(q, childDepth, childCount, DirectionSet::Scatter, nullptr))
                 return TraceStatus::Interrupted;
         }
         return TraceStatus::Finished;
@@ -121,11 +132,12 @@ private:
 
     // Reads the point, draws its direction set and traces it; pushes the
     // frame unless the depth is used up. Returns false when interrupted.
-    bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, bool primary,
+    bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, DirectionSet set,
                const BounceResult *primaryTrace)
     {
         if (depth <= 0)
             return true;
+        const bool primary = set == DirectionSet::Primary;
         Frame frame;
         frame.offset = offset;
         frame.depth = depth;
@@ -162,8 +174,8 @@ private:
             traced[0] = *primaryTrace;
         else
             finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
-                traceRayBatch(myCollider, &frame.position, true, aligned + begin, n, traced + begin,
-                              myControl.parallel);
+                traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
+                              batchThreads(myControl));
             });
         if (!finished)
         {
@@ -238,24 +250,11 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction)
     return applyRotation(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
 }
 
-TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
-                       AttributeHandle intensity, const Collider &collider, int32_t depth, double scatter,
-                       int32_t scatterCount, float dissipation, bool primary, TraceControl &control,
-                       const BounceResult *primaryTrace)
+TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
+                       const WalkSettings &settings, TraceControl &control, const BounceResult *primaryTrace)
 {
-    Walk walk(gdp, position, direction, intensity, collider, scatter, dissipation, control);
-    return walk.run(GA_Offset(offset), depth, scatterCount, primary, primaryTrace);
-}
-
-TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
-                       AttributeHandle intensity, const GEO_Detail &collider, int32_t depth, double scatter,
-                       int32_t scatterCount, float dissipation, bool primary)
-{
-    Collider prepared(collider, SearchMode::Exhaustive);
-    TraceControl control;
-    control.parallel = false;
-    return tracePoint(gdp, offset, position, direction, intensity, prepared, depth, scatter, scatterCount,
-                      dissipation, primary, control);
+    Walk walk(gdp, triple, collider, settings.scatter, settings.dissipation, control);
+    return walk.run(offset, settings.depth, settings.scatterCount, primaryTrace);
 }
 
 bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
@@ -271,7 +270,7 @@ bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &pos
         directions[i] = primaryDirection(readVector(direction, p));
     }
     return traceInChunks(control, count, [&](size_t first, size_t n) {
-        traceRayBatch(collider, origins.data() + first, false, directions.data() + first, n, results + first,
-                      control.parallel);
+        traceRayBatch(collider, origins.data() + first, RayOrigins::PerRay, directions.data() + first, n,
+                      results + first, batchThreads(control));
     });
 }

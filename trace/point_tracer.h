@@ -46,20 +46,35 @@ struct TraceControl
 // carried into D's frame, that is D normalised up to rounding.
 UT_Vector3 primaryDirection(const UT_Vector3 &direction);
 
-// Traces one point. primaryTrace, when given, is the already-traced result of
-// this point's primary ray (see tracePrimaryRays); it is used instead of
-// tracing the ray again. Allocation failures propagate as std::bad_alloc with
-// every point appended so far left in place; a scatter set too large for the
-// memory available throws OutOfMemory (trace/out_of_memory.h), naming its size.
-TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
-                       AttributeHandle intensity, const Collider &collider, int32_t depth, double scatter,
-                       int32_t scatterCount, float dissipation, bool primary, TraceControl &control,
-                       const BounceResult *primaryTrace = nullptr);
+// One position/direction/intensity triple of the traced detail: a point
+// walk reads its point through it and writes every new point through it.
+struct AttributeTriple
+{
+    AttributeHandle position;
+    AttributeHandle direction;
+    AttributeHandle intensity;
+};
 
-// Convenience form against a collider detail, searched exhaustively.
-TraceStatus tracePoint(GU_Detail &gdp, int32_t offset, AttributeHandle position, AttributeHandle direction,
-                       AttributeHandle intensity, const GEO_Detail &collider, int32_t depth, double scatter,
-                       int32_t scatterCount, float dissipation, bool primary);
+// The node's parameters as a point walk takes them: generations, the scatter
+// cap in degrees, the base count of secondary rays and the factor applied to
+// that count at each generation.
+struct WalkSettings
+{
+    int32_t depth = 1;
+    double scatter = 0.0;
+    int32_t scatterCount = 1;
+    float dissipation = 1.0f;
+};
+
+// Traces one point of gdp, starting with its primary ray. primaryTrace, when
+// given, is the already-traced result of that ray (see tracePrimaryRays); it
+// is used instead of tracing the ray again. Allocation failures propagate as
+// std::bad_alloc with every point appended so far left in place; a scatter
+// set too large for the memory available throws OutOfMemory
+// (trace/out_of_memory.h), naming its size.
+TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
+                       const WalkSettings &settings, TraceControl &control,
+                       const BounceResult *primaryTrace = nullptr);
 
 // Traces the primary rays of points [begin, end) for one attribute triple,
 // concurrently where enabled: results[p - begin] is the trace of point p.

@@ -4,7 +4,7 @@
 
 namespace {
 
-void traceRange(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
+void traceRange(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                 const UT_Vector3 *directions, size_t begin, size_t end, BounceResult *results)
 {
     // Each ray is finished one search later, so that its surface values
@@ -13,7 +13,7 @@ void traceRange(const Collider &collider, const UT_Vector3 *origins, bool shared
     for (size_t i = begin; i < end; ++i)
     {
         PendingBounce current;
-        current.origin = origins[sharedOrigin ? 0 : i];
+        current.origin = origins[originLayout == RayOrigins::Shared ? 0 : i];
         current.direction = directions[i];
         searchBounce(current, collider);
         if (i > begin)
@@ -31,17 +31,17 @@ constexpr size_t kGrain = 8;
 
 } // namespace
 
-void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
-                   const UT_Vector3 *directions, size_t count, BounceResult *results, bool parallel)
+void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
+                   const UT_Vector3 *directions, size_t count, BounceResult *results, BatchThreads threads)
 {
     // Once per ray, on this thread only (see searchBounce).
     renewDataIds(collider, count);
-    if (parallel && count >= kParallelThreshold)
+    if (threads == BatchThreads::Parallel && count >= kParallelThreshold)
     {
         UTparallelFor(0, count, kGrain, [&](size_t begin, size_t end) {
-            traceRange(collider, origins, sharedOrigin, directions, begin, end, results);
+            traceRange(collider, origins, originLayout, directions, begin, end, results);
         });
         return;
     }
-    traceRange(collider, origins, sharedOrigin, directions, 0, count, results);
+    traceRange(collider, origins, originLayout, directions, 0, count, results);
 }

@@ -11,9 +11,25 @@
 
 #include <cstddef>
 
+// Where the rays of a batch start: each at its own origin, or all at one
+// (the rays of a direction set leave the same point).
+enum class RayOrigins
+{
+    PerRay,
+    Shared
+};
+
+// Whether a batch may spread over several threads or stays on the calling
+// thread.
+enum class BatchThreads
+{
+    Calling,
+    Parallel
+};
+
 // Traces rays i in [0, count) for one bounce each: origin origins[i] (or
-// origins[0] for every ray when sharedOrigin is set) and direction
-// directions[i]; results[i] receives the trace. Runs on several threads when
-// parallel is set and the batch is large enough to be worth it.
-void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, bool sharedOrigin,
-                   const UT_Vector3 *directions, size_t count, BounceResult *results, bool parallel);
+// origins[0] for every ray with RayOrigins::Shared) and direction
+// directions[i]; results[i] receives the trace. With BatchThreads::Parallel
+// it runs on several threads when the batch is large enough to be worth it.
+void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
+                   const UT_Vector3 *directions, size_t count, BounceResult *results, BatchThreads threads);

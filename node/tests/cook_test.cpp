@@ -215,8 +215,8 @@ TEST(Cook, MatchesTheTracerWithAFreshEngine)
     Collider collider(scene.room.gdp, SearchMode::Exhaustive);
     TraceControl control;
     for (GA_Offset p = 0; p < scene.points.gdp.getNumPoints(); ++p)
-        tracePoint(expected, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0), collider, 3,
-                   double(0.1f), 3, 0.9f, true, control);
+        tracePoint(expected, p, {lists.positions(0), lists.directions(0), lists.intensities(0)}, collider,
+                   {3, double(0.1f), 3, 0.9f}, control);
     EXPECT_EQ(expected.getNumPoints(), 3 + 3 * (1 + 2 + 2));
     expectSamePoints(expected, *out);
     EXPECT_EQ(net.velkor->getCookStatistic("rays traced"), control.raysTraced);

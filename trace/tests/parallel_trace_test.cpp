@@ -70,8 +70,8 @@ TraceRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int 
     std::vector<BounceResult> primaries(static_cast<size_t>(n));
     tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
     for (GA_Offset p = 0; p < n; ++p)
-        tracePoint(run.output, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0), collider, 4,
-                   75.0, 9, 0.6f, true, control, &primaries[size_t(p)]);
+        tracePoint(run.output, p, {lists.positions(0), lists.directions(0), lists.intensities(0)}, collider,
+                   {4, 75.0, 9, 0.6f}, control, &primaries[size_t(p)]);
     run.rays = control.raysTraced;
     run.engineAfter = sceneRandomEngine;
     return run;

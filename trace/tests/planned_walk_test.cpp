@@ -99,9 +99,9 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
     PlannedWalk plannedWalk(run.output, triples, 0, n, collider, settings, control);
     for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
         run.status = planned ? plannedWalk.tracePoint(p, 0)
-                             : tracePoint(run.output, int32_t(p), lists.positions(0), lists.directions(0),
-                                          lists.intensities(0), collider, c.depth, c.scatter, c.count,
-                                          c.dissipation, true, control, &primaries[size_t(p)]);
+                             : tracePoint(run.output, p,
+                                          {lists.positions(0), lists.directions(0), lists.intensities(0)},
+                                          collider, settings, control, &primaries[size_t(p)]);
     run.rays = control.raysTraced;
     run.engineAfter = sceneRandomEngine;
     run.discarded = plannedWalk.discardedRays();

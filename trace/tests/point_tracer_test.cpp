@@ -10,13 +10,8 @@ using namespace trace_test;
 
 namespace {
 
-struct Params
-{
-    int32_t depth = 1;
-    double scatter = 0;
-    int32_t count = 1;
-    float dissipation = 1;
-};
+// Depth, scatter, scatter count, dissipation.
+using Params = WalkSettings;
 
 class PointTracer : public ::testing::Test
 {
@@ -25,8 +20,8 @@ protected:
     {
         AttributeLists lists = collectAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All);
         Collider prepared(collider.gdp, mode);
-        return tracePoint(points.gdp, int32_t(p), lists.positions(0), lists.directions(0), lists.intensities(0),
-                          prepared, params.depth, params.scatter, params.count, params.dissipation, true, control);
+        return tracePoint(points.gdp, p, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared,
+                          params, control);
     }
     TraceStatus run(GA_Offset p, const Params &params)
     {
@@ -225,8 +220,8 @@ TEST_F(PointTracer, WalkStartedFromAnInterruptCallbackKeepsTheOuterWalkIntact)
     Collider prepared(collider.gdp, SearchMode::Exhaustive);
     auto walk = [&](PointsBuilder &target, const Params &p, TraceControl &control) {
         AttributeLists lists = collectAttributeLists(target.gdp, HandleForm::ReadWrite, ListKinds::All);
-        return tracePoint(target.gdp, 0, lists.positions(0), lists.directions(0), lists.intensities(0), prepared,
-                          p.depth, p.scatter, p.count, p.dissipation, true, control);
+        return tracePoint(target.gdp, 0, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared,
+                          p, control);
     };
 
     // Reference: the inner walk's draws come where the first poll falls.
