@@ -12,7 +12,13 @@
 #include <SOP/SOP_Node.h>
 #include <cstdint>
 
+struct AttributeLists;
+struct WalkSettings;
+enum class TraceStatus;
+
 namespace HDK_Sample {
+
+class TraceProgress;
 
 class SOP_Velkor : public SOP_Node
 {
@@ -37,6 +43,13 @@ protected:
 private:
     // The cook itself; cookMySop turns its allocation failures into errors.
     OP_ERROR cookPoints(OP_Context &context);
+    // The cook's steps (node/cook.cpp). Each check adds the node's warning
+    // and answers false when the cook cannot go on.
+    bool readParameters(fpreal t, WalkSettings &settings);
+    bool checkCollider(const GU_Detail &collider);
+    bool checkTriples(const AttributeLists &lists);
+    OP_ERROR traceInputs(const GU_Detail &collider, const AttributeLists &lists, const WalkSettings &settings);
+    void reportEnd(TraceStatus status, TraceProgress &progress);
 
     // -1 whenever the node is not in a cook; the cook never stores a point
     // number here, so PT and NPT always resolve through the base class.

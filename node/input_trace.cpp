@@ -1,0 +1,88 @@
+#include "node/input_trace.h"
+
+#include "trace/planned_walk.h"
+
+#include <UT/UT_ParallelUtil.h>
+#include <algorithm>
+#include <memory>
+
+namespace HDK_Sample {
+
+namespace {
+
+// Input points whose primary rays are traced ahead together.
+constexpr GA_Size kPrimaryBatch = 4096;
+
+} // namespace
+
+InputTrace::InputTrace(GU_Detail &gdp, const AttributeLists &lists, const Collider &collider,
+                       const WalkSettings &settings, TraceControl &control, TraceProgress &progress)
+    : myGdp(gdp), myLists(lists), myCollider(collider), mySettings(settings), myControl(control),
+      myProgress(progress), myInputPoints(gdp.getNumPoints()), myTriples(lists.positions.entries()),
+      myPrimaries(static_cast<size_t>(myTriples))
+{
+}
+
+TraceStatus InputTrace::run(bool traceAhead)
+{
+    for (GA_Offset begin = 0; begin < myInputPoints; begin += kPrimaryBatch)
+    {
+        const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, myInputPoints);
+        if (!tracePrimaries(begin, end))
+            return TraceStatus::Interrupted;
+        const TraceStatus status = walkBatch(begin, end, traceAhead);
+        if (status != TraceStatus::Finished)
+            return status;
+    }
+    return TraceStatus::Finished;
+}
+
+bool InputTrace::tracePrimaries(GA_Offset begin, GA_Offset end)
+{
+    for (int64_t k = 0; k < myTriples; ++k)
+    {
+        std::vector<BounceResult> &primaries = myPrimaries[size_t(k)];
+        primaries.resize(size_t(end - begin));
+        if (!tracePrimaryRays(begin, end, myLists.positions(k), myLists.directions(k), myCollider, myControl,
+                              primaries.data()))
+            return false;
+    }
+    return true;
+}
+
+TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, bool traceAhead)
+{
+    // The walk traces ahead on several threads where that pays; either way
+    // the output is that of the sequential walk.
+    std::vector<WalkTriple> walkTriples(static_cast<size_t>(myTriples));
+    for (int64_t k = 0; k < myTriples; ++k)
+        walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
+                                  myPrimaries[size_t(k)].data()};
+    std::unique_ptr<PlannedWalk> planned;
+    if (traceAhead && myControl.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, mySettings))
+        planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
+
+    for (GA_Offset p = begin; p < end; ++p)
+    {
+        if (myProgress.interruptedBetweenPoints())
+            return TraceStatus::Interrupted;
+        for (int64_t k = 0; k < myTriples; ++k)
+        {
+            const TraceStatus status =
+                planned ? planned->tracePoint(p, k)
+                        : tracePoint(myGdp, p, triple(k), myCollider, mySettings, myControl,
+                                     &myPrimaries[size_t(k)][size_t(p - begin)]);
+            if (status != TraceStatus::Finished)
+                return status;
+        }
+        myProgress.pointDone();
+    }
+    return TraceStatus::Finished;
+}
+
+AttributeTriple InputTrace::triple(int64_t k) const
+{
+    return {myLists.positions(k), myLists.directions(k), myLists.intensities(k)};
+}
+
+} // namespace HDK_Sample

@@ -1,0 +1,55 @@
+// Tracing the cook's input points, batch by batch.
+//
+// Order matters twice over: points are appended, and random numbers drawn,
+// in the order points and triples are visited (point by point, triple by
+// triple within a point), so the output is reproducible for a given process
+// history. Primary rays are traced ahead for a batch of input points at a
+// time, possibly on several threads: they depend only on the input values
+// and the collider, never on earlier results. Where it is chosen and pays,
+// the later generations of a batch are traced ahead too
+// (trace/planned_walk.h), with the same result.
+#pragma once
+
+#include "node/trace_progress.h"
+#include "trace/attribute_lists.h"
+#include "trace/collider.h"
+#include "trace/point_tracer.h"
+
+#include <GU/GU_Detail.h>
+#include <vector>
+
+namespace HDK_Sample {
+
+class InputTrace
+{
+public:
+    // Traces the points of gdp that are there now, for every triple of
+    // lists; new points are appended to gdp. All references must outlive
+    // the object.
+    InputTrace(GU_Detail &gdp, const AttributeLists &lists, const Collider &collider, const WalkSettings &settings,
+               TraceControl &control, TraceProgress &progress);
+
+    // Walks every input point; stops at the point limit or an interrupt.
+    // With traceAhead the trace-ahead walk is used where it pays.
+    TraceStatus run(bool traceAhead);
+
+private:
+    // Traces the primary rays of points [begin, end) for every triple.
+    bool tracePrimaries(GA_Offset begin, GA_Offset end);
+    // Walks points [begin, end), their primary rays already traced.
+    TraceStatus walkBatch(GA_Offset begin, GA_Offset end, bool traceAhead);
+    AttributeTriple triple(int64_t k) const;
+
+    GU_Detail &myGdp;
+    const AttributeLists &myLists;
+    const Collider &myCollider;
+    const WalkSettings &mySettings;
+    TraceControl &myControl;
+    TraceProgress &myProgress;
+    GA_Size myInputPoints;
+    int64_t myTriples;
+    // The batch's primary traces: myPrimaries[k][p - begin] for triple k.
+    std::vector<std::vector<BounceResult>> myPrimaries;
+};
+
+} // namespace HDK_Sample
