@@ -1,12 +1,14 @@
 // The node's cook, as a story of named steps: read the parameters, copy the
-// first input, check both inputs' attributes, prepare the collider, trace
-// every input point (node/input_trace.h) and report how it ended.
+// first input, check both inputs' attributes, read the configuration,
+// prepare the collider, trace every input point (node/input_trace.h) and
+// report how it ended.
 //
 // The plug-in throws nothing at its host: every failure, running out of
 // memory included, becomes the node's error or warning.
 #include "node/sop_velkor.h"
 
 #include "contract/velkor_contract.h"
+#include "node/configuration.h"
 #include "node/input_trace.h"
 #include "node/trace_progress.h"
 #include "trace/attribute_lists.h"
@@ -17,7 +19,6 @@
 #include <OP/OP_AutoLockInputs.h>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <string>
 
 namespace HDK_Sample {
@@ -33,31 +34,6 @@ const char kInterrupted[] = "Tracing interrupted";
 int32_t toInt32(exint value)
 {
     return int32_t(std::clamp<exint>(value, INT32_MIN, INT32_MAX));
-}
-
-// The output never holds more than 2147483647 points (offsets travel as
-// 32-bit values). VELKOR_POINT_LIMIT may lower the limit, so that the limit's
-// handling can be exercised on small scenes.
-int64_t pointLimit()
-{
-    int64_t limit = INT32_MAX;
-    if (const char *text = std::getenv(velkor::kEnvPointLimit))
-    {
-        char *end = nullptr;
-        const long long value = std::strtoll(text, &end, 10);
-        if (end != text && *end == '\0' && value > 0 && value < limit)
-            limit = value;
-    }
-    return limit;
-}
-
-// The trace-ahead walk is chosen with VELKOR_TRACE_AHEAD=1. It gives the
-// same output, but its rounds are still too small to beat the sequential
-// walk on two cores, so it is not the default.
-bool traceAhead()
-{
-    const char *text = std::getenv(velkor::kEnvTraceAhead);
-    return text && std::string(text) == "1";
 }
 
 // Prepares the collider for the search, naming it when memory runs out.
@@ -120,7 +96,7 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
     const AttributeLists lists = collectAttributeLists(*gdp, HandleForm::ReadWrite, ListKinds::All);
     if (!checkTriples(lists))
         return error();
-    return traceInputs(*collider, lists, settings);
+    return traceInputs(*collider, lists, settings, configurationFromEnvironment());
 }
 
 bool SOP_Velkor::readParameters(fpreal t, WalkSettings &settings)
@@ -161,13 +137,13 @@ bool SOP_Velkor::checkTriples(const AttributeLists &lists)
 }
 
 OP_ERROR SOP_Velkor::traceInputs(const GU_Detail &collider, const AttributeLists &lists,
-                                 const WalkSettings &settings)
+                                 const WalkSettings &settings, const NodeConfiguration &configuration)
 {
     const GA_Size inputPoints = gdp->getNumPoints();
     TraceControl control;
     // Opened before tracing so that a long cook can be stopped.
     TraceProgress progress(*this, inputPoints, control);
-    control.pointLimit = pointLimit();
+    control.pointLimit = configuration.pointLimit;
 
     TraceStatus status = TraceStatus::Finished;
     if (inputPoints > control.pointLimit)
@@ -175,9 +151,9 @@ OP_ERROR SOP_Velkor::traceInputs(const GU_Detail &collider, const AttributeLists
     else if (inputPoints > 0 && lists.positions.entries() > 0)
     {
         const auto buildStart = std::chrono::steady_clock::now();
-        const Collider prepared = prepareCollider(collider, searchModeFromEnvironment());
+        const Collider prepared = prepareCollider(collider, configuration.search);
         progress.publishColliderBuild(microsecondsSince(buildStart));
-        status = InputTrace(*gdp, lists, prepared, settings, control, progress).run(traceAhead());
+        status = InputTrace(*gdp, lists, prepared, settings, control, progress).run(configuration.walk);
     }
     reportEnd(status, progress);
     return error();

@@ -23,14 +23,14 @@ InputTrace::InputTrace(GU_Detail &gdp, const AttributeLists &lists, const Collid
 {
 }
 
-TraceStatus InputTrace::run(bool traceAhead)
+TraceStatus InputTrace::run(WalkMode walk)
 {
     for (GA_Offset begin = 0; begin < myInputPoints; begin += kPrimaryBatch)
     {
         const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, myInputPoints);
         if (!tracePrimaries(begin, end))
             return TraceStatus::Interrupted;
-        const TraceStatus status = walkBatch(begin, end, traceAhead);
+        const TraceStatus status = walkBatch(begin, end, walk);
         if (status != TraceStatus::Finished)
             return status;
     }
@@ -50,7 +50,7 @@ bool InputTrace::tracePrimaries(GA_Offset begin, GA_Offset end)
     return true;
 }
 
-TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, bool traceAhead)
+TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
 {
     // The walk traces ahead on several threads where that pays; either way
     // the output is that of the sequential walk.
@@ -59,7 +59,7 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, bool traceAhea
         walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
                                   myPrimaries[size_t(k)].data()};
     std::unique_ptr<PlannedWalk> planned;
-    if (traceAhead && myControl.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, mySettings))
+    if (walk == WalkMode::TraceAhead && myControl.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
 
     for (GA_Offset p = begin; p < end; ++p)

@@ -10,6 +10,7 @@
 // (trace/planned_walk.h), with the same result.
 #pragma once
 
+#include "node/configuration.h"
 #include "node/trace_progress.h"
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
@@ -30,14 +31,14 @@ public:
                TraceControl &control, TraceProgress &progress);
 
     // Walks every input point; stops at the point limit or an interrupt.
-    // With traceAhead the trace-ahead walk is used where it pays.
-    TraceStatus run(bool traceAhead);
+    // WalkMode::TraceAhead uses the trace-ahead walk where it pays.
+    TraceStatus run(WalkMode walk);
 
 private:
     // Traces the primary rays of points [begin, end) for every triple.
     bool tracePrimaries(GA_Offset begin, GA_Offset end);
     // Walks points [begin, end), their primary rays already traced.
-    TraceStatus walkBatch(GA_Offset begin, GA_Offset end, bool traceAhead);
+    TraceStatus walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk);
     AttributeTriple triple(int64_t k) const;
 
     GU_Detail &myGdp;

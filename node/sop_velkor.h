@@ -19,6 +19,7 @@ enum class TraceStatus;
 namespace HDK_Sample {
 
 class TraceProgress;
+struct NodeConfiguration;
 
 class SOP_Velkor : public SOP_Node
 {
@@ -48,7 +49,8 @@ private:
     bool readParameters(fpreal t, WalkSettings &settings);
     bool checkCollider(const GU_Detail &collider);
     bool checkTriples(const AttributeLists &lists);
-    OP_ERROR traceInputs(const GU_Detail &collider, const AttributeLists &lists, const WalkSettings &settings);
+    OP_ERROR traceInputs(const GU_Detail &collider, const AttributeLists &lists, const WalkSettings &settings,
+                         const NodeConfiguration &configuration);
     void reportEnd(TraceStatus status, TraceProgress &progress);
 
     // -1 whenever the node is not in a cook; the cook never stores a point

@@ -1,19 +1,8 @@
 #include "trace/collider.h"
 
 #include "accel/collider_bvh.h"
-#include "contract/velkor_contract.h"
 
 #include <GEO/GEO_PrimList.h>
-#include <cstdlib>
-#include <cstring>
-
-SearchMode searchModeFromEnvironment()
-{
-    const char *value = std::getenv(velkor::kEnvSearch);
-    if (value && std::strcmp(value, velkor::kSearchExhaustive) == 0)
-        return SearchMode::Exhaustive;
-    return SearchMode::Accelerated;
-}
 
 struct Collider::Acceleration
 {

@@ -22,11 +22,6 @@ enum class SearchMode
     Exhaustive
 };
 
-// The search chosen by the environment variable VELKOR_SEARCH (one of the
-// search words of contract/velkor_contract.h); accelerated when unset or
-// unrecognised.
-SearchMode searchModeFromEnvironment();
-
 struct ColliderHit
 {
     int64_t triangle = -1; // index into the collider's triangle list
