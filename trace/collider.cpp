@@ -1,6 +1,7 @@
 #include "trace/collider.h"
 
 #include "accel/collider_bvh.h"
+#include "accel/nearest_hit.h"
 
 #include <GEO/GEO_PrimList.h>
 
@@ -76,34 +77,16 @@ Collider::~Collider() = default;
 
 bool Collider::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, ColliderHit &hit) const
 {
-    if (myAccel)
-    {
-        NearestHit nearest;
-        if (!myAccel->bvh.nearestHit(origin, direction, nearest))
-            return false;
-        hit.triangle = nearest.primitive;
-        hit.hit = nearest.hit;
-        return true;
-    }
-    double best = kNoHitSquaredDistance;
-    bool found = false;
-    TriangleHit candidate;
-    const int64_t count = int64_t(myTriangles.size());
-    for (int64_t i = 0; i < count; ++i)
-    {
-        if (!hitTriangle(origin, direction, myTriangles[size_t(i)], candidate))
-            continue;
-        // Strictly nearer only, so among equal distances the lowest
-        // primitive index keeps the hit.
-        if (double(candidate.squaredDistance) < best)
-        {
-            best = double(candidate.squaredDistance);
-            hit.triangle = i;
-            hit.hit = candidate;
-            found = true;
-        }
-    }
-    return found;
+    NearestHit nearest;
+    // Triangles are listed in primitive order, so a list position is the
+    // triangle's index and the lowest position wins among equal distances.
+    const bool found = myAccel ? myAccel->bvh.nearestHit(origin, direction, nearest)
+                               : nearestHitExhaustive(myTriangles, {}, origin, direction, nearest);
+    if (!found)
+        return false;
+    hit.triangle = nearest.primitive;
+    hit.hit = nearest.hit;
+    return true;
 }
 
 UT_Vector3 Collider::interpolate(const UT_Vector3 (&values)[3], const ColliderHit &hit)
