@@ -17,7 +17,7 @@ bool readFile(const std::string &path, GU_Detail &gdp, AttributeLists &lists, st
         error = read.message;
         return false;
     }
-    lists = gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All);
+    lists = gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All, DataIds::Keep);
     if (lists.positions.isEmpty() || lists.directions.isEmpty())
     {
         error = path + ": needs point attributes for position and direction";

@@ -93,7 +93,7 @@ OP_ERROR SOP_Velkor::cookPoints(OP_Context &context)
     const GU_Detail *collider = inputGeo(1);
     if (!collider || !checkCollider(*collider))
         return error();
-    const AttributeLists lists = collectAttributeLists(*gdp, HandleForm::ReadWrite, ListKinds::All);
+    const AttributeLists lists = gatherAttributeLists(*gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     if (!checkTriples(lists))
         return error();
     return traceInputs(*collider, lists, settings, configurationFromEnvironment());
@@ -116,7 +116,8 @@ bool SOP_Velkor::readParameters(fpreal t, WalkSettings &settings)
 
 bool SOP_Velkor::checkCollider(const GU_Detail &collider)
 {
-    const AttributeLists lists = collectAttributeLists(collider, HandleForm::ReadOnly, ListKinds::PositionAndDirection);
+    const AttributeLists lists =
+        gatherAttributeLists(collider, HandleForm::ReadOnly, ListKinds::PositionAndDirection, DataIds::Renew);
     if (lists.positions.isEmpty() || lists.directions.isEmpty())
     {
         addWarning(SOP_MESSAGE, kColliderAttributes);

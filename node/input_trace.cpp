@@ -59,7 +59,8 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
         walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
                                   myPrimaries[size_t(k)].data()};
     std::unique_ptr<PlannedWalk> planned;
-    if (walk == WalkMode::TraceAhead && myControl.parallel && UTgetMaxThreads() > 1 && PlannedWalk::suitable(walkTriples, mySettings))
+    if (walk == WalkMode::TraceAhead && myControl.parallel && UTgetMaxThreads() > 1 &&
+        PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
 
     for (GA_Offset p = begin; p < end; ++p)

@@ -71,7 +71,7 @@ UT_Array<AttributeHandle> *listFor(AttributeLists &lists, const GA_Attribute &at
 
 } // namespace
 
-AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds)
+AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds, DataIds dataIds)
 {
     AttributeLists lists;
     for (GA_AttributeDict::iterator it = gdp.pointAttribs().begin(GA_SCOPE_ANY); !it.atEnd(); ++it)
@@ -93,6 +93,8 @@ AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, List
         list->append(h);
         lists.gathered.append(attrib);
     }
+    if (dataIds == DataIds::Renew)
+        bumpDataIds(lists);
     return lists;
 }
 
@@ -101,13 +103,6 @@ void bumpDataIds(const AttributeLists &lists)
     for (GA_Attribute *attrib : lists.gathered)
         if (attrib->getDataId() != -1)
             attrib->assignNewDataId();
-}
-
-AttributeLists collectAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds)
-{
-    AttributeLists lists = gatherAttributeLists(gdp, form, kinds);
-    bumpDataIds(lists);
-    return lists;
 }
 
 void writeVector(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value)

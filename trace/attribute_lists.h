@@ -51,12 +51,18 @@ enum class ListKinds
     PositionAndDirection
 };
 
-// Gathers the lists and renews the data id of every gathered attribute whose
-// id is not -1. Attributes that are skipped keep their ids.
-AttributeLists collectAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds);
+// Whether a gathering renews the data ids of the attributes it gathers. The
+// node's gatherings do; a prepared collider gathers without, since every
+// trace against it renews them itself (bumpDataIds).
+enum class DataIds
+{
+    Renew,
+    Keep
+};
 
-// The gathering alone, without renewing data ids; pair with bumpDataIds.
-AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds);
+// Gathers the lists. With DataIds::Renew, every gathered attribute whose id
+// is not -1 gets a new one; attributes that are skipped keep their ids.
+AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds, DataIds dataIds);
 // Renews the data ids of every attribute in the lists, as a gathering does.
 void bumpDataIds(const AttributeLists &lists);
 

@@ -11,7 +11,7 @@ struct Collider::Acceleration
 };
 
 Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
-    : myMode(mode), myLists(gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All))
+    : myMode(mode), myLists(gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All, DataIds::Keep))
 {
     if (!usable())
         return;

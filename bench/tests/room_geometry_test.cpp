@@ -70,7 +70,7 @@ TEST_F(RoomFiles, ReadBackAsTheSameTrianglesAndRays)
 // face the rays that arrive: against every winding normal at the point.
 TEST_F(RoomFiles, ColliderDirectionsFaceTheArrivingRays)
 {
-    const AttributeLists lists = gatherAttributeLists(*myCollider, HandleForm::ReadOnly, ListKinds::All);
+    const AttributeLists lists = gatherAttributeLists(*myCollider, HandleForm::ReadOnly, ListKinds::All, DataIds::Keep);
     ASSERT_EQ(lists.positions.entries(), 1);
     ASSERT_EQ(lists.directions.entries(), 1);
     ASSERT_EQ(lists.intensities.entries(), 1);

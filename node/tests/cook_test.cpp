@@ -211,7 +211,7 @@ TEST(Cook, MatchesTheTracerWithAFreshEngine)
     // float, so the tracer receives 0.100000001490116..., not 0.1.
     GU_Detail expected(scene.points.gdp);
     sceneRandomEngine.seed(5489u);
-    AttributeLists lists = collectAttributeLists(expected, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(expected, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     Collider collider(scene.room.gdp, SearchMode::Exhaustive);
     TraceControl control;
     for (GA_Offset p = 0; p < scene.points.gdp.getNumPoints(); ++p)

@@ -32,12 +32,13 @@ TEST(AttributeLists, GathersByCodeInDictionaryOrder)
     gdp.addStringPointAttribute("label")->setTypeInfo(3);
     gdp.addNumericPointAttribute("n16", 3, GA_STORE_REAL16, GA_LAYOUT_COMPONENTS, 3);
 
-    AttributeLists all = collectAttributeLists(gdp, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists all = gatherAttributeLists(gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     EXPECT_EQ(names(all.positions), (std::vector<std::string>{"P", "rest"}));
     EXPECT_EQ(names(all.directions), (std::vector<std::string>{"v", "n16"}));
     EXPECT_EQ(names(all.intensities), (std::vector<std::string>{"glow"}));
 
-    AttributeLists partial = collectAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::PositionAndDirection);
+    AttributeLists partial =
+        gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::PositionAndDirection, DataIds::Renew);
     EXPECT_EQ(partial.positions.entries(), 2);
     EXPECT_EQ(partial.directions.entries(), 2);
     EXPECT_TRUE(partial.intensities.isEmpty());
@@ -55,7 +56,7 @@ TEST(AttributeLists, RenewsDataIdsOfGatheredAttributesOnly)
     v->clearDataId();
     const int64_t p0 = P->getDataId(), i0 = I->getDataId(), cd0 = Cd->getDataId(), s0 = shortDir->getDataId();
 
-    collectAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::PositionAndDirection);
+    gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::PositionAndDirection, DataIds::Renew);
     const int64_t p1 = P->getDataId();
     EXPECT_NE(p1, p0);
     EXPECT_EQ(v->getDataId(), -1) << "an untracked attribute stays untracked";
@@ -63,11 +64,17 @@ TEST(AttributeLists, RenewsDataIdsOfGatheredAttributesOnly)
     EXPECT_EQ(Cd->getDataId(), cd0);
     EXPECT_EQ(shortDir->getDataId(), s0);
 
-    collectAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All);
+    gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All, DataIds::Renew);
     EXPECT_NE(P->getDataId(), p1) << "every gathering renews";
     EXPECT_NE(I->getDataId(), i0);
     // Renewed in dictionary order: P before I.
     EXPECT_LT(P->getDataId(), I->getDataId());
+
+    const int64_t p2 = P->getDataId(), i2 = I->getDataId();
+    const AttributeLists kept = gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All, DataIds::Keep);
+    EXPECT_EQ(kept.gathered.entries(), 3);
+    EXPECT_EQ(P->getDataId(), p2) << "a gathering that keeps ids renews none";
+    EXPECT_EQ(I->getDataId(), i2);
 }
 
 struct StorageCase
@@ -88,7 +95,7 @@ TEST_P(HandleStorage, WritesAndReadsThroughTheAttributesStorage)
     GU_Detail gdp;
     gdp.appendPointBlock(3000);
     gdp.addNumericPointAttribute("v", 4, c.storage, c.layout, 3, {7});
-    AttributeLists lists = collectAttributeLists(gdp, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     ASSERT_EQ(lists.directions.entries(), 1);
     const AttributeHandle h = lists.directions(0);
     EXPECT_EQ(readVector(h, 2500), UT_Vector3(7, 7, 7)) << "new points hold the default";
@@ -118,7 +125,7 @@ TEST(AttributeHandles, PageTableOnlyForInterleavedFloatTriples)
     gdp.addFloatTuple3("P", 1);
     gdp.addNumericPointAttribute("rest", 3, GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 0);
     gdp.addNumericPointAttribute("P4", 4, GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 0);
-    AttributeLists lists = collectAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(gdp, HandleForm::ReadOnly, ListKinds::All, DataIds::Renew);
     ASSERT_EQ(lists.positions.entries(), 3);
     EXPECT_NE(lists.positions(0).pageTable, nullptr);
     EXPECT_EQ(lists.positions(1).pageTable, nullptr);
@@ -137,7 +144,7 @@ TEST(AttributeHandles, ConstantPagesAndCopyOnWrite)
     source.addFloatTuple3("P", 1, {0.5});
     GU_Detail copy(source);
 
-    AttributeLists lists = collectAttributeLists(copy, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(copy, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     const AttributeHandle h = lists.positions(0);
     for (GA_Offset off : {0, 511, 1023, 1024, 2047})
         EXPECT_EQ(readVector(h, off), UT_Vector3(0.5f, 0.5f, 0.5f));
@@ -153,7 +160,7 @@ TEST(AttributeHandles, ConstantPagesAndCopyOnWrite)
     EXPECT_EQ(h.pageTable->page(0), first);
     EXPECT_TRUE(first->isConstant()) << "writing the constant keeps the page constant";
 
-    AttributeLists readOnly = collectAttributeLists(copy, HandleForm::ReadOnly, ListKinds::All);
+    AttributeLists readOnly = gatherAttributeLists(copy, HandleForm::ReadOnly, ListKinds::All, DataIds::Renew);
     writeVector(readOnly.positions(0), 7, UT_Vector3(9, 9, 9));
     EXPECT_EQ(readVector(h, 7), UT_Vector3(0.5f, 0.5f, 0.5f));
 }

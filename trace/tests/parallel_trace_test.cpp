@@ -62,7 +62,7 @@ TraceRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int 
     TraceRun run;
     run.output = scene.points.gdp;
     sceneRandomEngine.seed(5489u);
-    AttributeLists lists = collectAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     Collider collider(scene.collider.gdp, mode);
     TraceControl control;
     control.parallel = parallel;

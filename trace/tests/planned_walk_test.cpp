@@ -73,7 +73,7 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
     WalkRun run;
     run.output = scene.points.gdp;
     sceneRandomEngine.seed(5489u);
-    AttributeLists lists = collectAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     Collider collider(scene.collider.gdp, SearchMode::Accelerated);
     TraceControl control;
     control.parallel = planned;
@@ -170,7 +170,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
 {
     PointsBuilder points;
-    AttributeLists lists = collectAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All);
+    AttributeLists lists = gatherAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     std::vector<WalkTriple> triples = {{lists.positions(0), lists.directions(0), lists.intensities(0), nullptr}};
     WalkSettings settings;
     EXPECT_TRUE(PlannedWalk::suitable(triples, settings));

@@ -18,7 +18,7 @@ class PointTracer : public ::testing::Test
 protected:
     TraceStatus run(GA_Offset p, const Params &params, TraceControl &control, SearchMode mode = SearchMode::Exhaustive)
     {
-        AttributeLists lists = collectAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All);
+        AttributeLists lists = gatherAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
         Collider prepared(collider.gdp, mode);
         return tracePoint(points.gdp, p, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared,
                           params, control);
@@ -219,7 +219,7 @@ TEST_F(PointTracer, WalkStartedFromAnInterruptCallbackKeepsTheOuterWalkIntact)
     const Params innerParams{3, 90, 5, 1};
     Collider prepared(collider.gdp, SearchMode::Exhaustive);
     auto walk = [&](PointsBuilder &target, const Params &p, TraceControl &control) {
-        AttributeLists lists = collectAttributeLists(target.gdp, HandleForm::ReadWrite, ListKinds::All);
+        AttributeLists lists = gatherAttributeLists(target.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
         return tracePoint(target.gdp, 0, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared,
                           p, control);
     };
