@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/preview_look.h"
+#include "cli/result_files.h"
 
 #include <string>
 
@@ -13,10 +14,7 @@ class App;
 
 struct RenderCommandArgs
 {
-    std::string geometryPath;
-    std::string colliderPath;
-    std::string inputPath;
-    std::string outputPath;
+    ResultFilePaths files;
     PreviewLook look;
     bool quiet = false;
 };

@@ -5,27 +5,11 @@
 #include "cli/summary.h"
 #include "cli/view_output.h"
 
-#include "io/geometry_file.h"
-
 #include <CLI/CLI.hpp>
 
 #include <iostream>
-#include <optional>
 
 namespace {
-
-// Reads an optional file; false after printing why it failed.
-bool readOptional(const std::string &path, std::optional<GU_Detail> &gdp, std::vector<std::string> &warnings)
-{
-    if (path.empty())
-        return true;
-    gdp.emplace();
-    const GeometryReadResult read = readGeometryFile(path, *gdp);
-    if (!read)
-        fail(kExitUsage, read.message);
-    warnings.insert(warnings.end(), read.warnings.begin(), read.warnings.end());
-    return read.ok;
-}
 
 std::string checkPoints(const std::string &text)
 {
@@ -39,10 +23,10 @@ std::string checkPoints(const std::string &text)
 CLI::App *addViewCommand(CLI::App &app, ViewCommandArgs &args)
 {
     CLI::App *view = app.add_subcommand("view", "Write a 3D view of a result (one HTML file for any browser)");
-    view->add_option("RESULT", args.resultPath, "Points to show, coloured by intensity (.geo)")->required();
-    view->add_option("COLLIDER", args.colliderPath, "Collider to show (.geo or .obj)");
-    view->add_option("--input", args.inputPath, "The cook's input: its points are marked as input points");
-    view->add_option("-o,--output", args.outputPath, "Page to write (.html)")->required();
+    addResultFileOptions(*view, args.files,
+                         {"RESULT", "Points to show, coloured by intensity (.geo)", "COLLIDER",
+                          "Collider to show (.geo or .obj)", "The cook's input: its points are marked as input points",
+                          "Page to write (.html)"});
     view->add_option("--points", args.pointsText, "Points shown at first: new, input or all")
         ->check(checkPoints, "new|input|all")
         ->capture_default_str();
@@ -57,36 +41,30 @@ CLI::App *addViewCommand(CLI::App &app, ViewCommandArgs &args)
 int runViewCommand(const ViewCommandArgs &args)
 {
     std::string error;
-    if (!checkOutputPath(args.outputPath, error))
+    if (!checkOutputPath(args.files.output, error))
         return fail(kExitUsage, error);
     PointsShown shown = PointsShown::All;
     parsePointsShown(args.pointsText, shown, error);
 
-    std::optional<GU_Detail> result, collider, input;
-    ViewPanel panel;
-    panel.title = "velkor view: " + args.resultPath;
-    std::vector<std::string> warnings;
-    if (!readOptional(args.resultPath, result, warnings) || !readOptional(args.colliderPath, collider, warnings) ||
-        !readOptional(args.inputPath, input, warnings))
+    ResultFiles files;
+    if (!readResultFiles(args.files, files))
         return kExitUsage;
-
-    panel.rows.emplace_back("points", formatCount(result->getNumPoints()));
-    if (input)
-        panel.rows.emplace_back("input points", formatCount(input->getNumPoints()));
-    if (collider)
-        panel.rows.emplace_back("collider prims", formatCount(collider->getNumPrimitives()));
-    for (const std::string &w : warnings)
+    ViewPanel panel;
+    panel.title = "velkor view: " + args.files.result;
+    addResultFileRows(files, panel);
+    for (const std::string &w : files.warnings)
         panel.messages.emplace_back("Warning", w);
-    if (!writeResultView(args.outputPath, *result, collider ? &*collider : nullptr, input ? &*input : nullptr, shown,
+    const GU_Detail *collider = files.collider ? &*files.collider : nullptr;
+    if (!writeResultView(args.files.output, files.result, collider, files.input ? &*files.input : nullptr, shown,
                          panel, error, args.maxPoints))
         return fail(kExitUsage, error);
     if (!args.quiet)
     {
-        std::cout << args.outputPath << ": view of " << formatCount(result->getNumPoints()) << " points";
+        std::cout << args.files.output << ": view of " << formatCount(files.result.getNumPoints()) << " points";
         if (collider)
             std::cout << " and " << formatCount(collider->getNumPrimitives()) << " collider prims";
         std::cout << '\n';
-        for (const std::string &w : warnings)
+        for (const std::string &w : files.warnings)
             std::cout << "  Warning: " << w << '\n';
     }
     return kExitSuccess;

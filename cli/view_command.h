@@ -3,6 +3,8 @@
 // input points marked apart. The page is one self-contained HTML file.
 #pragma once
 
+#include "cli/result_files.h"
+
 #include <cstdint>
 #include <string>
 
@@ -12,10 +14,7 @@ class App;
 
 struct ViewCommandArgs
 {
-    std::string resultPath;
-    std::string colliderPath;
-    std::string inputPath;
-    std::string outputPath;
+    ResultFilePaths files;
     std::string pointsText = "all";
     int64_t maxPoints = 2000000; // kViewPointLimit
     bool quiet = false;
