@@ -6,7 +6,7 @@
 // FOLDER/room_collider.geo the room of about TRIANGLES triangles.
 #include "bench/room_geometry.h"
 
-#include "io/geo_writer.h"
+#include "io/geo/geo_writer.h"
 
 #include <cstdio>
 #include <cstdlib>

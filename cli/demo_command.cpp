@@ -3,7 +3,7 @@
 #include "cli/cook_session.h"
 #include "cli/exit_status.h"
 
-#include "io/geo_writer.h"
+#include "io/geo/geo_writer.h"
 
 #include <CLI/CLI.hpp>
 

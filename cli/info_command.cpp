@@ -4,7 +4,7 @@
 #include "cli/exit_status.h"
 #include "cli/summary.h"
 
-#include "io/geo_type_tokens.h"
+#include "io/geo/geo_type_tokens.h"
 #include "io/geometry_file.h"
 
 #include <CLI/CLI.hpp>

@@ -5,8 +5,8 @@
 // UndefinedBehaviorSanitizer). Whatever is read must also be written and read
 // back: the writer's output of any geometry the reader accepts is itself a
 // valid file, so a failure there is a fault too.
-#include "io/geo_reader.h"
-#include "io/geo_writer.h"
+#include "io/geo/geo_reader.h"
+#include "io/geo/geo_writer.h"
 
 #include <GU/GU_Detail.h>
 

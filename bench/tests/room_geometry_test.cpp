@@ -1,7 +1,7 @@
 #include "bench/room_geometry.h"
 
 #include "bench/cook_scene.h"
-#include "io/geo_writer.h"
+#include "io/geo/geo_writer.h"
 #include "trace/attribute_lists.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "cli/collider_preparation.h"
 #include "cli/network.h"
 
-#include "io/obj_reader.h"
+#include "io/obj/obj_reader.h"
 
 #include <gtest/gtest.h>
 

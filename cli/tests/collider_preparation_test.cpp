@@ -1,6 +1,6 @@
 #include "cli/collider_preparation.h"
 
-#include "io/obj_reader.h"
+#include "io/obj/obj_reader.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>

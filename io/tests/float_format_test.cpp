@@ -1,4 +1,4 @@
-#include "io/float_format.h"
+#include "io/json/float_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "io/geo_reader.h"
+#include "io/geo/geo_reader.h"
 
 #include "io/tests/test_geometry.h"
 

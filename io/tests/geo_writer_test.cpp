@@ -1,6 +1,6 @@
-#include "io/geo_writer.h"
+#include "io/geo/geo_writer.h"
 
-#include "io/geo_reader.h"
+#include "io/geo/geo_reader.h"
 #include "io/tests/test_geometry.h"
 
 #include <gtest/gtest.h>

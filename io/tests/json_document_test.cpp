@@ -1,6 +1,6 @@
-#include "io/geo_reader.h"
+#include "io/geo/geo_reader.h"
 
-#include "io/json_document.h"
+#include "io/json/json_document.h"
 #include "io/tests/test_geometry.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "io/json_number.h"
+#include "io/json/json_number.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "io/obj_reader.h"
+#include "io/obj/obj_reader.h"
 
 #include "io/tests/test_geometry.h"
 

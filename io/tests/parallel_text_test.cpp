@@ -1,7 +1,7 @@
-#include "io/parallel_text.h"
+#include "io/json/parallel_text.h"
 
-#include "io/float_format.h"
-#include "io/geo_writer.h"
+#include "io/json/float_format.h"
+#include "io/geo/geo_writer.h"
 #include "io/tests/test_geometry.h"
 
 #include <gtest/gtest.h>
