@@ -18,6 +18,11 @@ std::string systemMessage()
 }
 } // namespace
 
+FileBytes::~FileBytes()
+{
+    unmapFile(myMapping);
+}
+
 bool readWholeFile(const std::string &path, FileBytes &bytes, size_t spare, std::string &error)
 {
     errno = 0;
@@ -27,6 +32,23 @@ bool readWholeFile(const std::string &path, FileBytes &bytes, size_t spare, std:
     {
         error = path + ": is a folder, not a file";
         return false;
+    }
+    unmapFile(bytes.myMapping);
+    bytes.myData.reset();
+    bytes.mySize = 0;
+    const size_t page = memoryPageSize();
+    FileMapping mapping;
+    if (mapFile(file, mapping))
+    {
+        // The zeros after the end reach the end of the last page.
+        const size_t tail = (page - mapping.size % page) % page;
+        if (tail >= spare)
+        {
+            bytes.myMapping = mapping;
+            bytes.mySize = mapping.size;
+            return true;
+        }
+        unmapFile(mapping);
     }
     std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in)

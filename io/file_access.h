@@ -8,6 +8,8 @@
 // replacing rename) live in io/platform.h.
 #pragma once
 
+#include "io/platform.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -16,19 +18,27 @@
 #include <string_view>
 
 // The bytes of a whole file, followed by `spare` zero bytes that parsers
-// reading ahead in blocks may touch. The buffer is not cleared before the
-// file is read into it: on large files that pass would cost as much as the
-// read itself.
+// reading ahead in blocks may touch. Where the zeros the system puts after a
+// mapped file's end are enough, the file is mapped (io/platform.h) and no
+// byte is copied; otherwise it is read into a buffer that is not cleared
+// first: on large files that pass would cost as much as the read itself.
 class FileBytes
 {
 public:
-    const char *data() const { return myData.get(); }
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(const FileBytes &) = delete;
+    FileBytes &operator=(const FileBytes &) = delete;
+
+    const char *data() const { return myMapping.data ? myMapping.data : myData.get(); }
     size_t size() const { return mySize; }
-    std::string_view view() const { return std::string_view(myData.get(), mySize); }
+    std::string_view view() const { return std::string_view(data(), mySize); }
+    bool mapped() const { return myMapping.data != nullptr; }
 
 private:
     friend bool readWholeFile(const std::string &, FileBytes &, size_t, std::string &);
     std::unique_ptr<char[]> myData;
+    FileMapping myMapping;
     size_t mySize = 0;
 };
 

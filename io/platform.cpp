@@ -13,7 +13,9 @@
 #  include <windows.h>
 #else
 #  include <cstdio>
+#  include <fcntl.h>
 #  include <sys/mman.h>
+#  include <sys/stat.h>
 #  include <unistd.h>
 #endif
 
@@ -59,4 +61,77 @@ void adviseLargeBuffer(void *data, size_t bytes)
     (void)data;
     (void)bytes;
 #endif
+}
+
+size_t memoryPageSize()
+{
+#if defined(_WIN32)
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return size_t(info.dwPageSize);
+#else
+    const long size = sysconf(_SC_PAGESIZE);
+    return size > 0 ? size_t(size) : size_t(4096);
+#endif
+}
+
+bool mapFile(const std::filesystem::path &path, FileMapping &mapping)
+{
+    mapping = FileMapping();
+#if defined(_WIN32)
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    void *data = nullptr;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && uint64_t(size.QuadPart) <= uint64_t(SIZE_MAX))
+    {
+        // The view keeps the mapping, and the mapping the file, open.
+        const HANDLE section = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (section)
+        {
+            data = MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0);
+            CloseHandle(section);
+        }
+    }
+    CloseHandle(file);
+    if (!data)
+        return false;
+    mapping.data = static_cast<const char *>(data);
+    mapping.size = size_t(size.QuadPart);
+    return true;
+#else
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    void *data = MAP_FAILED;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+    {
+        int flags = MAP_PRIVATE;
+#  if defined(MAP_POPULATE)
+        flags |= MAP_POPULATE; // one call sets up every page instead of a fault per page
+#  endif
+        data = mmap(nullptr, size_t(status.st_size), PROT_READ, flags, fd, 0);
+    }
+    close(fd);
+    if (data == MAP_FAILED)
+        return false;
+    mapping.data = static_cast<const char *>(data);
+    mapping.size = size_t(status.st_size);
+    return true;
+#endif
+}
+
+void unmapFile(FileMapping &mapping)
+{
+    if (!mapping.data)
+        return;
+#if defined(_WIN32)
+    UnmapViewOfFile(mapping.data);
+#else
+    munmap(const_cast<char *>(mapping.data), mapping.size);
+#endif
+    mapping = FileMapping();
 }

@@ -1,5 +1,7 @@
 #include "io/file_access.h"
 
+#include "io/platform.h"
+
 #include "io/tests/test_geometry.h"
 
 #include <gtest/gtest.h>
@@ -93,4 +95,52 @@ TEST_F(AtomicWrite, ReadingNamesThePathOnFailure)
     EXPECT_FALSE(readWholeFile(folder, text, 0, error));
     EXPECT_NE(error.find("is a folder"), std::string::npos) << error;
 }
+
+// Sizes around the page boundaries, where the zeros after a mapped file's
+// end are just enough, just too few or none at all: every one must read back
+// whole with its spare bytes zero, mapped or not.
+struct SizeNearPages
+{
+    long pages;  // whole pages
+    long offset; // bytes added to them (or taken away)
+};
+
+class ReadWholeFile : public ::testing::TestWithParam<SizeNearPages>
+{
+protected:
+    void SetUp() override { folder = makeScratchFolder("sizes"); }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string folder;
+};
+
+TEST_P(ReadWholeFile, GivesEveryByteAndZeroSpareAtAnySize)
+{
+    const long page = long(memoryPageSize());
+    const long size = GetParam().pages * page + GetParam().offset;
+    std::string content(size_t(size), '\0');
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = char('a' + i % 23);
+    const std::string path = folder + "/data.geo";
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, content, error)) << error;
+    for (const size_t spare : {size_t(0), size_t(64)})
+    {
+        FileBytes bytes;
+        ASSERT_TRUE(readWholeFile(path, bytes, spare, error)) << error;
+        ASSERT_EQ(bytes.view(), content) << "spare " << spare;
+        for (size_t i = 0; i < spare; ++i)
+            ASSERT_EQ(bytes.data()[bytes.size() + i], 0) << "spare byte " << i;
+        // Large files with room for the spare bytes are mapped, not copied.
+        const size_t tail = (size_t(page) - content.size() % size_t(page)) % size_t(page);
+        if (content.size() > size_t(page))
+        {
+            EXPECT_EQ(bytes.mapped(), tail >= spare) << "size " << size << ", spare " << spare;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PageBoundaries, ReadWholeFile,
+                         ::testing::Values(SizeNearPages{0, 0}, SizeNearPages{0, 1}, SizeNearPages{1, 0},
+                                           SizeNearPages{2, -65}, SizeNearPages{2, -64}, SizeNearPages{2, -63},
+                                           SizeNearPages{2, -1}, SizeNearPages{2, 0}, SizeNearPages{2, 1}));
 } // namespace
