@@ -43,12 +43,29 @@ struct PowerTables
 };
 const PowerTables kPowers;
 
-// floor(value * 10^s) for value = m * 2^e, and where the remainder stands
-// against one half: -1 below, 0 exactly half, +1 above. Exact: the caller
-// keeps s within 44 (5^44 * 2^24 < 2^128) and the shifts below 128.
-uint64_t scaleExact(uint32_t m, int e, int s, int &halfOrder)
+// Where the part of value * 10^s below the integer stands: nothing at all,
+// below one half, exactly one half, above it.
+enum Remainder
 {
-    halfOrder = -1;
+    kZero,
+    kBelowHalf,
+    kHalf,
+    kAboveHalf
+};
+
+Remainder classify(u128 remainder, u128 half)
+{
+    if (remainder == 0)
+        return kZero;
+    return remainder < half ? kBelowHalf : (remainder == half ? kHalf : kAboveHalf);
+}
+
+// floor(value * 10^s) for value = m * 2^e, and where the remainder stands.
+// Exact: the caller keeps s within 44 (5^44 * 2^24 < 2^128) and the shifts
+// below 128.
+uint64_t scaleExact(uint32_t m, int e, int s, Remainder &remainder)
+{
+    remainder = kZero;
     if (s >= 0)
     {
         const int t = s + e; // value * 10^s = m * 5^s * 2^t
@@ -57,9 +74,9 @@ uint64_t scaleExact(uint32_t m, int e, int s, int &halfOrder)
             // The common case, |value| from about 1e-9 up: 64 bits suffice.
             const uint64_t n = uint64_t(m) * uint64_t(kPowers.five[s]);
             const int shift = -t;
-            const uint64_t remainder = n & ((uint64_t(1) << shift) - 1);
+            const uint64_t rest = n & ((uint64_t(1) << shift) - 1);
             const uint64_t half = uint64_t(1) << (shift - 1);
-            halfOrder = remainder < half ? -1 : (remainder == half ? 0 : 1);
+            remainder = rest == 0 ? kZero : (rest < half ? kBelowHalf : (rest == half ? kHalf : kAboveHalf));
             return n >> shift;
         }
         const u128 n = u128(m) * kPowers.five[s];
@@ -67,17 +84,34 @@ uint64_t scaleExact(uint32_t m, int e, int s, int &halfOrder)
             return uint64_t(n << t);
         const int shift = -t;
         if (shift >= 128)
+        {
+            remainder = kBelowHalf; // not reached for floats: s stays within the tables
             return 0;
-        const u128 remainder = n & ((u128(1) << shift) - 1);
-        const u128 half = u128(1) << (shift - 1);
-        halfOrder = remainder < half ? -1 : (remainder == half ? 0 : 1);
+        }
+        remainder = classify(n & ((u128(1) << shift) - 1), u128(1) << (shift - 1));
         return uint64_t(n >> shift);
     }
     const u128 n = u128(m) << e; // e > 0 here: the value is at least 10^9
     const u128 divisor = kPowers.ten[-s];
-    const u128 remainder = n % divisor;
-    halfOrder = 2 * remainder < divisor ? -1 : (2 * remainder == divisor ? 0 : 1);
+    const u128 rest = n % divisor;
+    remainder = rest == 0 ? kZero : (2 * rest < divisor ? kBelowHalf : (2 * rest == divisor ? kHalf : kAboveHalf));
     return uint64_t(n / divisor);
+}
+
+// q / 10 and where that quotient's remainder stands, from q and the
+// remainder below q: one scaling serves both candidate exponents.
+uint64_t divideByTen(uint64_t q, Remainder &remainder)
+{
+    const uint64_t digit = q % 10;
+    if (digit == 0)
+        remainder = remainder == kZero ? kZero : kBelowHalf;
+    else if (digit < 5)
+        remainder = kBelowHalf;
+    else if (digit == 5)
+        remainder = remainder == kZero ? kHalf : kAboveHalf;
+    else
+        remainder = kAboveHalf;
+    return q / 10;
 }
 
 char *writeExponent(int k, char *out)
@@ -91,6 +125,35 @@ char *writeExponent(int k, char *out)
         *out++ = '0';
     *out++ = char('0' + magnitude % 10);
     return out;
+}
+
+const char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                      "8081828384858687888990919293949596979899";
+
+// The nine digits of q (10^8 <= q < 10^9), two per table lookup, followed by
+// zeros up to 16 bytes so that fixed-size copies may read past the ninth.
+void nineDigits(uint32_t q, char *digits)
+{
+    const uint32_t high = q / 10000u, low = q % 10000u;
+    std::memset(digits + 8, '0', 8);
+    digits[0] = char('0' + high / 10000u);
+    std::memcpy(digits + 1, kPairs + 2 * (high % 10000u / 100u), 2);
+    std::memcpy(digits + 3, kPairs + 2 * (high % 100u), 2);
+    std::memcpy(digits + 5, kPairs + 2 * (low / 100u), 2);
+    std::memcpy(digits + 7, kPairs + 2 * (low % 100u), 2);
+}
+
+// Significant digits of q once its trailing zeros are dropped (at least 1).
+int significantDigits(uint32_t q)
+{
+    int count = 9;
+    while (count > 1 && q % 10u == 0)
+    {
+        q /= 10u;
+        --count;
+    }
+    return count;
 }
 } // namespace
 
@@ -109,23 +172,25 @@ char *formatFloat9(float value, char *out)
 
     // k = floor(log10(value)) is floor((e + 23) * log10(2)) or one more;
     // 78913 / 2^18 approximates log10(2) closely enough over this range.
+    // Scaled for the smaller k, the value has nine or ten digits; ten means
+    // the larger k, and one exact division by ten gives its nine.
     int k = ((e + 23) * 78913) >> 18;
-    int halfOrder = 0;
-    uint64_t q = scaleExact(m, e, 8 - k, halfOrder);
+    Remainder remainder = kZero;
+    uint64_t q = scaleExact(m, e, 8 - k, remainder);
     if (q >= kTenPow9)
     {
         ++k;
-        q = scaleExact(m, e, 8 - k, halfOrder);
+        q = divideByTen(q, remainder);
     }
     else if (q < kTenPow8)
     {
         --k;
         if (8 - k > 44)
             return formatFloat9Reference(value, out); // beyond the power tables
-        q = scaleExact(m, e, 8 - k, halfOrder);
+        q = scaleExact(m, e, 8 - k, remainder);
     }
     // Round half to even, as printf does on the exact binary value.
-    if (halfOrder > 0 || (halfOrder == 0 && (q & 1u)))
+    if (remainder == kAboveHalf || (remainder == kHalf && (q & 1u)))
         ++q;
     if (q == kTenPow9)
     {
@@ -133,53 +198,37 @@ char *formatFloat9(float value, char *out)
         ++k;
     }
 
-    // Nine digits in two independent halves, two digits per table lookup.
-    static const char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                                 "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                                 "8081828384858687888990919293949596979899";
-    const uint32_t high = uint32_t(q) / 10000u, low = uint32_t(q) % 10000u;
-    char digits[9];
-    digits[0] = char('0' + high / 10000u);
-    std::memcpy(digits + 1, kPairs + 2 * (high % 10000u / 100u), 2);
-    std::memcpy(digits + 3, kPairs + 2 * (high % 100u), 2);
-    std::memcpy(digits + 5, kPairs + 2 * (low / 100u), 2);
-    std::memcpy(digits + 7, kPairs + 2 * (low % 100u), 2);
-    int count = 9;
-    while (count > 1 && digits[count - 1] == '0')
-        --count;
+    char digits[17];
+    nineDigits(uint32_t(q), digits);
+    const int count = significantDigits(uint32_t(q));
 
-    if (bits >> 31)
-        *out++ = '-';
-    if (k < -4 || k >= 9)
+    // The callers leave kMaxNumberChars of room: the fixed-size copies below
+    // may write past the text's end, never past 17 bytes.
+    *out = '-';
+    out += bits >> 31;
+    if (k >= 0 && k < 9)
     {
-        *out++ = digits[0];
-        if (count > 1)
-        {
-            *out++ = '.';
-            for (int i = 1; i < count; ++i)
-                *out++ = digits[i];
-        }
-        return writeExponent(k, out);
+        // dddd.ddddd: the integer digits, then the fraction moved one on.
+        std::memcpy(out, digits, 9);
+        if (count <= k + 1)
+            return out + k + 1;
+        out[k + 1] = '.';
+        std::memcpy(out + k + 2, digits + k + 1, 8);
+        return out + count + 1;
     }
-    if (k >= 0)
+    if (k < 0 && k >= -4)
     {
-        for (int i = 0; i <= k; ++i)
-            *out++ = digits[i];
-        if (count > k + 1)
-        {
-            *out++ = '.';
-            for (int i = k + 1; i < count; ++i)
-                *out++ = digits[i];
-        }
-        return out;
+        // 0.000ddddddddd
+        std::memcpy(out, "0.0000", 6);
+        out += 1 - k;
+        std::memcpy(out, digits, 9);
+        return out + count;
     }
-    *out++ = '0';
-    *out++ = '.';
-    for (int i = 0; i < -k - 1; ++i)
-        *out++ = '0';
-    for (int i = 0; i < count; ++i)
-        *out++ = digits[i];
-    return out;
+    out[0] = digits[0];
+    out[1] = '.';
+    std::memcpy(out + 2, digits + 1, 8);
+    out += count > 1 ? count + 1 : 1;
+    return writeExponent(k, out);
 }
 
 #else
