@@ -1,11 +1,18 @@
 #include "io/geo/geo_values.h"
 
 #include "io/geo/geo_paged_values.h"
+#include "io/geo/geo_real_tuples.h"
 #include "io/json/json_number.h"
 
+#include <UT/UT_ParallelUtil.h>
+
+#include <algorithm>
 #include <cmath>
+#include <exception>
+#include <functional>
 #include <limits>
 #include <string>
+#include <type_traits>
 
 
 NumberRule::NumberRule(GA_Storage s)
@@ -114,6 +121,49 @@ int64_t countFrom(JsonArray::Iterator it, int64_t counted)
     return counted;
 }
 
+// The tail of a long list of real tuples, read ahead while the list is read
+// from its start up to the tail's first tuple (io/geo/geo_real_tuples.h).
+// Returns whether the tail was used; index and it then stand past it.
+bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonValue list, JsonArray::Iterator &it,
+                   int64_t &index, int64_t count, int64_t size, const NumberRule &rule, ValueSink<double> &sink)
+{
+    constexpr int64_t kMinimum = 65536; // tuples left: fewer are read on one thread
+    if (count - index < kMinimum || it.atEnd() || index == 0 || UTgetMaxThreads() < 2)
+        return false;
+    const JsonDocument &doc = list.document();
+    const size_t here = it.offset();
+    const size_t perTuple = (here - list.offset()) / size_t(index) + 1;
+    TupleTail tail;
+    tail.start = findTupleStart(doc.text(), doc.size(), here + perTuple * size_t(count - index) / 2);
+    if (tail.start == kNoTuple)
+        return false;
+    std::exception_ptr failure;
+    const int64_t left = count - index;
+    UTparallelInvoke(
+        [&] {
+            try
+            {
+                readUpTo(tail.start, count);
+            }
+            catch (...)
+            {
+                failure = std::current_exception();
+            }
+        },
+        [&] { readTupleTail(doc.text(), size, rule.overflow, left, left / 2, tail); });
+    if (failure)
+        std::rethrow_exception(failure);
+    if (it.atEnd() || it.offset() != tail.start || !tail.complete || index + tail.count != count)
+        return false;
+    for (int64_t j = 0; j < tail.count; ++j)
+        sink.put(index + j, 0, size, &tail.values[size_t(j * size)]);
+    index += tail.count;
+    it.resumeAt(tail.lastStart);
+    doc.remember(tail.lastStart, tail.lastEnd);
+    ++it; // onto the list's closing bracket
+    return true;
+}
+
 // Lists are read in one pass, item by item; their length is checked on the
 // way and the rest counted only when it is wrong.
 template <typename T>
@@ -121,30 +171,51 @@ void decodeTuples(GeoReadContext &ctx, JsonValue list, int64_t count, int64_t si
                   ValueSink<T> &sink)
 {
     const JsonArray tuples = expectArray(ctx, list, "an array of tuples");
+    const JsonDocument &doc = list.document();
     std::vector<T> tuple(static_cast<size_t>(size));
     int64_t index = 0;
     JsonArray::Iterator it = tuples.begin();
-    for (; !it.atEnd() && index < count; ++it, ++index)
-    {
-        const JsonValue item = *it;
-        if (!item.isArray())
+    // Items up to the one at offset stop (none: kNoTuple), and up to index
+    // limit.
+    const std::function<void(size_t, int64_t)> readUpTo = [&](size_t stop, int64_t limit) {
+        for (; !it.atEnd() && index < limit && it.offset() != stop; ++it, ++index)
         {
-            // A bare number stands for a tuple of one component.
-            if (size != 1 || item.isObject())
-                failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
-            tuple[0] = readValue<T>(ctx, item, rule, uint64_t(index), -1);
+            const JsonValue item = *it;
+            if constexpr (std::is_same<T, double>::value)
+            {
+                const char *end = readPlainRealTuple(doc.text() + item.offset(), size, rule.overflow, tuple.data());
+                if (end)
+                {
+                    doc.remember(item.offset(), size_t(end - doc.text()));
+                    sink.put(index, 0, size, tuple.data());
+                    continue;
+                }
+            }
+            if (!item.isArray())
+            {
+                // A bare number stands for a tuple of one component.
+                if (size != 1 || item.isObject())
+                    failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
+                tuple[0] = readValue<T>(ctx, item, rule, uint64_t(index), -1);
+            }
+            else
+            {
+                int64_t c = 0;
+                JsonArray::Iterator component = item.array().begin();
+                for (; !component.atEnd() && c < size; ++component, ++c)
+                    tuple[size_t(c)] = readValue<T>(ctx, *component, rule, uint64_t(index), c);
+                if (c != size || !component.atEnd())
+                    failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
+            }
+            sink.put(index, 0, size, tuple.data());
         }
-        else
-        {
-            int64_t c = 0;
-            JsonArray::Iterator component = item.array().begin();
-            for (; !component.atEnd() && c < size; ++component, ++c)
-                tuple[size_t(c)] = readValue<T>(ctx, *component, rule, uint64_t(index), c);
-            if (c != size || !component.atEnd())
-                failNumber(ctx, uint64_t(index), -1, item, "an array of " + std::to_string(size) + " numbers");
-        }
-        sink.put(index, 0, size, tuple.data());
-    }
+    };
+    // A first stretch on this thread tells how long a tuple's text is.
+    constexpr int64_t kProbe = 4096;
+    readUpTo(kNoTuple, std::min(count, kProbe));
+    if constexpr (std::is_same<T, double>::value)
+        readAheadHalf(readUpTo, list, it, index, count, size, rule, sink);
+    readUpTo(kNoTuple, count);
     if (!it.atEnd() || index != count)
         failAt(ctx.path, "expected " + std::to_string(count) + " tuples (one per element), found " +
                              std::to_string(countFrom(it, index)));

@@ -60,25 +60,15 @@ Remainder classify(u128 remainder, u128 half)
     return remainder < half ? kBelowHalf : (remainder == half ? kHalf : kAboveHalf);
 }
 
-// floor(value * 10^s) for value = m * 2^e, and where the remainder stands.
-// Exact: the caller keeps s within 44 (5^44 * 2^24 < 2^128) and the shifts
-// below 128.
-uint64_t scaleExact(uint32_t m, int e, int s, Remainder &remainder)
+// floor(value * 10^s) for value = m * 2^e, and where the remainder stands,
+// where 64 bits do not suffice. Exact: the caller keeps s within 44
+// (5^44 * 2^24 < 2^128) and the shifts below 128.
+uint64_t scaleWide(uint32_t m, int e, int s, Remainder &remainder)
 {
     remainder = kZero;
     if (s >= 0)
     {
-        const int t = s + e; // value * 10^s = m * 5^s * 2^t
-        if (s <= 17 && t < 0 && t > -64)
-        {
-            // The common case, |value| from about 1e-9 up: 64 bits suffice.
-            const uint64_t n = uint64_t(m) * uint64_t(kPowers.five[s]);
-            const int shift = -t;
-            const uint64_t rest = n & ((uint64_t(1) << shift) - 1);
-            const uint64_t half = uint64_t(1) << (shift - 1);
-            remainder = rest == 0 ? kZero : (rest < half ? kBelowHalf : (rest == half ? kHalf : kAboveHalf));
-            return n >> shift;
-        }
+        const int t = s + e;
         const u128 n = u128(m) * kPowers.five[s];
         if (t >= 0)
             return uint64_t(n << t);
@@ -96,6 +86,21 @@ uint64_t scaleExact(uint32_t m, int e, int s, Remainder &remainder)
     const u128 rest = n % divisor;
     remainder = rest == 0 ? kZero : (2 * rest < divisor ? kBelowHalf : (2 * rest == divisor ? kHalf : kAboveHalf));
     return uint64_t(n / divisor);
+}
+
+// The same, for every scale: the common case, |value| from about 1e-9 up,
+// in 64 bits (m * 5^s * 2^t with s <= 17 and a shift to the right).
+inline uint64_t scaleExact(uint32_t m, int e, int s, Remainder &remainder)
+{
+    const int t = s + e;
+    if (s < 0 || s > 17 || t >= 0 || t <= -64)
+        return scaleWide(m, e, s, remainder);
+    const uint64_t n = uint64_t(m) * uint64_t(kPowers.five[s]);
+    const int shift = -t;
+    const uint64_t rest = n & ((uint64_t(1) << shift) - 1);
+    const uint64_t half = uint64_t(1) << (shift - 1);
+    remainder = rest == 0 ? kZero : (rest < half ? kBelowHalf : (rest == half ? kHalf : kAboveHalf));
+    return n >> shift;
 }
 
 // q / 10 and where that quotient's remainder stands, from q and the
@@ -127,33 +132,30 @@ char *writeExponent(int k, char *out)
     return out;
 }
 
-const char kPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                      "8081828384858687888990919293949596979899";
-
-// The nine digits of q (10^8 <= q < 10^9), two per table lookup, followed by
-// zeros up to 16 bytes so that fixed-size copies may read past the ninth.
-void nineDigits(uint32_t q, char *digits)
+// The eight decimal digits of n < 10^8 as ASCII bytes, the first in the
+// lowest byte: both halves of four digits, then their pairs, then single
+// digits are split side by side in the lanes of one 64-bit word (the
+// multiplications stand for exact divisions by 100 and 10 in their ranges).
+// Working in a register avoids writing digits to memory and reading them
+// back as a word, which stalls the processor.
+uint64_t eightDigitBytes(uint32_t n)
 {
-    const uint32_t high = q / 10000u, low = q % 10000u;
-    std::memset(digits + 8, '0', 8);
-    digits[0] = char('0' + high / 10000u);
-    std::memcpy(digits + 1, kPairs + 2 * (high % 10000u / 100u), 2);
-    std::memcpy(digits + 3, kPairs + 2 * (high % 100u), 2);
-    std::memcpy(digits + 5, kPairs + 2 * (low / 100u), 2);
-    std::memcpy(digits + 7, kPairs + 2 * (low % 100u), 2);
+    uint64_t x = (n / 10000u) | (uint64_t(n % 10000u) << 32);
+    uint64_t high = ((x * 10486u) >> 20) & 0x0000007F0000007Fu;
+    x = high | ((x - high * 100u) << 16);
+    high = ((x * 103u) >> 10) & 0x000F000F000F000Fu;
+    return high | ((x - high * 10u) << 8);
 }
 
-// Significant digits of q once its trailing zeros are dropped (at least 1).
-int significantDigits(uint32_t q)
+// Stores the eight bytes of word, lowest first.
+void storeWord(char *out, uint64_t word)
 {
-    int count = 9;
-    while (count > 1 && q % 10u == 0)
-    {
-        q /= 10u;
-        --count;
-    }
-    return count;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    std::memcpy(out, &word, 8);
+#else
+    for (int i = 0; i < 8; ++i)
+        out[i] = char(word >> (8 * i));
+#endif
 }
 } // namespace
 
@@ -198,22 +200,26 @@ char *formatFloat9(float value, char *out)
         ++k;
     }
 
-    char digits[17];
-    nineDigits(uint32_t(q), digits);
-    const int count = significantDigits(uint32_t(q));
+    // The first digit, then eight more in one word: a digit 0 is a zero
+    // byte there, so the trailing zeros are the word's leading zero bytes.
+    const char first = char('0' + uint32_t(q) / kTenPow8);
+    const uint64_t rest = eightDigitBytes(uint32_t(q) % kTenPow8);
+    const int count = rest == 0 ? 1 : 9 - __builtin_clzll(rest) / 8;
+    const uint64_t text = rest | 0x3030303030303030u;
 
-    // The callers leave kMaxNumberChars of room: the fixed-size copies below
-    // may write past the text's end, never past 17 bytes.
+    // The callers leave kMaxNumberChars of room: the word stores below may
+    // write past the text's end, never past 18 bytes.
     *out = '-';
     out += bits >> 31;
     if (k >= 0 && k < 9)
     {
         // dddd.ddddd: the integer digits, then the fraction moved one on.
-        std::memcpy(out, digits, 9);
+        out[0] = first;
+        storeWord(out + 1, text);
         if (count <= k + 1)
             return out + k + 1;
         out[k + 1] = '.';
-        std::memcpy(out + k + 2, digits + k + 1, 8);
+        storeWord(out + k + 2, text >> (8 * k)); // k < 8 here: a fraction follows
         return out + count + 1;
     }
     if (k < 0 && k >= -4)
@@ -221,16 +227,16 @@ char *formatFloat9(float value, char *out)
         // 0.000ddddddddd
         std::memcpy(out, "0.0000", 6);
         out += 1 - k;
-        std::memcpy(out, digits, 9);
+        out[0] = first;
+        storeWord(out + 1, text);
         return out + count;
     }
-    out[0] = digits[0];
+    out[0] = first;
     out[1] = '.';
-    std::memcpy(out + 2, digits + 1, 8);
+    storeWord(out + 2, text);
     out += count > 1 ? count + 1 : 1;
     return writeExponent(k, out);
 }
-
 #else
 
 char *formatFloat9(float value, char *out)

@@ -110,6 +110,11 @@ public:
         Iterator &operator++();
         bool operator!=(const Iterator &other) const { return myAtEnd != other.myAtEnd; }
         bool atEnd() const { return myAtEnd; }
+        // Where the current item starts.
+        size_t offset() const { return myPos; }
+        // Continues at the item starting at pos, when the items up to it were
+        // read and checked by other means.
+        void resumeAt(size_t pos) { myPos = pos; }
 
     private:
         friend class JsonArray;
