@@ -2,7 +2,10 @@
 
 #include "io/json/json_number.h"
 
+#include <UT/UT_ParallelUtil.h>
+
 #include <cmath>
+#include <exception>
 
 namespace
 {
@@ -89,4 +92,48 @@ void readTupleTail(const char *text, int64_t size, double overflow, int64_t maxC
         // Out of memory for the buffer: the list is read on one thread.
         tail.complete = false;
     }
+}
+
+bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonValue list, JsonArray::Iterator &it,
+                   int64_t &index, int64_t count, int64_t size, const NumberRule &rule, ValueSink<double> &sink)
+{
+    constexpr int64_t kMinimum = 65536; // tuples left: fewer are read on one thread
+    if (count - index < kMinimum || it.atEnd() || index == 0 || UTgetMaxThreads() < 2)
+        return false;
+    const JsonDocument &doc = list.document();
+    const size_t here = it.offset();
+    // The middle of what is left, if the tuples to come are as long as those
+    // read so far.
+    const double middle = double(here) + double(here - list.offset()) / double(index) * double(count - index) / 2;
+    if (!(middle < double(doc.size())))
+        return false;
+    TupleTail tail;
+    tail.start = findTupleStart(doc.text(), doc.size(), size_t(middle));
+    if (tail.start == kNoTuple)
+        return false;
+    std::exception_ptr failure;
+    const int64_t left = count - index;
+    UTparallelInvoke(
+        [&] {
+            try
+            {
+                readUpTo(tail.start, count);
+            }
+            catch (...)
+            {
+                failure = std::current_exception();
+            }
+        },
+        [&] { readTupleTail(doc.text(), size, rule.overflow, left, left / 2, tail); });
+    if (failure)
+        std::rethrow_exception(failure);
+    if (it.atEnd() || it.offset() != tail.start || !tail.complete || index + tail.count != count)
+        return false;
+    for (int64_t j = 0; j < tail.count; ++j)
+        sink.put(index + j, 0, size, &tail.values[size_t(j * size)]);
+    index += tail.count;
+    it.resumeAt(tail.lastStart);
+    doc.remember(tail.lastStart, tail.lastEnd);
+    ++it; // onto the list's closing bracket
+    return true;
 }

@@ -21,8 +21,11 @@
 // included, exactly as on one thread.
 #pragma once
 
+#include "io/geo/geo_values.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Reads the tuple "[x0, ..., x(size-1)]" of plain numbers at p (its '['),
@@ -54,3 +57,13 @@ struct TupleTail
 // leaves tail.complete false.
 void readTupleTail(const char *text, int64_t size, double overflow, int64_t maxCount, int64_t expectedCount,
                    TupleTail &tail);
+
+// Reads the second half of a long list of real tuples ahead while
+// readUpTo(stop, limit) reads items from it on, up to the item at offset stop
+// or up to index limit, advancing it and index. Returns whether the tail was
+// used: its values are then in sink and it and index stand past the list's
+// last item. Lists too short to gain, or a limit of one thread, are left
+// alone. Faults of the first half reach the caller as they would on one
+// thread.
+bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonValue list, JsonArray::Iterator &it,
+                   int64_t &index, int64_t count, int64_t size, const NumberRule &rule, ValueSink<double> &sink);

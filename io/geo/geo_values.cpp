@@ -4,11 +4,8 @@
 #include "io/geo/geo_real_tuples.h"
 #include "io/json/json_number.h"
 
-#include <UT/UT_ParallelUtil.h>
-
 #include <algorithm>
 #include <cmath>
-#include <exception>
 #include <functional>
 #include <limits>
 #include <string>
@@ -119,49 +116,6 @@ int64_t countFrom(JsonArray::Iterator it, int64_t counted)
     for (; !it.atEnd(); ++it)
         ++counted;
     return counted;
-}
-
-// The tail of a long list of real tuples, read ahead while the list is read
-// from its start up to the tail's first tuple (io/geo/geo_real_tuples.h).
-// Returns whether the tail was used; index and it then stand past it.
-bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonValue list, JsonArray::Iterator &it,
-                   int64_t &index, int64_t count, int64_t size, const NumberRule &rule, ValueSink<double> &sink)
-{
-    constexpr int64_t kMinimum = 65536; // tuples left: fewer are read on one thread
-    if (count - index < kMinimum || it.atEnd() || index == 0 || UTgetMaxThreads() < 2)
-        return false;
-    const JsonDocument &doc = list.document();
-    const size_t here = it.offset();
-    const size_t perTuple = (here - list.offset()) / size_t(index) + 1;
-    TupleTail tail;
-    tail.start = findTupleStart(doc.text(), doc.size(), here + perTuple * size_t(count - index) / 2);
-    if (tail.start == kNoTuple)
-        return false;
-    std::exception_ptr failure;
-    const int64_t left = count - index;
-    UTparallelInvoke(
-        [&] {
-            try
-            {
-                readUpTo(tail.start, count);
-            }
-            catch (...)
-            {
-                failure = std::current_exception();
-            }
-        },
-        [&] { readTupleTail(doc.text(), size, rule.overflow, left, left / 2, tail); });
-    if (failure)
-        std::rethrow_exception(failure);
-    if (it.atEnd() || it.offset() != tail.start || !tail.complete || index + tail.count != count)
-        return false;
-    for (int64_t j = 0; j < tail.count; ++j)
-        sink.put(index + j, 0, size, &tail.values[size_t(j * size)]);
-    index += tail.count;
-    it.resumeAt(tail.lastStart);
-    doc.remember(tail.lastStart, tail.lastEnd);
-    ++it; // onto the list's closing bracket
-    return true;
 }
 
 // Lists are read in one pass, item by item; their length is checked on the
