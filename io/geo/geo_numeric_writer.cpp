@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -96,18 +97,35 @@ void writeValues(JsonText &json, const GA_ATINumeric &attribute, const GU_Detail
     else
     {
         json.raw("\"tuples\",[");
+        // Each tuple on a line of its own: ",\n" (just "\n" for the first),
+        // the indent and the bracket in one piece.
+        const std::string lead = ",\n" + std::string(kAttributeValueIndent) + "[";
+        const std::string_view next(lead), first = next.substr(1);
         formatInOrder(json, count, [&](int64_t begin, int64_t end, JsonText &out, size_t chunk) {
+            NonFinite &nonFinite = found[chunk];
             for (int64_t i = begin; i < end; ++i)
             {
-                out.raw(i ? ",\n" : "\n");
-                out.raw(kAttributeValueIndent);
-                out.raw('[');
+                out.raw(i ? next : first);
                 const GA_Offset off = points.offsetFromIndex(i);
-                for (int c = 0; c < size; ++c)
+                if (interleaved)
                 {
-                    if (c)
-                        out.raw(',');
-                    found[chunk].note(putValue(out, component(off, c)), i);
+                    // One page lookup for the whole tuple.
+                    const ET *tuple = data.array(0).tupleAt<ET>(off);
+                    for (int c = 0; c < size; ++c)
+                    {
+                        if (c)
+                            out.raw(',');
+                        nonFinite.note(putValue(out, tuple[c]), i);
+                    }
+                }
+                else
+                {
+                    for (int c = 0; c < size; ++c)
+                    {
+                        if (c)
+                            out.raw(',');
+                        nonFinite.note(putValue(out, component(off, c)), i);
+                    }
                 }
                 out.raw(']');
             }
