@@ -10,6 +10,7 @@
 #pragma once
 
 #include "accel/bvh_node.h"
+#include "accel/page_storage.h"
 #include "accel/triangle_bounds.h"
 
 #include <cstdint>
@@ -17,7 +18,7 @@
 
 struct BvhLayout
 {
-    std::vector<BvhNode> nodes;
+    PageVector<BvhNode> nodes;
     std::vector<uint32_t> order;  // order[k]: index of the box stored at leaf slot k
     uint32_t root = kEmptyChild;  // a node, a leaf, or kEmptyChild when there are no boxes
     TriangleBox rootBox{};        // union of all boxes

@@ -151,22 +151,6 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     return true;
 }
 
-void ColliderBvh::prefetchRef(uint32_t ref) const
-{
-    if (!isLeafRef(ref))
-    {
-        const char *node = reinterpret_cast<const char *>(&myNodes[ref]);
-        for (size_t offset = 0; offset < sizeof(BvhNode); offset += 64)
-            prefetch(node + offset);
-    }
-    else if (ref != kEmptyChild)
-    {
-        const char *leaf = reinterpret_cast<const char *>(&myTriangles[leafFirst(ref)]);
-        for (size_t offset = 0; offset < leafCount(ref) * sizeof(PackedTriangle); offset += 64)
-            prefetch(leaf + offset);
-    }
-}
-
 void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
 {
     if (myRoot == kEmptyChild)
@@ -179,6 +163,23 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
     if (exit < ray.reach)
         setReach(ray, exit);
     SlabTerms slab(ray);
+    // Fetches the lines of a child about to be visited while the walk goes
+    // on (a lambda, so that it is inlined into the loop).
+    const auto prefetchRef = [this](uint32_t ref)
+    {
+        if (!isLeafRef(ref))
+        {
+            const char *node = reinterpret_cast<const char *>(&myNodes[ref]);
+            for (size_t offset = 0; offset < sizeof(BvhNode); offset += 64)
+                prefetch(node + offset);
+        }
+        else if (ref != kEmptyChild)
+        {
+            const char *leaf = reinterpret_cast<const char *>(&myTriangles[leafFirst(ref)]);
+            for (size_t offset = 0; offset < leafCount(ref) * sizeof(PackedTriangle); offset += 64)
+                prefetch(leaf + offset);
+        }
+    };
 
     struct Entry
     {

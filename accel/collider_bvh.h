@@ -14,6 +14,7 @@
 
 #include "accel/bvh_builder.h"
 #include "accel/nearest_hit.h"
+#include "accel/page_storage.h"
 #include "accel/triangle_batch.h"
 
 #include <cstddef>
@@ -47,10 +48,9 @@ public:
 
 private:
     void traverse(TraversalRay &ray, BestHit &best) const;
-    void prefetchRef(uint32_t ref) const;
 
-    std::vector<BvhNode> myNodes;
-    std::vector<PackedTriangle> myTriangles;     // in leaf order
+    PageVector<BvhNode> myNodes;
+    PageVector<PackedTriangle> myTriangles;      // in leaf order
     std::vector<PackedTriangle> myAlwaysTested;  // in list order
     std::vector<int64_t> myPrimitiveIndex;       // empty when it maps i to i
     uint32_t myRoot = kEmptyChild;
