@@ -9,5 +9,8 @@ void setChildBoxes(BvhNode &node, const TriangleBox *boxes, int count)
         {
             node.bounds[2 * c][i] = i < count ? boxes[i].lo[c] : INFINITY;
             node.bounds[2 * c + 1][i] = i < count ? boxes[i].hi[c] : -INFINITY;
+            node.coneAxis[c][i] = 0;
         }
+    for (int i = 0; i < kNodeWidth; ++i)
+        node.coneLimit[i] = kNoConeLimit;
 }

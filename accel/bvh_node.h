@@ -29,15 +29,24 @@ inline uint32_t makeLeafRef(uint32_t first, uint32_t count)
 inline uint32_t leafFirst(uint32_t ref) { return (ref & ~kLeafFlag) >> 3; }
 inline uint32_t leafCount(uint32_t ref) { return (ref & 7u) + 1; }
 
+// A cone limit that no direction passes: the child is never skipped for
+// facing away (facing_cone.h).
+constexpr uint8_t kNoConeLimit = 255;
+
 // Rows: lo x, hi x, lo y, hi y, lo z, hi z; columns: children. Unused
 // children hold kEmptyChild and an empty box (lo = +inf, hi = -inf), which no
-// slab test passes, whatever the margin.
+// slab test passes, whatever the margin. The facing cones fill the rest of
+// the node's four cache lines: an axis of three small integers per child and
+// a limit on the axis' dot product with the ray direction.
 struct alignas(64) BvhNode
 {
     float bounds[6][kNodeWidth];
     uint32_t child[kNodeWidth];
+    int8_t coneAxis[3][kNodeWidth];
+    uint8_t coneLimit[kNodeWidth];
 };
+static_assert(sizeof(BvhNode) == 256, "a node fills four cache lines");
 
-// Stores `count` (1 to kNodeWidth) child boxes in the node and empties the other
-// slots. Child references are left to the caller.
+// Stores `count` (1 to kNodeWidth) child boxes in the node, empties the other
+// slots and clears every facing cone. Child references are left to the caller.
 void setChildBoxes(BvhNode &node, const TriangleBox *boxes, int count);

@@ -1,5 +1,6 @@
 #include "accel/collider_bvh.h"
 
+#include "accel/facing_cone.h"
 #include "accel/traversal_ray.h"
 
 #include <UT/UT_ParallelUtil.h>
@@ -115,6 +116,8 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
                           myTriangles[k] = packTriangle(triangles[i], int32_t(i));
                       }
                   });
+    if (!myNodes.empty())
+        setFacingCones(myNodes.data(), myRoot, myTriangles.data(), true);
     if (!isIdentity(primitiveIndex))
         myPrimitiveIndex = std::move(primitiveIndex);
     return true;
@@ -190,6 +193,8 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
     int top = 0;
     stack[top++] = {myRoot, entry};
     const Float4 zero = Float4::broadcast(0.0f);
+    const float direction[3] = {ray.exact.direction.x(), ray.exact.direction.y(),
+                                ray.exact.direction.z()};
     while (top > 0)
     {
         const Entry popped = stack[--top];
@@ -217,6 +222,13 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
                 }
                 near.store(entries + group);
                 lanes |= laneBits(near <= far) << group;
+            }
+            // Children whose triangles all face away cannot be met.
+            for (int bits = lanes; bits; bits &= bits - 1)
+            {
+                const int i = lowestLane(bits);
+                if (facesAway(node, i, direction))
+                    lanes &= ~(1 << i);
             }
             if (!lanes)
             {

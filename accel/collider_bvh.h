@@ -6,7 +6,8 @@
 // weights and squared distance, for every ray. Candidates are decided by the
 // exact test itself; the hierarchy only skips triangles that provably cannot
 // accept the ray, or cannot beat the best hit so far, with box margins that
-// cover every rounding of the exact test (rounding_bounds.h). Triangles for
+// cover every rounding of the exact test (rounding_bounds.h), and subtrees
+// whose triangles all face away from the ray (facing_cone.h). Triangles for
 // which no such margin is safe are tested on every ray, and rays that the
 // margins are not derived for (non-unit or non-finite directions, huge
 // origins) are searched exhaustively.

@@ -97,6 +97,33 @@ std::vector<Triangle> needles(int count, const UT_Vector3 &corner, float extent,
     return triangles;
 }
 
+std::vector<Triangle> closedRoom(std::mt19937 &rng)
+{
+    std::vector<Triangle> walls;
+    const float size = 12;
+    const std::vector<Triangle> floor = gridMesh(16, 16, UT_Vector3(-6, -6, -6), size / 16, 0, rng);
+    for (int face = 0; face < 6; ++face)
+        for (const Triangle &t : floor)
+        {
+            Triangle w;
+            for (int k = 0; k < 3; ++k)
+            {
+                const float a = t[k].x(), b = t[k].y();
+                const float m = face % 2 ? 6.0f : -6.0f;
+                w[k] = face < 2   ? UT_Vector3(a, b, m)
+                       : face < 4 ? UT_Vector3(a, m, b)
+                                  : UT_Vector3(m, a, b);
+            }
+            // The grid faces +z; mapped onto the six sides it faces inwards
+            // on the ceiling and on the y = -6 and x = 6 walls, so the other
+            // three sides swap a corner pair.
+            if (face == 0 || face == 3 || face == 4)
+                std::swap(w[1], w[2]);
+            walls.push_back(w);
+        }
+    return walls;
+}
+
 std::vector<TestRay> raysAtFeatures(const std::vector<Triangle> &targets, int count,
                                     const UT_Vector3 &corner, float extent, std::mt19937 &rng)
 {
@@ -150,6 +177,56 @@ std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float exte
                            corner.y() + uniform(rng, 0, extent), height + above);
         rays.push_back(
             {o, unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), above < 0 ? tilt : -tilt)});
+    }
+    return rays;
+}
+
+std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
+                                         const std::vector<TestRay> &incoming, std::mt19937 &rng)
+{
+    const float tilts[] = {0.0f, 1e-7f, -1e-7f, 1e-6f, -1e-6f, 1e-5f, -1e-5f, 1e-3f, -1e-3f};
+    std::vector<TestRay> rays;
+    int k = 0;
+    for (const TestRay &in : incoming)
+    {
+        NearestHit hit;
+        if (!nearestHitExhaustive(triangles, {}, in.origin, in.direction, hit))
+            continue;
+        const Triangle &t = triangles[size_t(hit.primitive)];
+        // The unit normal on the side the ray came from, and a unit tangent.
+        const UT_Vector3 m = cross(sub(t[2], t[0]), sub(t[1], t[0]));
+        const UT_Vector3 back = unitDirection(m.x(), m.y(), m.z());
+        const UT_Vector3 edge = unitDirection(t[1].x() - t[0].x(), t[1].y() - t[0].y(),
+                                              t[1].z() - t[0].z());
+        UT_Vector3 d;
+        switch (k++ % 4)
+        {
+        case 0:
+        {
+            const float twice = 2.0f * dot(in.direction, back);
+            d = unitDirection(in.direction.x() - twice * back.x(),
+                              in.direction.y() - twice * back.y(),
+                              in.direction.z() - twice * back.z());
+            break;
+        }
+        case 1:
+        {
+            d = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+            if (dot(d, back) < 0.0f)
+                d = UT_Vector3(-d.x(), -d.y(), -d.z());
+            break;
+        }
+        case 2:
+        {
+            const float tilt = tilts[size_t(k / 4) % (sizeof tilts / sizeof tilts[0])];
+            d = unitDirection(edge.x() + tilt * back.x(), edge.y() + tilt * back.y(),
+                              edge.z() + tilt * back.z());
+            break;
+        }
+        default:
+            d = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+        }
+        rays.push_back({hit.hit.point, d});
     }
     return rays;
 }

@@ -34,6 +34,10 @@ std::vector<Triangle> triangleSoup(int count, const UT_Vector3 &corner, float ex
 std::vector<Triangle> needles(int count, const UT_Vector3 &corner, float extent, float size,
                               std::mt19937 &rng);
 
+// Six walls of a 12-unit cube about the coordinate origin, facing inwards,
+// so that rays from inside meet their fronts; 16 by 16 squares a side.
+std::vector<Triangle> closedRoom(std::mt19937 &rng);
+
 // Rays from random origins in corner + [0, extent]^3 aimed exactly at
 // corners, at points on edges (midpoints and random) and at interior points of
 // the given triangles.
@@ -48,6 +52,15 @@ std::vector<TestRay> randomRays(int count, const UT_Vector3 &corner, float exten
 // it, with directions only slightly tilted towards it.
 std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float extent, float height,
                                  std::mt19937 &rng);
+
+// Rays that leave the surfaces of `triangles`, as later generations of the
+// tracer do: each incoming ray's exact nearest hit becomes an origin, and
+// the direction is, by turns, the incoming one mirrored about the struck
+// triangle's plane, a random one on the side the ray came from, one grazing
+// the plane (tilted off it by 0 to 1e-3 radians to either side, or lying in
+// it) and a random one. Incoming rays that miss are skipped.
+std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
+                                         const std::vector<TestRay> &incoming, std::mt19937 &rng);
 
 // Number of rays on which the two searches disagree, with a message for the
 // first few; a ray agrees when both report no hit, or both report the same

@@ -150,29 +150,7 @@ const std::vector<SceneCase> &sceneCases()
          [](std::mt19937 &rng)
          {
              Scene s;
-             // Six walls facing inwards, so rays from inside meet their fronts.
-             const float size = 12;
-             const std::vector<Triangle> floor =
-                 gridMesh(16, 16, UT_Vector3(-6, -6, -6), size / 16, 0, rng);
-             for (int face = 0; face < 6; ++face)
-                 for (const Triangle &t : floor)
-                 {
-                     Triangle w;
-                     for (int k = 0; k < 3; ++k)
-                     {
-                         const float a = t[k].x(), b = t[k].y();
-                         const float m = face % 2 ? 6.0f : -6.0f;
-                         w[k] = face < 2   ? UT_Vector3(a, b, m)
-                                : face < 4 ? UT_Vector3(a, m, b)
-                                           : UT_Vector3(m, a, b);
-                     }
-                     // The grid faces +z; mapped onto the six sides it faces
-                     // inwards on the ceiling and on the y = -6 and x = 6
-                     // walls, so the other three sides swap a corner pair.
-                     if (face == 0 || face == 3 || face == 4)
-                         std::swap(w[1], w[2]);
-                     s.triangles.push_back(w);
-                 }
+             s.triangles = closedRoom(rng);
              append(s.triangles, triangleSoup(1000, UT_Vector3(-4, -4, -4), 8, 1, rng));
              s.rays = randomRays(800, UT_Vector3(-5, -5, -5), 10, rng);
              append(s.rays, raysAtFeatures(s.triangles, 300, UT_Vector3(-5, -5, -5), 10, rng));
@@ -197,6 +175,38 @@ const std::vector<SceneCase> &sceneCases()
                  UT_Vector3 &d = s.rays[i].direction;
                  d = UT_Vector3(d.x() * f, d.y() * f, d.z() * f);
              }
+             return s;
+         }},
+        {"RaysLeavingSurfacesOfARoom",
+         [](std::mt19937 &rng)
+         {
+             Scene s;
+             s.triangles = closedRoom(rng);
+             append(s.triangles, triangleSoup(600, UT_Vector3(-4, -4, -4), 8, 1, rng));
+             append(s.triangles, needles(200, UT_Vector3(-4, -4, -4), 8, 1, rng));
+             std::vector<TestRay> incoming = randomRays(1200, UT_Vector3(-5, -5, -5), 10, rng);
+             append(incoming, raysAtFeatures(s.triangles, 800, UT_Vector3(-5, -5, -5), 10, rng));
+             s.rays = raysLeavingSurfaces(s.triangles, incoming, rng);
+             return s;
+         }},
+        {"RaysLeavingABumpyGridFarFromOrigin",
+         [](std::mt19937 &rng)
+         {
+             Scene s;
+             const UT_Vector3 corner(3e4f, -1e4f, 2e4f);
+             s.triangles = gridMesh(24, 24, corner, 0.5f, 0.05f, rng);
+             append(s.triangles, gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() + 3),
+                                          0.5f, 0.0f, rng));
+             // A floor facing up at the rays mirrored down off the grid.
+             for (Triangle t : gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() - 3),
+                                        0.5f, 0.0f, rng))
+             {
+                 std::swap(t[1], t[2]);
+                 s.triangles.push_back(t);
+             }
+             const UT_Vector3 below(corner.x(), corner.y(), corner.z() - 6);
+             const std::vector<TestRay> incoming = raysAtFeatures(s.triangles, 2000, below, 12, rng);
+             s.rays = raysLeavingSurfaces(s.triangles, incoming, rng);
              return s;
          }},
         {"NearTheDistanceBound",
