@@ -227,7 +227,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
             for (int bits = lanes; bits; bits &= bits - 1)
             {
                 const int i = lowestLane(bits);
-                if (facesAway(node, i, direction))
+                if (node.coneLimit[i] != kNoConeLimit && facesAway(node, i, direction))
                     lanes &= ~(1 << i);
             }
             if (!lanes)
