@@ -109,6 +109,7 @@ void bvhSecondaryQuery(benchmark::State &state)
 BENCHMARK(bvhSecondaryQuery)
     ->ArgName("triangles")
     ->Arg(100000)
+    ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(bvhQuery)
