@@ -208,6 +208,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
             // Slab tests of the children, four SIMD lanes at a time.
             alignas(16) float entries[kNodeWidth];
             int lanes = 0;
+            int inside = 0;  // children whose segment starts at 0
             for (int group = 0; group < kNodeWidth; group += 4)
             {
                 Float4 near = zero;
@@ -222,9 +223,14 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
                 }
                 near.store(entries + group);
                 lanes |= laneBits(near <= far) << group;
+                inside |= laneBits(near <= zero) << group;
             }
-            // Children whose triangles all face away cannot be met.
-            for (int bits = lanes; bits; bits &= bits - 1)
+            // Children whose triangles all face away cannot be met. A ray
+            // leaving a surface starts inside the boxes around its origin,
+            // whose triangles face away from it; elsewhere the cones would
+            // rarely skip a child, so only children that hold the start of
+            // the segment are asked.
+            for (int bits = lanes & inside; bits; bits &= bits - 1)
             {
                 const int i = lowestLane(bits);
                 if (node.coneLimit[i] != kNoConeLimit && facesAway(node, i, direction))
