@@ -178,9 +178,12 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
         }
         else if (ref != kEmptyChild)
         {
-            const char *leaf = reinterpret_cast<const char *>(&myTriangles[leafFirst(ref)]);
-            for (size_t offset = 0; offset < leafCount(ref) * sizeof(PackedTriangle); offset += 64)
-                prefetch(leaf + offset);
+            // Every line the leaf touches: its triangles need not start on
+            // a line, so step from the line that holds the first byte.
+            const uintptr_t first = reinterpret_cast<uintptr_t>(&myTriangles[leafFirst(ref)]);
+            const uintptr_t end = first + leafCount(ref) * sizeof(PackedTriangle);
+            for (uintptr_t line = first & ~uintptr_t(63); line < end; line += 64)
+                prefetch(reinterpret_cast<const void *>(line));
         }
     };
 
