@@ -21,7 +21,7 @@ VelkorNetwork::~VelkorNetwork()
 bool VelkorNetwork::build(const std::string &pluginPath, std::string &error)
 {
     std::string loadError;
-    myPlugin = UT_DSO::loadSopPlugin(pluginPath.c_str(), myTable, loadError);
+    myPlugin = myTable.loadSopPlugin(pluginPath.c_str(), loadError);
     if (!myPlugin)
     {
         error = loadError;

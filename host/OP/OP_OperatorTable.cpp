@@ -2,6 +2,7 @@
 
 #include <UT/UT_DSO.h>
 
+#include <exception>
 #include <ostream>
 #include <set>
 
@@ -14,6 +15,8 @@ void deleteOperator(OP_Operator *op)
     std::shared_ptr<UT_DSO> library = op->getLibrary();
     delete op;
 }
+
+typedef void (*RegisterFunc)(OP_OperatorTable *);
 } // namespace
 
 OP_OperatorTable::OP_OperatorTable(const char *tableName) : myName(tableName ? tableName : "")
@@ -138,4 +141,41 @@ std::string OP_OperatorTable::endLibrary()
     std::string refusals;
     refusals.swap(myLoadingRefusals);
     return refusals;
+}
+
+std::shared_ptr<UT_DSO> OP_OperatorTable::loadSopPlugin(const char *path, std::string &err)
+{
+    std::shared_ptr<UT_DSO> library = UT_DSO::openNodePlugin(path, err);
+    if (!library)
+        return nullptr;
+    const std::string name = "\"" + library->getPath() + "\"";
+    auto registerTypes = reinterpret_cast<RegisterFunc>(library->findSymbol(UT_DSO::registrationEntry()));
+
+    // The loading state ends on every path, also when the plug-in throws.
+    const int before = entries();
+    bool failed = true;
+    beginLibrary(library);
+    try
+    {
+        registerTypes(this);
+        failed = false;
+    }
+    catch (const std::exception &e)
+    {
+        err = "Plug-in " + name + " failed while loading: " + e.what();
+    }
+    catch (...)
+    {
+        err = "Plug-in " + name + " failed while loading";
+    }
+    const std::string refusals = endLibrary();
+    if (failed)
+        return nullptr;
+    if (entries() == before)
+    {
+        err = "Plug-in " + name + " registered no node types" + (refusals.empty() ? std::string() : ":\n" + refusals);
+        return nullptr;
+    }
+    err = refusals;
+    return library;
 }

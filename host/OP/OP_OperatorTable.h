@@ -9,9 +9,8 @@
 //
 // Operators are held by shared ownership: a node keeps its operator (and the
 // operator its plug-in library) alive, so destroying the table before the
-// nodes made from it is safe. While a plug-in is being loaded
-// (beginLibrary()/endLibrary(), done by UT_DSO), every operator added is
-// tagged with that library.
+// nodes made from it is safe. While loadSopPlugin() runs a plug-in's
+// registration entry, every operator added is tagged with that library.
 #pragma once
 
 #include <OP/OP_Operator.h>
@@ -42,13 +41,19 @@ public:
     OP_Operator *getOperator(int i) const { return myOperators[size_t(i)].get(); }
     const std::string &getName() const { return myName; }
 
+    // Opens path as a node plug-in (UT_DSO::openNodePlugin()) and calls its
+    // newSopOperator() with this table. Returns the library, or null with
+    // the reason in err. On success err receives the lines of any node type
+    // the table refused (the plug-in loaded, but not all of its types did);
+    // at least one type was added.
+    std::shared_ptr<UT_DSO> loadSopPlugin(const char *path, std::string &err);
+
+private:
     // Tags operators added until endLibrary() with library. endLibrary()
     // returns the refusals of that time, one per line, so the loader can
     // report them even though the plug-in passed no error stream.
     void beginLibrary(std::shared_ptr<UT_DSO> library);
     std::string endLibrary();
-
-private:
     bool checkOperator(const OP_Operator &op, std::string &why) const;
     void report(std::ostream *err, const std::string &line);
 

@@ -1,7 +1,5 @@
 #include <UT/UT_DSO.h>
 
-#include <OP/OP_OperatorTable.h>
-
 #include <exception>
 
 #if defined(_WIN32)
@@ -64,36 +62,11 @@ void closeLibrary(void *handle)
 
 typedef void (*VersionFunc)(const char **);
 typedef unsigned (*CompilerFunc)();
-typedef void (*RegisterFunc)(OP_OperatorTable *);
 
 std::string quoted(const std::string &text)
 {
     return "\"" + text + "\"";
 }
-
-// Ends the table's loading state on every path out of loadSopPlugin().
-class LibraryLoading
-{
-public:
-    LibraryLoading(OP_OperatorTable &table, std::shared_ptr<UT_DSO> library) : myTable(table)
-    {
-        myTable.beginLibrary(std::move(library));
-    }
-    ~LibraryLoading()
-    {
-        if (!myEnded)
-            myTable.endLibrary();
-    }
-    std::string end()
-    {
-        myEnded = true;
-        return myTable.endLibrary();
-    }
-
-private:
-    OP_OperatorTable &myTable;
-    bool myEnded = false;
-};
 } // namespace
 
 UT_DSO::~UT_DSO()
@@ -125,7 +98,7 @@ void *UT_DSO::findSymbol(const char *name) const
     return myHandle && name ? findLibrarySymbol(myHandle, name) : nullptr;
 }
 
-std::shared_ptr<UT_DSO> UT_DSO::loadSopPlugin(const char *path, OP_OperatorTable &table, std::string &err)
+std::shared_ptr<UT_DSO> UT_DSO::openNodePlugin(const char *path, std::string &err)
 {
     std::shared_ptr<UT_DSO> library = open(path, err);
     if (!library)
@@ -135,12 +108,12 @@ std::shared_ptr<UT_DSO> UT_DSO::loadSopPlugin(const char *path, OP_OperatorTable
     auto version = reinterpret_cast<VersionFunc>(library->findSymbol("HoudiniDSOVersion"));
     auto compiler = reinterpret_cast<CompilerFunc>(library->findSymbol("HoudiniCompilerVersion"));
     auto tag = reinterpret_cast<VersionFunc>(library->findSymbol("HoudiniGetTagInfo"));
-    auto registerTypes = reinterpret_cast<RegisterFunc>(library->findSymbol("newSopOperator"));
+    const bool registers = library->findSymbol(registrationEntry()) != nullptr;
     std::string missing;
     const std::pair<bool, const char *> entries[] = {{version != nullptr, "HoudiniDSOVersion"},
                                                      {compiler != nullptr, "HoudiniCompilerVersion"},
                                                      {tag != nullptr, "HoudiniGetTagInfo"},
-                                                     {registerTypes != nullptr, "newSopOperator"}};
+                                                     {registers, registrationEntry()}};
     for (const auto &entry : entries)
         if (!entry.first)
             missing += std::string(missing.empty() ? "" : ", ") + entry.second;
@@ -170,18 +143,6 @@ std::shared_ptr<UT_DSO> UT_DSO::loadSopPlugin(const char *path, OP_OperatorTable
         text = nullptr;
         tag(&text);
         library->myTagInfo = text ? text : "";
-
-        const int before = table.entries();
-        LibraryLoading loading(table, library);
-        registerTypes(&table);
-        std::string refusals = loading.end();
-        if (table.entries() == before)
-        {
-            err = "Plug-in " + name + " registered no node types" +
-                  (refusals.empty() ? std::string() : ":\n" + refusals);
-            return nullptr;
-        }
-        err = refusals;
         return library;
     }
     catch (const std::exception &e)

@@ -5,10 +5,12 @@
 //   unsigned HoudiniCompilerVersion()                  the compiler it was built with
 //   void     HoudiniGetTagInfo(const char **tag)       stores its build tag
 //   void     newSopOperator(OP_OperatorTable *table)   registers its node types
-// loadSopPlugin() opens the library, checks that all four exist, reads the
-// three version entries, refuses a library built for another host version,
-// and only then calls newSopOperator(). Nothing is thrown: every refusal is
-// returned as a message that names the file.
+// openNodePlugin() opens the library, checks that all four exist, reads the
+// three version entries and refuses a library built for another host
+// version. Calling the registration entry is the operator table's work
+// (OP_OperatorTable::loadSopPlugin()): this library knows the entry only by
+// its name, so the utility layer depends on nothing above it. Nothing is
+// thrown: every refusal is returned as a message that names the file.
 //
 // Ownership: the library stays loaded while anything made from it lives.
 // Each operator it registers holds the UT_DSO; the network holds a node's
@@ -21,8 +23,6 @@
 
 #include <memory>
 #include <string>
-
-class OP_OperatorTable;
 
 class UT_API UT_DSO
 {
@@ -37,17 +37,19 @@ public:
     // Opens the library at path; null with a message in err on failure.
     static std::shared_ptr<UT_DSO> open(const char *path, std::string &err);
 
-    // Opens path as a node plug-in and registers its node types in table.
-    // Returns the library, or null with the reason in err. On success err
-    // receives the lines of any node type the table refused (the plug-in
-    // loaded, but not all of its types did); at least one type was added.
-    static std::shared_ptr<UT_DSO> loadSopPlugin(const char *path, OP_OperatorTable &table, std::string &err);
+    // The name of the entry point that registers a node plug-in's types.
+    static const char *registrationEntry() { return "newSopOperator"; }
+
+    // Opens path as a node plug-in: all four entry points present, the
+    // version entries read, the host version the one required. Returns the
+    // library, or null with the reason in err; registers nothing.
+    static std::shared_ptr<UT_DSO> openNodePlugin(const char *path, std::string &err);
 
     // Address of an exported symbol, or null.
     void *findSymbol(const char *name) const;
 
     const std::string &getPath() const { return myPath; }
-    // As the plug-in reported them to loadSopPlugin().
+    // As the plug-in reported them to openNodePlugin().
     const std::string &getVersion() const { return myVersion; }
     unsigned getCompilerVersion() const { return myCompilerVersion; }
     const std::string &getTagInfo() const { return myTagInfo; }

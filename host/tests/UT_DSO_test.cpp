@@ -23,9 +23,9 @@ TEST(UT_DSO, RefusesAMissingFile)
     OP_OperatorTable table;
     std::string err;
     const std::string path = std::string(HOST_TEST_PLUGIN_GOOD) + ".missing";
-    EXPECT_EQ(UT_DSO::loadSopPlugin(path.c_str(), table, err), nullptr);
+    EXPECT_EQ(table.loadSopPlugin(path.c_str(), err), nullptr);
     EXPECT_TRUE(mentions(err, "\"" + path + "\"")) << err;
-    EXPECT_EQ(UT_DSO::loadSopPlugin("", table, err), nullptr);
+    EXPECT_EQ(table.loadSopPlugin("", err), nullptr);
     EXPECT_FALSE(err.empty());
 }
 
@@ -33,7 +33,7 @@ TEST(UT_DSO, RefusesALibraryWithoutAllEntryPoints)
 {
     OP_OperatorTable table;
     std::string err;
-    EXPECT_EQ(UT_DSO::loadSopPlugin(HOST_TEST_PLUGIN_NO_REGISTER, table, err), nullptr);
+    EXPECT_EQ(table.loadSopPlugin(HOST_TEST_PLUGIN_NO_REGISTER, err), nullptr);
     EXPECT_TRUE(mentions(err, HOST_TEST_PLUGIN_NO_REGISTER)) << err;
     EXPECT_TRUE(mentions(err, "newSopOperator")) << err;
     EXPECT_FALSE(mentions(err, "HoudiniDSOVersion")) << err;
@@ -44,11 +44,28 @@ TEST(UT_DSO, RefusesAnotherHostVersion)
 {
     OP_OperatorTable table;
     std::string err;
-    EXPECT_EQ(UT_DSO::loadSopPlugin(HOST_TEST_PLUGIN_OLD_VERSION, table, err), nullptr);
+    EXPECT_EQ(table.loadSopPlugin(HOST_TEST_PLUGIN_OLD_VERSION, err), nullptr);
     EXPECT_TRUE(mentions(err, HOST_TEST_PLUGIN_OLD_VERSION)) << err;
     EXPECT_TRUE(mentions(err, "\"15.0\"")) << err;
     EXPECT_TRUE(mentions(err, "\"15.5\"")) << err;
     EXPECT_EQ(table.entries(), 0);
+}
+
+TEST(UT_DSO, OpeningReadsTheVersionsAndRegistersNothing)
+{
+    std::string err;
+    std::shared_ptr<UT_DSO> library = UT_DSO::openNodePlugin(HOST_TEST_PLUGIN_GOOD, err);
+    ASSERT_NE(library, nullptr) << err;
+    EXPECT_EQ(library->getVersion(), "15.5");
+    EXPECT_EQ(library->getTagInfo(), "test-plugin-tag");
+
+    // A table that loads the same file afterwards still gets its types.
+    OP_OperatorTable table;
+    std::shared_ptr<UT_DSO> loaded = table.loadSopPlugin(HOST_TEST_PLUGIN_GOOD, err);
+    ASSERT_NE(loaded, nullptr) << err;
+    EXPECT_EQ(table.entries(), 1);
+    EXPECT_EQ(UT_DSO::openNodePlugin(HOST_TEST_PLUGIN_NO_REGISTER, err), nullptr);
+    EXPECT_TRUE(mentions(err, "newSopOperator")) << err;
 }
 
 TEST(UT_DSO, LoadsCooksAndUnloadsAfterTheLastNode)
@@ -58,7 +75,7 @@ TEST(UT_DSO, LoadsCooksAndUnloadsAfterTheLastNode)
         auto table = std::make_unique<OP_OperatorTable>();
         SOP_Source::registerOperator(*table);
         std::string err;
-        std::shared_ptr<UT_DSO> library = UT_DSO::loadSopPlugin(HOST_TEST_PLUGIN_GOOD, *table, err);
+        std::shared_ptr<UT_DSO> library = table->loadSopPlugin(HOST_TEST_PLUGIN_GOOD, err);
         ASSERT_NE(library, nullptr) << err;
         EXPECT_TRUE(err.empty()) << err;
         EXPECT_EQ(library->getVersion(), "15.5");
@@ -70,7 +87,7 @@ TEST(UT_DSO, LoadsCooksAndUnloadsAfterTheLastNode)
         EXPECT_EQ(table->getOperator("test_add_point")->getLibrary(), library);
 
         // Loading it again adds nothing: every type is a duplicate.
-        EXPECT_EQ(UT_DSO::loadSopPlugin(HOST_TEST_PLUGIN_GOOD, *table, err), nullptr);
+        EXPECT_EQ(table->loadSopPlugin(HOST_TEST_PLUGIN_GOOD, err), nullptr);
         EXPECT_TRUE(mentions(err, "registered no node types")) << err;
         EXPECT_TRUE(mentions(err, "\"test_add_point\"")) << err;
 

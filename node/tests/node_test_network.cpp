@@ -25,7 +25,7 @@ std::string copyPlugin()
 VelkorNetwork::VelkorNetwork(bool freshPluginInstance)
 {
     const std::string path = freshPluginInstance ? (pluginCopy = copyPlugin()) : std::string(VELKOR_PLUGIN_PATH);
-    plugin = UT_DSO::loadSopPlugin(path.c_str(), table, loadError);
+    plugin = table.loadSopPlugin(path.c_str(), loadError);
     SOP_Source::registerOperator(table);
     network = std::make_unique<OP_Network>("obj", &table);
     points = static_cast<SOP_Source *>(network->createNode(SOP_Source::theTypeName, "points"));
