@@ -1,6 +1,6 @@
 #include <GA/GA_IndexMap.h>
 
-#include <GEO/GEO_Detail.h>
+#include <GA/GA_AttributeDict.h>
 
 GA_Offset GA_IndexMap::addElementBlock(GA_Size n)
 {
@@ -8,7 +8,9 @@ GA_Offset GA_IndexMap::addElementBlock(GA_Size n)
         return GA_INVALID_OFFSET;
     const GA_Offset first = mySize;
     // Attributes grow first, so every offset the map reports has data.
-    myDetail->growPointAttributes(mySize + n);
-    mySize += n;
+    const GA_Size size = mySize + n;
+    for (GA_Size i = 0; i < myAttributes->entries(); ++i)
+        myAttributes->entry(i)->setSize(size);
+    mySize = size;
     return first;
 }

@@ -2,11 +2,11 @@
 
 #include <utility>
 
-GEO_Detail::GEO_Detail() : myPointMap(*this)
+GEO_Detail::GEO_Detail() : myPointMap(myPointAttribs)
 {
 }
 
-GEO_Detail::GEO_Detail(const GEO_Detail &src) : myPointMap(*this)
+GEO_Detail::GEO_Detail(const GEO_Detail &src) : myPointMap(myPointAttribs)
 {
     copy(src);
 }
@@ -28,7 +28,7 @@ void GEO_Detail::copy(const GEO_Detail &src)
     // one reference per page until either side writes.
     for (GA_Size i = 0; i < src.myPointAttribs.entries(); ++i)
         myPointAttribs.add(src.myPointAttribs.entry(i)->clone());
-    myPointMap.mySize = src.myPointMap.mySize;
+    myPointMap.adoptSize(src.myPointMap.indexSize());
     myVertexPoints = src.myVertexPoints;
     for (GA_Size j = 0; j < src.myPrims.entries(); ++j)
         myPrims.append(std::unique_ptr<GEO_Primitive>(src.myPrims.rawEntry(j)->cloneInto(this)));
@@ -39,7 +39,7 @@ void GEO_Detail::clearAndDestroy()
     myPrims.clear();
     myVertexPoints.clear();
     myPointAttribs.clear();
-    myPointMap.mySize = 0;
+    myPointMap.adoptSize(0);
 }
 
 GA_ATINumeric *GEO_Detail::addNumericPointAttribute(const std::string &name, int tupleSize, GA_Storage storage,
@@ -84,10 +84,4 @@ GEO_PrimPoly *GEO_Detail::appendPolygon(const GA_Offset *points, GA_Size count, 
     }
     auto poly = std::make_unique<GEO_PrimPoly>(this, std::move(vertices), closed);
     return static_cast<GEO_PrimPoly *>(myPrims.append(std::move(poly)));
-}
-
-void GEO_Detail::growPointAttributes(GA_Size n)
-{
-    for (GA_Size i = 0; i < myPointAttribs.entries(); ++i)
-        myPointAttribs.entry(i)->setSize(n);
 }

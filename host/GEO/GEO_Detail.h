@@ -66,11 +66,9 @@ public:
     }
 
 private:
-    friend class GA_IndexMap;
-    void growPointAttributes(GA_Size n);
-
-    GA_IndexMap myPointMap;
+    // The dictionary comes first: the map is built with it and grows it.
     GA_AttributeDict myPointAttribs;
+    GA_IndexMap myPointMap;
     std::vector<GA_Offset> myVertexPoints;
     GEO_PrimList myPrims;
 };

@@ -134,3 +134,27 @@ TEST(GEO_Detail, CopySharesPagesAndClonesPrimitives)
     EXPECT_EQ(other.getNumVertices(), 0);
     EXPECT_EQ(other.pointAttribs().entries(), 0);
 }
+
+// Copies and assignments build their own map, bound to their own attributes.
+TEST(GEO_Detail, EachDetailsMapGrowsOnlyItsOwnAttributes)
+{
+    GU_Detail source;
+    source.addFloatTuple3("P", GA_TYPE_POINT);
+    source.appendPointBlock(4);
+    GU_Detail copy(source);
+    GU_Detail assigned;
+    assigned = source;
+
+    EXPECT_EQ(copy.getPointMap().addElementBlock(3), 4);
+    EXPECT_EQ(assigned.getPointMap().addElementBlock(1), 4);
+    EXPECT_EQ(source.getPointMap().addElementBlock(2), 4);
+    EXPECT_EQ(copy.findPointAttribute("P")->size(), 7);
+    EXPECT_EQ(assigned.findPointAttribute("P")->size(), 5);
+    EXPECT_EQ(source.findPointAttribute("P")->size(), 6);
+
+    copy.clearAndDestroy();
+    copy.addFloatTuple3("N", GA_TYPE_NORMAL);
+    EXPECT_EQ(copy.appendPointBlock(2), 0);
+    EXPECT_EQ(copy.findPointAttribute("N")->size(), 2);
+    EXPECT_EQ(source.getNumPoints(), 6);
+}
