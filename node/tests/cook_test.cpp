@@ -109,6 +109,27 @@ TEST(Cook, InvalidBouncesWarnAndLeaveTheOutputUncopied)
     }
 }
 
+// The group field is accepted but every point is traced, whatever it holds.
+TEST(Cook, GroupFieldSelectsNothing)
+{
+    RoomScene scene;
+    GU_Detail outputs[2];
+    const char *groups[2] = {"", "0 nothere @P.x>0"};
+    for (int k = 0; k < 2; ++k)
+    {
+        VelkorNetwork net;
+        ASSERT_NE(net.velkor, nullptr) << net.loadError;
+        net.setInputs(scene.points.gdp, scene.room.gdp);
+        ASSERT_TRUE(net.velkor->setString("group", 0, 0, groups[k]));
+        const GU_Detail *out = net.cook();
+        ASSERT_NE(out, nullptr);
+        EXPECT_EQ(net.velkor->error(), UT_ERROR_NONE) << net.messages();
+        outputs[k] = *out;
+    }
+    EXPECT_EQ(outputs[1].getNumPoints(), 6) << "three points, three hits";
+    expectSamePoints(outputs[0], outputs[1]);
+}
+
 TEST(Cook, UnusableInputsGiveAnUnchangedCopyAndAWarning)
 {
     RoomScene scene;

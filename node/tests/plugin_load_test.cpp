@@ -104,11 +104,52 @@ TEST(Plugin, ParameterTemplates)
     EXPECT_EQ(list[1].getFactoryDefaults(), list[3].getFactoryDefaults());
     EXPECT_EQ(list[1].getFactoryDefaults(), list[4].getFactoryDefaults());
     EXPECT_EQ(list[5].getType(), PRM_LIST_TERMINATOR);
+}
 
-    EXPECT_EQ(net.velkor->evalInt("bounces", 0, 0), 1);
-    EXPECT_EQ(net.velkor->evalFloat("scatter", 0, 0), 0.0);
-    EXPECT_EQ(net.velkor->evalInt("scatternum", 0, 0), 1);
-    EXPECT_EQ(net.velkor->evalFloat("dissipation", 0, 0), 1.0);
+// What a user of the node meets: the defaults as evaluated, no range that
+// limits a value, the group field's menu, and tokens that must be exact.
+TEST(Plugin, ParametersAsAUserSetsThem)
+{
+    VelkorNetwork net;
+    ASSERT_NE(net.velkor, nullptr) << net.loadError;
+    SOP_Node &node = *net.velkor;
+    UT_String group("unset");
+    node.evalString(group, "group", 0, 0);
+    EXPECT_EQ(group.toStdString(), "");
+    EXPECT_EQ(node.evalInt("bounces", 0, 0), 1);
+    EXPECT_EQ(node.evalFloat("scatter", 0, 0), 0.0);
+    EXPECT_EQ(node.evalInt("scatternum", 0, 0), 1);
+    EXPECT_EQ(node.evalFloat("dissipation", 0, 0), 1.0);
+    // Integers read as floats too, as an expression would.
+    EXPECT_EQ(node.evalFloat("bounces", 0, 0), 1.0);
+
+    // Nothing is clamped when set: the cook itself decides what a value means.
+    struct Value
+    {
+        const char *token;
+        double value;
+    };
+    const Value values[] = {{"bounces", -4},      {"bounces", 1000000}, {"scatter", 720}, {"scatter", -30},
+                            {"scatter", 0.1},     {"scatternum", -1},   {"scatternum", 0}, {"dissipation", -0.5},
+                            {"dissipation", 1e30}};
+    for (const Value &v : values)
+    {
+        ASSERT_TRUE(node.setFloat(v.token, 0, 0, v.value)) << v.token;
+        EXPECT_EQ(node.evalFloat(v.token, 0, 0), v.value) << v.token;
+    }
+
+    // The group field offers the point groups of the node's input (none).
+    const PRM_Template *groupField = node.getParmTemplate(node.findParmIndex("group"));
+    ASSERT_NE(groupField, nullptr);
+    ASSERT_NE(groupField->getChoiceListPtr(), nullptr);
+    EXPECT_TRUE(groupField->getChoiceListPtr()->getChoices(&node).empty());
+
+    // Labels are not tokens.
+    EXPECT_FALSE(node.setInt("Bounces", 0, 0, 2));
+    EXPECT_FALSE(node.setFloat("ScatterNum", 0, 0, 2));
+    EXPECT_EQ(node.error(), UT_ERROR_NONE);
+    EXPECT_EQ(node.evalInt("Bounces", 0, 0), 0);
+    EXPECT_EQ(node.getErrorMessages(), "Error: Unknown parameter: \"Bounces\"\n");
 }
 
 TEST(Plugin, LocalVariablesResolveThroughTheBaseClass)
