@@ -9,9 +9,9 @@
 #include "node/tests/node_test_network.h"
 #include "node/tests/worked_scenes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -60,7 +60,7 @@ const SingleRay kSingleRays[] = {
     {"through a back-facing wall",
      [](ColliderBuilder &c) {
          addWall(c, UT_Vector3(1, -5, -5), UT_Vector3(0, 0, 10), UT_Vector3(0, 10, 0), UT_Vector3(1, 0, 0),
-              UT_Vector3(9, 9, 9));
+                 UT_Vector3(9, 9, 9));
          wallAtTwo(c);
      },
      UT_Vector3(0, 1, 1), UT_Vector3(1, 0, 0), UT_Vector3(1, 1, 1), true, UT_Vector3(2, 1, 1), UT_Vector3(1, 0, 0),
@@ -70,7 +70,7 @@ const SingleRay kSingleRays[] = {
      [](ColliderBuilder &c) {
          wallAtTwo(c);
          addWall(c, UT_Vector3(1, -5, -5), UT_Vector3(0, 10, 0), UT_Vector3(0, 0, 10), UT_Vector3(-1, 0, 0),
-              UT_Vector3(2, 2, 2));
+                 UT_Vector3(2, 2, 2));
      },
      UT_Vector3(0, 1, 1), UT_Vector3(1, 0, 0), UT_Vector3(1, 1, 1), true, UT_Vector3(1, 1, 1), UT_Vector3(1, 0, 0),
      UT_Vector3(2.0 / 3, 2.0 / 3, 2.0 / 3)},
