@@ -1,7 +1,7 @@
 // Expectations worked out by hand for cooks of small scenes.
 //
 // The node computes in single precision with a fixed rounding order; these
-// helpers compute the same geometry in double precision straight from the
+// functions compute the same geometry in double precision straight from the
 // rules (nearest front-facing wall, half a turn about the surface direction,
 // fall-off 1 / (2 d^4 + 1) at distance d), so a test compares the node with
 // an independent reckoning up to rounding rather than with its own code.
