@@ -24,6 +24,7 @@ set(HOST_NODE_SOURCES
 set(HOST_NODE_TESTS
   ${CMAKE_CURRENT_LIST_DIR}/tests/UT_Interrupt_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/UT_ParallelUtil_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/UT_RunWithHelpers_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/UT_DSO_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/PRM_Template_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/OP_Parameters_test.cpp

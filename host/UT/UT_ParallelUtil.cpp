@@ -1,6 +1,8 @@
 #include <UT/UT_ParallelUtil.h>
 
 #include <climits>
+#include <exception>
+#include <thread>
 
 #if HOST_HAVE_TBB
 #include <tbb/blocked_range.h>
@@ -60,6 +62,51 @@ void UTparallelInvoke(const std::function<void()> &a, const std::function<void()
     runIsolated([&](tbb::task_group_context &context) { tbb::parallel_invoke(a, b, context); });
 }
 
+void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
+                      const std::function<void()> &main)
+{
+    std::atomic<bool> stop{false};
+    if (helpers < 1)
+    {
+        main();
+        return;
+    }
+    const std::thread::id caller = std::this_thread::get_id();
+    std::exception_ptr error;
+    runIsolated(
+        [&](tbb::task_group_context &context)
+        {
+            tbb::task_group group(context);
+            for (int i = 0; i < helpers; ++i)
+                group.run(
+                    [&]
+                    {
+                        if (std::this_thread::get_id() != caller)
+                            helper(stop);
+                    });
+            try
+            {
+                main();
+            }
+            catch (...)
+            {
+                error = std::current_exception();
+            }
+            stop.store(true, std::memory_order_release);
+            try
+            {
+                group.wait();
+            }
+            catch (...)
+            {
+                if (!error)
+                    error = std::current_exception();
+            }
+        });
+    if (error)
+        std::rethrow_exception(error);
+}
+
 int UTgetMaxThreads()
 {
     // A limit above the machine's count adds no threads to the scheduler.
@@ -110,6 +157,26 @@ void UTparallelFor(size_t begin, size_t end, size_t grain, const std::function<v
 void UTparallelInvoke(const std::function<void()> &a, const std::function<void()> &b)
 {
     UTrunOnThreadPool(2, UTgetMaxThreads(), [&](size_t i) { i == 0 ? a() : b(); });
+}
+
+void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
+                      const std::function<void()> &main)
+{
+    std::atomic<bool> stop{false};
+    if (helpers < 1)
+    {
+        main();
+        return;
+    }
+    const std::thread::id caller = std::this_thread::get_id();
+    UTrunBesideOnThreadPool(
+        size_t(helpers),
+        [&](size_t)
+        {
+            if (std::this_thread::get_id() != caller && !stop.load(std::memory_order_acquire))
+                helper(stop);
+        },
+        main, stop);
 }
 
 int UTgetMaxThreads()

@@ -23,6 +23,7 @@
 #include <UT/UT_API.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -37,6 +38,19 @@ UT_API void UTparallelFor(size_t begin, size_t end, size_t grain,
 // Runs a and b concurrently (b may run on the calling thread) and returns
 // when both are done.
 UT_API void UTparallelInvoke(const std::function<void()> &a, const std::function<void()> &b);
+
+// Runs main() on the calling thread while up to `helpers` other threads run
+// helper(stop) beside it, for work that must stay on the caller (interrupt
+// polls, anything order-dependent) fed to helpers that live as long as it
+// does rather than a region per step. `stop` turns true once main has
+// returned or thrown; helpers must then return promptly. A helper may start
+// late or never (the pool busy, the thread limit reached), so main must be
+// able to finish its work alone; a helper the scheduler would run on the
+// calling thread itself is skipped. Helpers run under the caller's
+// floating-point state. Returns when main and every started helper are done;
+// an exception from main, else from a helper, then reaches the caller.
+UT_API void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &stop)> &helper,
+                             const std::function<void()> &main);
 
 // The number of threads parallel regions may use now (>= 1).
 UT_API int UTgetMaxThreads();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
@@ -60,8 +61,9 @@ struct Job
 class ThreadPool
 {
 public:
-    // Runs the job on the caller and on up to `helpers` pool threads.
-    void run(Job &job, int helpers)
+    // Runs the job on the caller and on up to `helpers` pool threads; with
+    // `beside`, the caller runs it first and joins the job afterwards.
+    void run(Job &job, int helpers, const std::function<void()> *beside = nullptr)
     {
         {
             std::lock_guard<std::mutex> lock(myMutex);
@@ -71,6 +73,8 @@ public:
             ++myGeneration;
         }
         myWake.notify_all();
+        if (beside)
+            (*beside)();
         job.work();
         std::unique_lock<std::mutex> lock(myMutex);
         mySlots = 0; // latecomers find nothing to join
@@ -160,4 +164,44 @@ void UTrunOnThreadPool(size_t count, int threads, const std::function<void(size_
     pool().run(job, helpers);
     if (job.error)
         std::rethrow_exception(job.error);
+}
+
+void UTrunBesideOnThreadPool(size_t count, const std::function<void(size_t)> &task, const std::function<void()> &main,
+                             std::atomic<bool> &stop)
+{
+    std::unique_lock<std::mutex> busy;
+    if (count > 0 && !tInRegion)
+        busy = std::unique_lock<std::mutex>(pool().busy, std::try_to_lock);
+    std::exception_ptr error;
+    // Regions main starts meanwhile run serially (the pool is taken).
+    const std::function<void()> guarded = [&]
+    {
+        try
+        {
+            main();
+        }
+        catch (...)
+        {
+            error = std::current_exception();
+        }
+        stop.store(true, std::memory_order_release);
+    };
+    if (!busy.owns_lock())
+    {
+        guarded();
+        for (size_t i = 0; i < count; ++i)
+            task(i);
+    }
+    else
+    {
+        Job job;
+        job.task = &task;
+        job.count = count;
+        job.fpState = UTcaptureFPState();
+        pool().run(job, int(std::min<size_t>(count, size_t(INT32_MAX))), &guarded);
+        if (!error)
+            error = job.error;
+    }
+    if (error)
+        std::rethrow_exception(error);
 }
