@@ -63,22 +63,33 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
         PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
 
-    for (GA_Offset p = begin; p < end; ++p)
-    {
-        if (myProgress.interruptedBetweenPoints())
-            return TraceStatus::Interrupted;
-        for (int64_t k = 0; k < myTriples; ++k)
+    TraceStatus status = TraceStatus::Finished;
+    const auto walkPoints = [&]() {
+        for (GA_Offset p = begin; p < end; ++p)
         {
-            const TraceStatus status =
-                planned ? planned->tracePoint(p, k)
-                        : tracePoint(myGdp, p, triple(k), myCollider, mySettings, myControl,
-                                     &myPrimaries[size_t(k)][size_t(p - begin)]);
-            if (status != TraceStatus::Finished)
-                return status;
+            if (myProgress.interruptedBetweenPoints())
+            {
+                status = TraceStatus::Interrupted;
+                return;
+            }
+            for (int64_t k = 0; k < myTriples; ++k)
+            {
+                status = planned ? planned->tracePoint(p, k)
+                                 : tracePoint(myGdp, p, triple(k), myCollider, mySettings, myControl,
+                                              &myPrimaries[size_t(k)][size_t(p - begin)]);
+                if (status != TraceStatus::Finished)
+                    return;
+            }
+            myProgress.pointDone();
         }
-        myProgress.pointDone();
-    }
-    return TraceStatus::Finished;
+    };
+    // The trace-ahead walk's helpers trace beside this thread for the whole
+    // batch; appending and polling stay here.
+    if (planned)
+        planned->run(walkPoints);
+    else
+        walkPoints();
+    return status;
 }
 
 AttributeTriple InputTrace::triple(int64_t k) const

@@ -4,9 +4,16 @@
 #include "trace/walk_plan.h"
 #include "trace/walk_steps.h"
 
+#include "trace/trace_queue.h"
+
 #include <UT/UT_ParallelUtil.h>
 
 #include <algorithm>
+#include <atomic>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -14,6 +21,25 @@ namespace {
 // threads by themselves, and deep chains would keep a long plan of ancestors.
 constexpr int32_t kMaxPlannedCount = 1024;
 constexpr int32_t kMaxPlannedDepth = 256;
+// Rays handed out and not yet claimed, at most; the ring that carries them.
+// A few per thread keep the tracers busy: rays far ahead of the walk are
+// the likeliest to be thrown away by a new plan.
+constexpr size_t kQueueAhead = 8;
+// More are gathered only when fewer than this many wait unclaimed: gathering
+// scans the plan, and rays are traced faster than they are planned anyway.
+constexpr size_t kRefillBelow = 2;
+constexpr size_t kQueueCapacity = 256;
+// Pauses the walk waits for a helper's trace before tracing the ray itself:
+// about as long as a trace takes.
+constexpr int kPatience = 256;
+
+// Waits a moment for another thread.
+void pause()
+{
+#if defined(__x86_64__) || defined(_M_X64)
+    _mm_pause();
+#endif
+}
 
 } // namespace
 
@@ -22,7 +48,7 @@ struct PlannedWalk::State
     State(GU_Detail &g, std::vector<WalkTriple> t, GA_Offset b, GA_Offset e, const Collider &c,
           const WalkSettings &s, TraceControl &ctl)
         : gdp(g), triples(std::move(t)), begin(b), control(ctl), plan(triples, b, e, c, s, sceneRandomEngine),
-          expectedEngine(sceneRandomEngine)
+          expectedEngine(sceneRandomEngine), collider(c), queue(c, kQueueCapacity)
     {
     }
 
@@ -79,39 +105,20 @@ struct PlannedWalk::State
             for (const WalkFrame &w : stack)
                 entered.push_back({w.frame, w.next});
             plan.planAfresh(entered, sceneRandomEngine);
+            queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
             expectedEngine = sceneRandomEngine;
         }
         return true;
     }
 
-    // Frames the walk has reached but not yet entered, because entering
-    // would have polled the interrupt callback off the calling thread.
-    struct PendingEnter
-    {
-        int64_t frame = -1;
-        GA_Offset offset = 0;
-    };
-
-    // Walks on while traces are at hand. Returns Blocked (as Finished with
-    // `blocked` set) when the next ray is not traced yet, or when a poll is
-    // due and polling is not allowed here.
-    TraceStatus advance(const WalkTriple &t, bool mayPoll, bool &blocked)
+    // Walks on while traces are at hand, handing rays to the tracers as it
+    // goes. Returns Finished with `blocked` set when the next ray is not
+    // traced yet.
+    TraceStatus advance(const WalkTriple &t, bool &blocked)
     {
         blocked = false;
         for (;;)
         {
-            if (pending.frame != -1)
-            {
-                if (!mayPoll && countingPolls(plan.frame(pending.frame).rays.size()))
-                {
-                    blocked = true;
-                    return TraceStatus::Finished;
-                }
-                const PendingEnter next = pending;
-                pending = PendingEnter();
-                if (!enter(next.frame, next.offset, t))
-                    return TraceStatus::Interrupted;
-            }
             if (stack.empty())
                 return TraceStatus::Finished;
             WalkFrame &top = stack.back();
@@ -150,7 +157,76 @@ struct PlannedWalk::State
                 continue;
             while (frame.rays[size_t(i)].child == -1)
                 plan.planOne();
-            pending = {frame.rays[size_t(i)].child, q};
+            // `frame` and `top` may dangle once the child is entered.
+            if (!enter(frame.rays[size_t(i)].child, q, t))
+                return TraceStatus::Interrupted;
+            feed();
+        }
+    }
+
+    // Takes back the traces that are done, in the order they were handed
+    // out, and hands out more rays while the tracers have too few.
+    void feed()
+    {
+        size_t collected = 0;
+        while (const QueuedRay *r = queue.collectable())
+        {
+            ++collected;
+            if (r->traced && plan.has(r->frame) && plan.frame(r->frame).rays[size_t(r->ray)].traced)
+                ++discarded; // traced by the walk meanwhile
+            else if (r->traced && plan.has(r->frame))
+            {
+                if (plan.store(r->frame, r->ray, r->result))
+                    queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
+            }
+            else if (plan.has(r->frame))
+                plan.requeue(r->frame, r->ray);
+            else
+                discarded += r->traced ? 1 : 0;
+            queue.popCollected();
+        }
+        // Once per traced ray, on the walking thread only (see searchBounce).
+        renewDataIds(collider, collected);
+        if (queue.unclaimed() >= kRefillBelow || plan.version() == gatheredNothingAt)
+            return;
+        const size_t room = queue.capacity() - queue.inFlight();
+        if (room == 0)
+            return;
+        const std::vector<TraceItem> &items = plan.gather(std::min(room, kQueueAhead));
+        if (items.empty())
+            gatheredNothingAt = plan.version();
+        for (const TraceItem &item : items)
+            queue.publish(item.frame, item.ray, item.origin, item.direction);
+    }
+
+    // Waits for the trace of the next ray of the walk, tracing handed-out
+    // rays meanwhile rather than idling. When a helper has the ray and is
+    // slow to bring it back (on a busy machine its thread may not even be
+    // running), the walk traces the ray itself: a trace depends on nothing
+    // but the ray, so either copy will do, and the walk never waits long
+    // for another thread.
+    void waitForNext()
+    {
+        const WalkFrame &top = stack.back();
+        PlanFrame &frame = plan.frame(top.frame);
+        const int32_t i = top.next;
+        PlanRay &next = frame.rays[size_t(i)];
+        for (int idle = 0; !next.traced;)
+        {
+            feed();
+            if (next.traced || queue.traceSome(2))
+                continue;
+            if (++idle < kPatience)
+            {
+                pause();
+                continue;
+            }
+            PendingBounce bounce;
+            bounce.origin = frame.origin;
+            bounce.direction = next.direction;
+            searchBounce(bounce, collider);
+            renewDataIds(collider, 1);
+            plan.store(top.frame, i, finishBounce(bounce, collider));
         }
     }
 
@@ -164,42 +240,17 @@ struct PlannedWalk::State
         for (;;)
         {
             bool blocked = false;
-            const TraceStatus status = advance(t, true, blocked);
+            const TraceStatus status = advance(t, blocked);
             if (!blocked)
                 return status;
-            // A pipeline: each round is traced while the walk commits the
-            // traces of the round before it; the walk then helps with the
-            // round. Back to the loop above when a poll is due.
-            do
-            {
-                plan.gather();
-                TraceStatus walked = TraceStatus::Finished;
-                bool walkedBlocked = false;
-                // Task 0 walks; the others trace a few rays each. One flat
-                // region, so that a thread done with its task takes another.
-                const size_t n = plan.gathered();
-                const size_t chunk = std::max<size_t>(1, n / (2 * size_t(UTgetMaxThreads())));
-                const size_t tasks = 1 + (n + chunk - 1) / chunk;
-                UTparallelFor(0, tasks, 1, [&](size_t first, size_t last) {
-                    for (size_t task = first; task < last; ++task)
-                        if (task == 0)
-                            walked = advance(t, false, walkedBlocked);
-                        else
-                            plan.traceGathered((task - 1) * chunk, std::min(n, task * chunk));
-                });
-                plan.store();
-                if (!walkedBlocked)
-                    return walked;
-            } while (!pollDue());
+            waitForNext();
         }
     }
 
-    bool pollDue() const
-    {
-        return pending.frame != -1 && countingPolls(plan.frame(pending.frame).rays.size());
-    }
-
-    PendingEnter pending;
+    const Collider &collider;
+    TraceQueue queue;
+    int64_t discarded = 0;
+    uint64_t gatheredNothingAt = UINT64_MAX;
 };
 
 PlannedWalk::PlannedWalk(GU_Detail &gdp, std::vector<WalkTriple> triples, GA_Offset begin, GA_Offset end,
@@ -230,5 +281,28 @@ TraceStatus PlannedWalk::tracePoint(GA_Offset p, int64_t k)
 
 int64_t PlannedWalk::discardedRays() const
 {
-    return myState->plan.discarded();
+    return myState->plan.discarded() + myState->discarded;
+}
+
+void PlannedWalk::run(const std::function<void()> &walk)
+{
+    State &s = *myState;
+    // Rays still handed out when the walk stops stay in the ring for the
+    // walk's next call. The queue is closed before the helpers are told to
+    // stop, so that sleeping helpers wake to see it.
+    s.queue.open();
+    UTrunWithHelpers(
+        UTgetMaxThreads() - 1, [&](const std::atomic<bool> &) { s.queue.help(); },
+        [&]() {
+            try
+            {
+                walk();
+            }
+            catch (...)
+            {
+                s.queue.close();
+                throw;
+            }
+            s.queue.close();
+        });
 }

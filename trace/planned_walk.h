@@ -9,21 +9,29 @@
 // turn depends on which earlier rays moved. So the walk plans ahead assuming
 // every ray moves: that fixes the engine position of every later point, and
 // with the engine's outputs drawn ahead into a buffer, every planned point's
-// directions can be computed as soon as its parent ray is traced. Rays of
-// planned points are traced in parallel rounds, the earliest first.
+// directions can be computed as soon as its parent ray is traced. The walk
+// hands the earliest planned rays, a few at a time, to helper threads that
+// live as long as the walk (trace/trace_queue.h) and takes their traces back
+// as it goes; when the ray it needs next is not back yet, it traces handed-out
+// rays itself. Everything else (appending, drawing, polling the interrupt)
+// stays on the walking thread, the one that calls the walk.
 //
 // A ray that turns out not to move removes the points planned beneath it and
 // moves every later engine position: the plan after it is dropped and made
-// afresh. Only rays are traced ahead; the process-wide engine itself is
-// advanced by the walk as it goes, so it always stands where the sequential
-// walk leaves it, including after an interrupt or the point limit.
+// afresh from there, and rays handed out for the dropped part that no thread
+// has started are withdrawn; the plan before it stays. Only rays are traced
+// ahead; the process-wide engine itself is advanced by the walk as it goes,
+// so it always stands where the sequential walk leaves it, including after
+// an interrupt or the point limit.
 //
-// Planning is bounded: at most kPlanWindow rays are planned beyond the walk.
+// Planning is bounded: at most kPlanWindow rays are planned beyond the walk,
+// and the hand-off is a ring of fixed size.
 #pragma once
 
 #include "trace/point_tracer.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -58,6 +66,11 @@ public:
     // primary trace. Points must be asked for in order: p ascending, and k
     // ascending within p. After anything but Finished, stop using the walk.
     TraceStatus tracePoint(GA_Offset p, int64_t k);
+
+    // Calls walk() on this thread with helpers tracing ahead beside it on
+    // the other threads the thread limit allows; walk() calls tracePoint.
+    // Without run, tracePoint traces everything on the calling thread.
+    void run(const std::function<void()> &walk);
 
     // Rays traced ahead whose traces were thrown away by a new plan.
     int64_t discardedRays() const;

@@ -9,8 +9,6 @@ namespace {
 
 // Rays planned beyond the walk, at most (one set more may be added).
 constexpr size_t kPlanWindow = 2048;
-// Rays traced together in one round, earliest first.
-constexpr size_t kRoundRays = 32;
 // Rays of a round may lie behind at most this many untraced rays that could
 // drop them (besides the round's first frame).
 constexpr size_t kMaxRisk = 4;
@@ -41,6 +39,7 @@ GA_Offset WalkPlan::pointOf(int64_t tree) const
 
 void WalkPlan::erase(int64_t id)
 {
+    ++myVersion;
     const auto it = myPlan.find(id);
     myPlannedRays -= it->second.rays.size();
     myPlan.erase(it);
@@ -48,6 +47,7 @@ void WalkPlan::erase(int64_t id)
 
 void WalkPlan::entered(int64_t id)
 {
+    ++myVersion;
     PlanFrame &frame = myPlan.at(id);
     if (frame.primary)
         return;
@@ -183,7 +183,7 @@ bool WalkPlan::makeReady(PlanFrame &frame)
     return true;
 }
 
-void WalkPlan::gather()
+const std::vector<TraceItem> &WalkPlan::gather(size_t most)
 {
     myItems.clear();
     auto it = myPlan.lower_bound(myScanFrom);
@@ -194,7 +194,7 @@ void WalkPlan::gather()
     // beneath its earlier rays; that only makes the count cautious.)
     size_t risk = 0;
     int64_t lastId = myPlan.empty() ? -1 : myPlan.rbegin()->first;
-    while (myItems.size() < kRoundRays)
+    while (myItems.size() < most)
     {
         if (it == myPlan.end())
         {
@@ -205,68 +205,58 @@ void WalkPlan::gather()
             continue;
         }
         PlanFrame &frame = it->second;
-        if (risk > kMaxRisk && !myItems.empty())
+        if (risk > kMaxRisk)
             break;
         bool complete = frame.ready || makeReady(frame);
         const bool dropsFrames =
             frame.depth > 1 && nextScatterCount(frame.scatterCount, mySettings.dissipation) > 0;
         for (size_t j = 0; j < frame.rays.size(); ++j)
-            if (!frame.rays[j].traced)
+        {
+            PlanRay &ray = frame.rays[j];
+            if (ray.traced)
+                continue;
+            complete = false;
+            risk += dropsFrames ? 1 : 0;
+            if (frame.ready && !ray.queued && myItems.size() < most)
             {
-                complete = false;
-                risk += dropsFrames ? 1 : 0;
-                if (frame.ready && myItems.size() < kRoundRays)
-                    myItems.push_back({it->first, int32_t(j), frame.origin, frame.rays[j].direction, {}});
+                ray.queued = true;
+                myItems.push_back({it->first, int32_t(j), frame.origin, ray.direction});
             }
+        }
         if (advancing && complete)
             myScanFrom = it->first + 1;
         else
             advancing = false;
         ++it;
     }
+    return myItems;
 }
 
-void WalkPlan::traceGathered(size_t first, size_t last)
+bool WalkPlan::store(int64_t id, int32_t i, const BounceResult &result)
 {
-    // Each ray is finished one search later (see traceRayBatch).
-    PendingBounce previous;
-    for (size_t k = first; k < last; ++k)
+    ++myVersion;
+    PlanFrame &frame = myPlan.at(id);
+    PlanRay &ray = frame.rays[size_t(i)];
+    ray.result = result;
+    ray.traced = true;
+    ray.queued = false;
+    if (ray.child != -1 && !moves(frame, ray))
     {
-        PendingBounce current;
-        current.origin = myItems[k].origin;
-        current.direction = myItems[k].direction;
-        searchBounce(current, myCollider);
-        if (k > first)
-            myItems[k - 1].result = finishBounce(previous, myCollider);
-        previous = current;
+        replanAfter(id, i);
+        return true;
     }
-    if (last > first)
-        myItems[last - 1].result = finishBounce(previous, myCollider);
+    return false;
 }
 
-void WalkPlan::store()
+void WalkPlan::requeue(int64_t id, int32_t i)
 {
-    // Once per traced ray, on the walking thread only (see searchBounce).
-    renewDataIds(myCollider, myItems.size());
-    for (TraceItem &item : myItems)
-    {
-        const auto found = myPlan.find(item.frame);
-        if (found == myPlan.end())
-        {
-            ++myDiscarded; // dropped by a new plan earlier in this loop
-            continue;
-        }
-        PlanFrame &frame = found->second;
-        PlanRay &ray = frame.rays[size_t(item.ray)];
-        ray.result = item.result;
-        ray.traced = true;
-        if (ray.child != -1 && !moves(frame, ray))
-            replanAfter(item.frame, item.ray);
-    }
+    ++myVersion;
+    myPlan.at(id).rays[size_t(i)].queued = false;
 }
 
 void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, const std::mt19937 &engine)
 {
+    ++myVersion;
     const auto isEntered = [&](int64_t id) {
         return std::any_of(entered.begin(), entered.end(), [&](const EnteredFrame &e) { return e.frame == id; });
     };

@@ -1,8 +1,8 @@
 // The plan of the trace-ahead walk (planned_walk.h): the points the walk
 // will reach, in depth-first pre-order, assuming that every ray not yet
 // traced moves, each with the engine position its direction set is drawn
-// from; the engine outputs drawn ahead for them; and the rounds that trace
-// the earliest planned rays on several threads.
+// from; the engine outputs drawn ahead for them; and the choice of the
+// earliest planned rays to hand to the tracing threads.
 //
 // Frames have ids handed out in pre-order and never reused, so a plan made
 // afresh after some ray always has larger ids than what stays. The walk
@@ -25,6 +25,7 @@ struct PlanRay
     UT_Vector3 direction;
     BounceResult result;
     bool traced = false;
+    bool queued = false; // handed to the tracers, trace not back yet
     int64_t child = -1; // the frame planned beneath this ray, if any
 };
 
@@ -43,14 +44,13 @@ struct PlanFrame
     std::vector<PlanRay> rays;
 };
 
-// A ray gathered for a round, with its trace once traced.
+// A ray gathered for the tracers.
 struct TraceItem
 {
     int64_t frame;
     int32_t ray;
     UT_Vector3 origin;
     UT_Vector3 direction;
-    BounceResult result;
 };
 
 // A frame the walk has entered, and the next of its rays it will walk.
@@ -69,6 +69,7 @@ public:
              const WalkSettings &settings, const std::mt19937 &engine);
 
     PlanFrame &frame(int64_t id) { return myPlan.at(id); }
+    bool has(int64_t id) const { return myPlan.count(id) != 0; }
     const PlanFrame &frame(int64_t id) const { return myPlan.at(id); }
     bool empty() const { return myPlan.empty(); }
     int64_t firstId() const { return myPlan.begin()->first; }
@@ -79,15 +80,14 @@ public:
     // Plans one more frame; false when the batch has nothing more to plan.
     bool planOne();
 
-    // One round: gather the earliest untraced rays (planning further when
-    // needed), trace them, and store the traces. traceGathered traces
-    // gathered rays [first, last); it reads nothing but those rays and the
-    // collider, so several ranges and the walk may run at once. store must
-    // wait for all of them.
-    void gather();
-    size_t gathered() const { return myItems.size(); }
-    void traceGathered(size_t first, size_t last);
-    void store();
+    // Gathers up to `most` of the earliest rays neither traced nor handed
+    // out (planning further when needed) and marks them handed out.
+    const std::vector<TraceItem> &gather(size_t most);
+    // Stores the trace of a handed-out ray whose frame is still planned.
+    // True when the ray stays and the plan after it was dropped.
+    bool store(int64_t frame, int32_t ray, const BounceResult &result);
+    // A handed-out ray that came back untraced is to be handed out again.
+    void requeue(int64_t frame, int32_t ray);
 
     // The walk enters frame `id`: its directions are computed now if they
     // are not yet (the outputs they come from are then released), and the
@@ -99,6 +99,11 @@ public:
 
     // Rays traced and then thrown away by a new plan.
     int64_t discarded() const { return myDiscarded; }
+
+    // Changes whenever something gather() looks at may have changed (a
+    // trace stored, a frame entered or finished, a new plan): a gather that
+    // found nothing finds nothing again until then.
+    uint64_t version() const { return myVersion; }
 
 private:
     int64_t addFrame(PlanFrame &&frame);
@@ -118,6 +123,7 @@ private:
     size_t myPlannedRays = 0;
     int64_t myScanFrom = 0; // frames below this id are ready and fully traced
     int64_t myDiscarded = 0;
+    uint64_t myVersion = 0;
 
     // The planner's depth-first position: frames with the next ray to plan
     // beneath, the next tree to start and the engine position of the next

@@ -4,6 +4,7 @@
 
 #include "math/scatter.h"
 #include "trace/tests/trace_test_scenes.h"
+#include "trace/tests/walk_test_runs.h"
 
 #include <UT/UT_ParallelUtil.h>
 
@@ -17,13 +18,6 @@
 using namespace trace_test;
 
 namespace {
-
-struct TraceRun
-{
-    GU_Detail output;
-    int64_t rays = 0;
-    std::mt19937 engineAfter;
-};
 
 // A room with a box standing in it, and points spread through the room.
 struct Scene
@@ -56,57 +50,16 @@ struct Scene
 };
 
 template <typename SceneType>
-TraceRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int threads)
+WalkRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int threads)
 {
-    const UT_ThreadLimit limit(threads);
-    TraceRun run;
-    run.output = scene.points.gdp;
-    sceneRandomEngine.seed(5489u);
-    AttributeLists lists = gatherAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
-    Collider collider(scene.collider.gdp, mode);
-    TraceControl control;
-    control.parallel = parallel;
-    const GA_Size n = run.output.getNumPoints();
-    std::vector<BounceResult> primaries(static_cast<size_t>(n));
-    tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
-    for (GA_Offset p = 0; p < n; ++p)
-        tracePoint(run.output, p, {lists.positions(0), lists.directions(0), lists.intensities(0)}, collider,
-                   {4, 75.0, 9, 0.6f}, control, &primaries[size_t(p)]);
-    run.rays = control.raysTraced;
-    run.engineAfter = sceneRandomEngine;
-    return run;
-}
-
-bool sameOutput(const TraceRun &a, const TraceRun &b)
-{
-    if (a.output.getNumPoints() != b.output.getNumPoints())
-        return false;
-    for (const char *name : {"P", "dir", "energy"})
-        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
-        {
-            const UT_Vector3 u = getVector(a.output.findPointAttribute(name), p);
-            const UT_Vector3 v = getVector(b.output.findPointAttribute(name), p);
-            if (std::memcmp(u.data(), v.data(), sizeof(float) * 3) != 0)
-                return false;
-        }
-    return true;
-}
-
-void expectIdentical(const TraceRun &a, const TraceRun &b)
-{
-    ASSERT_EQ(a.output.getNumPoints(), b.output.getNumPoints());
-    EXPECT_EQ(a.rays, b.rays);
-    EXPECT_TRUE(a.engineAfter == b.engineAfter);
-    for (const char *name : {"P", "dir", "energy"})
-    {
-        const GA_Attribute *x = a.output.findPointAttribute(name);
-        const GA_Attribute *y = b.output.findPointAttribute(name);
-        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
-        {
-            const UT_Vector3 u = getVector(x, p), v = getVector(y, p);
-            ASSERT_EQ(std::memcmp(u.data(), v.data(), sizeof(float) * 3), 0) << name << " of point " << p;
-        }
-    }
+    WalkOptions options;
+    options.mode = mode;
+    options.parallel = parallel;
+    options.threads = threads;
+    options.scatter = 75.0;
+    options.count = 9;
+    options.dissipation = 0.6f;
+    return runWalk(scene.points.gdp, scene.collider.gdp, options);
 }
 
 } // namespace
@@ -114,7 +67,7 @@ void expectIdentical(const TraceRun &a, const TraceRun &b)
 TEST(ParallelTrace, SameOutputForAnyThreadCountAndSearch)
 {
     Scene scene;
-    const TraceRun reference = traceScene(scene, SearchMode::Exhaustive, false, 1);
+    const WalkRun reference = traceScene(scene, SearchMode::Exhaustive, false, 1);
     EXPECT_GT(reference.output.getNumPoints(), 12 + 12 * 20) << "the scene should scatter widely";
     expectIdentical(reference, traceScene(scene, SearchMode::Exhaustive, true, 4));
     expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, false, 1));
@@ -126,7 +79,7 @@ TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
 {
     Scene scene;
     const int64_t before = scene.collider.P->getDataId();
-    const TraceRun run = traceScene(scene, SearchMode::Accelerated, true, 4);
+    const WalkRun run = traceScene(scene, SearchMode::Accelerated, true, 4);
     const int64_t after = scene.collider.P->getDataId();
     EXPECT_NE(after, before);
     // Every trace renews it: a fresh id is larger than any handed out before.
@@ -186,9 +139,9 @@ TEST(ParallelTrace, WorkersFollowTheCallersFlushToZeroAndDenormalsAreZero)
 {
     SubnormalScene scene;
     // Parallel, so that helper threads exist before the state changes.
-    const TraceRun plain = traceScene(scene, SearchMode::Accelerated, true, 2);
+    const WalkRun plain = traceScene(scene, SearchMode::Accelerated, true, 2);
     const ScopedCsr flush(_mm_getcsr() | 0x8040); // FTZ and DAZ
-    const TraceRun reference = traceScene(scene, SearchMode::Accelerated, false, 1);
+    const WalkRun reference = traceScene(scene, SearchMode::Accelerated, false, 1);
     ASSERT_FALSE(sameOutput(plain, reference)) << "the scene should meet subnormal values";
     for (const SearchMode mode : {SearchMode::Accelerated, SearchMode::Exhaustive})
         for (const int threads : {1, 2})
@@ -196,5 +149,14 @@ TEST(ParallelTrace, WorkersFollowTheCallersFlushToZeroAndDenormalsAreZero)
             SCOPED_TRACE(testing::Message() << threads << " threads, mode " << int(mode));
             expectIdentical(reference, traceScene(scene, mode, true, threads));
         }
+    // The trace-ahead walk's helpers live as long as the walk, not a region.
+    WalkOptions options;
+    options.planned = options.parallel = true;
+    options.threads = 2;
+    options.scatter = 75.0;
+    options.count = 9;
+    options.dissipation = 0.6f;
+    expectIdentical(traceScene(scene, SearchMode::Accelerated, false, 1),
+                    runWalk(scene.points.gdp, scene.collider.gdp, options));
 }
 #endif

@@ -8,6 +8,7 @@
 
 #include "math/scatter.h"
 #include "trace/tests/trace_test_scenes.h"
+#include "trace/tests/walk_test_runs.h"
 
 #include <cstring>
 #include <UT/UT_ParallelUtil.h>
@@ -20,7 +21,7 @@ namespace {
 struct WalkCase
 {
     const char *name;
-    bool closed;         // a closed room with a box, or a lone floor
+    bool closed; // a closed room with a box, or a lone floor
     int32_t depth;
     double scatter;
     int32_t count;
@@ -29,16 +30,6 @@ struct WalkCase
     int interruptAtPoll; // 0: never
     TraceStatus expected;
     bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
-};
-
-struct WalkRun
-{
-    GU_Detail output;
-    TraceStatus status = TraceStatus::Finished;
-    int64_t rays = 0;
-    int polls = 0;
-    std::mt19937 engineAfter;
-    int64_t discarded = 0;
 };
 
 struct Scene
@@ -69,62 +60,18 @@ struct Scene
 
 WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
 {
-    UT_ThreadLimit limit(threads);
-    WalkRun run;
-    run.output = scene.points.gdp;
-    sceneRandomEngine.seed(5489u);
-    AttributeLists lists = gatherAttributeLists(run.output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
-    Collider collider(scene.collider.gdp, SearchMode::Accelerated);
-    TraceControl control;
-    control.parallel = planned;
-    if (c.pointLimit)
-        control.pointLimit = c.pointLimit;
-    control.interrupted = [&]() {
-        if (c.callbackDraws)
-            sceneRandomEngine.discard(3);
-        return ++run.polls == c.interruptAtPoll;
-    };
-    const GA_Size n = run.output.getNumPoints();
-    std::vector<BounceResult> primaries(static_cast<size_t>(n));
-    tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
-
-    WalkSettings settings;
-    settings.depth = c.depth;
-    settings.scatter = c.scatter;
-    settings.scatterCount = c.count;
-    settings.dissipation = c.dissipation;
-    std::vector<WalkTriple> triples = {
-        {lists.positions(0), lists.directions(0), lists.intensities(0), primaries.data()}};
-    EXPECT_TRUE(PlannedWalk::suitable(triples, settings));
-    PlannedWalk plannedWalk(run.output, triples, 0, n, collider, settings, control);
-    for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
-        run.status = planned ? plannedWalk.tracePoint(p, 0)
-                             : tracePoint(run.output, p,
-                                          {lists.positions(0), lists.directions(0), lists.intensities(0)},
-                                          collider, settings, control, &primaries[size_t(p)]);
-    run.rays = control.raysTraced;
-    run.engineAfter = sceneRandomEngine;
-    run.discarded = plannedWalk.discardedRays();
-    return run;
-}
-
-void expectIdentical(const WalkRun &a, const WalkRun &b)
-{
-    EXPECT_EQ(a.status, b.status);
-    EXPECT_EQ(a.rays, b.rays);
-    EXPECT_EQ(a.polls, b.polls);
-    EXPECT_TRUE(a.engineAfter == b.engineAfter) << "the engine must stand where the sequential walk leaves it";
-    ASSERT_EQ(a.output.getNumPoints(), b.output.getNumPoints());
-    for (const char *name : {"P", "dir", "energy"})
-    {
-        const GA_Attribute *x = a.output.findPointAttribute(name);
-        const GA_Attribute *y = b.output.findPointAttribute(name);
-        for (GA_Offset p = 0; p < a.output.getNumPoints(); ++p)
-        {
-            const UT_Vector3 u = getVector(x, p), v = getVector(y, p);
-            ASSERT_EQ(std::memcmp(u.data(), v.data(), sizeof(float) * 3), 0) << name << " of point " << p;
-        }
-    }
+    WalkOptions options;
+    options.planned = planned;
+    options.parallel = planned;
+    options.threads = threads;
+    options.depth = c.depth;
+    options.scatter = c.scatter;
+    options.count = c.count;
+    options.dissipation = c.dissipation;
+    options.pointLimit = c.pointLimit;
+    options.interruptAtPoll = c.interruptAtPoll;
+    options.callbackDraws = c.callbackDraws;
+    return runWalk(scene.points.gdp, scene.collider.gdp, options);
 }
 
 class PlannedWalkTest : public ::testing::TestWithParam<WalkCase>

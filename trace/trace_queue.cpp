@@ -1,0 +1,156 @@
+#include "trace/trace_queue.h"
+
+#include <algorithm>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Claims a helper tries before it sleeps: a few microseconds, about the time
+// the walk takes to publish again when it is tracing too.
+constexpr int kSpins = 512;
+// Rays a helper claims at once, at most: enough to overlap one ray's
+// surface lookup with the next one's search, few enough that the walk
+// seldom waits for a helper's later ray.
+constexpr int64_t kHelperClaim = 2;
+
+} // namespace
+
+TraceQueue::TraceQueue(const Collider &collider, size_t capacity)
+    : myCollider(collider), myCapacity(capacity), mySlots(new Slot[capacity])
+{
+}
+
+TraceQueue::~TraceQueue() = default;
+
+size_t TraceQueue::unclaimed() const
+{
+    const int64_t claimed = myClaimed.load(std::memory_order_relaxed);
+    return claimed < myPublishedLocal ? size_t(myPublishedLocal - claimed) : 0;
+}
+
+void TraceQueue::publish(int64_t frame, int32_t ray, const UT_Vector3 &origin, const UT_Vector3 &direction)
+{
+    Slot &s = slot(myPublishedLocal);
+    s.ray.frame = frame;
+    s.ray.ray = ray;
+    s.ray.origin = origin;
+    s.ray.direction = direction;
+    s.ray.traced = false;
+    s.cancelled.store(false, std::memory_order_relaxed);
+    ++myPublishedLocal;
+    // Sequentially consistent, like the sleepers' count below and in help():
+    // either the walk sees a helper going to sleep, or that helper sees the
+    // ray.
+    myPublished.store(myPublishedLocal, std::memory_order_seq_cst);
+    // One wake-up at a time: a woken helper may take a while to run, and
+    // waking it again meanwhile would only cost the walk.
+    if (mySleepers.load(std::memory_order_seq_cst) > 0 && !myWaking.exchange(true, std::memory_order_relaxed))
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        myWake.notify_one();
+    }
+}
+
+void TraceQueue::open()
+{
+    std::lock_guard<std::mutex> lock(myMutex);
+    myClosed = false;
+}
+
+void TraceQueue::close()
+{
+    {
+        std::lock_guard<std::mutex> lock(myMutex);
+        myClosed = true;
+    }
+    myWake.notify_all();
+}
+
+void TraceQueue::help()
+{
+    for (;;)
+    {
+        for (int spin = 0; spin < kSpins; ++spin)
+        {
+            if (traceSome(kHelperClaim))
+                spin = 0;
+#if defined(__x86_64__) || defined(_M_X64)
+            _mm_pause();
+#endif
+        }
+        std::unique_lock<std::mutex> lock(myMutex);
+        mySleepers.fetch_add(1, std::memory_order_seq_cst);
+        myWake.wait(lock, [&] {
+            return myClosed || myClaimed.load(std::memory_order_seq_cst) < myPublished.load(std::memory_order_seq_cst);
+        });
+        mySleepers.fetch_sub(1, std::memory_order_relaxed);
+        myWaking.store(false, std::memory_order_relaxed);
+        if (myClosed)
+            return;
+    }
+}
+
+bool TraceQueue::traceOne()
+{
+    return traceSome(1);
+}
+
+bool TraceQueue::traceSome(int64_t most)
+{
+    int64_t k = myClaimed.load(std::memory_order_relaxed);
+    int64_t n = 0;
+    for (;;)
+    {
+        n = std::min(most, myPublished.load(std::memory_order_acquire) - k);
+        if (n <= 0)
+            return false;
+        if (myClaimed.compare_exchange_weak(k, k + n, std::memory_order_acq_rel, std::memory_order_relaxed))
+            break;
+    }
+    // Each ray is finished one search later, so that its surface values
+    // arrive in the cache while the next ray is searched (see traceRayBatch).
+    PendingBounce previous;
+    int64_t previousIndex = -1;
+    const auto finish = [&]() {
+        Slot &p = slot(previousIndex);
+        p.ray.result = finishBounce(previous, myCollider);
+        p.ray.traced = true;
+        p.done.store(previousIndex, std::memory_order_release);
+    };
+    for (int64_t j = k; j < k + n; ++j)
+    {
+        Slot &s = slot(j);
+        if (s.cancelled.load(std::memory_order_relaxed))
+        {
+            s.done.store(j, std::memory_order_release); // collected untraced
+            continue;
+        }
+        PendingBounce current;
+        current.origin = s.ray.origin;
+        current.direction = s.ray.direction;
+        searchBounce(current, myCollider);
+        if (previousIndex >= 0)
+            finish();
+        previous = current;
+        previousIndex = j;
+    }
+    if (previousIndex >= 0)
+        finish();
+    return true;
+}
+
+const QueuedRay *TraceQueue::collectable() const
+{
+    if (myCollected == myPublishedLocal)
+        return nullptr;
+    const Slot &s = slot(myCollected);
+    return s.done.load(std::memory_order_acquire) == myCollected ? &s.ray : nullptr;
+}
+
+void TraceQueue::popCollected()
+{
+    ++myCollected;
+}

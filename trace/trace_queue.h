@@ -1,0 +1,102 @@
+// The hand-off between the trace-ahead walk and the threads that trace for
+// it: a fixed ring of rays, filled by the walking thread alone and traced by
+// whichever thread claims a ray first (a helper, or the walk itself when it
+// would otherwise wait).
+//
+// No locks: the walk publishes a ray by writing its slot and then advancing
+// the published count; a tracer claims the next published ray by advancing
+// the claimed count, traces it and marks the slot done; the walk collects
+// done rays in the order it published them and only then reuses their
+// slots. A ray the walk no longer needs (its plan was dropped) can be
+// cancelled before anyone claims it; it is then collected untraced. Memory
+// is fixed by the ring's size, whatever the scene.
+//
+// A helper with nothing to claim spins a moment and then sleeps until the
+// walk publishes again or closes the queue: a busy walk should not share
+// its core with a spinning thread.
+#pragma once
+
+#include "trace/bounce_tracer.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+struct QueuedRay
+{
+    int64_t frame = -1; // the walk's own tags, carried through untouched
+    int32_t ray = -1;
+    UT_Vector3 origin;
+    UT_Vector3 direction;
+    BounceResult result;
+    bool traced = false; // false when cancelled
+};
+
+class TraceQueue
+{
+public:
+    TraceQueue(const Collider &collider, size_t capacity);
+    ~TraceQueue();
+    TraceQueue(const TraceQueue &) = delete;
+    TraceQueue &operator=(const TraceQueue &) = delete;
+
+    // The walking thread's side.
+    // Rays published and not yet collected.
+    size_t inFlight() const { return size_t(myPublishedLocal - myCollected); }
+    size_t capacity() const { return myCapacity; }
+    // Rays published and claimed by no one yet.
+    size_t unclaimed() const;
+    // Publishes a ray; inFlight() must be below capacity().
+    void publish(int64_t frame, int32_t ray, const UT_Vector3 &origin, const UT_Vector3 &direction);
+    // The earliest ray not yet collected, when it is done (traced or
+    // cancelled); nullptr otherwise. popCollected releases it.
+    const QueuedRay *collectable() const;
+    void popCollected();
+    // Cancels every unclaimed ray for which drop(frame) holds.
+    template <typename Drop>
+    void cancelUnclaimed(const Drop &drop)
+    {
+        for (int64_t k = myClaimed.load(std::memory_order_acquire); k < myPublishedLocal; ++k)
+            if (drop(slot(k).ray.frame))
+                slot(k).cancelled.store(true, std::memory_order_relaxed);
+    }
+
+    // Opens the queue for helpers, and closes it: helpers return from
+    // help() once it is closed.
+    void open();
+    void close();
+
+    // Any thread: claims and traces the next published ray, or up to `most`
+    // of them; false when there was none to claim.
+    bool traceOne();
+    bool traceSome(int64_t most);
+    // A helper: traces published rays until the queue is closed.
+    void help();
+
+private:
+    struct Slot
+    {
+        QueuedRay ray;
+        std::atomic<bool> cancelled{false};
+        std::atomic<int64_t> done{-1}; // the ray's number once finished
+    };
+    Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
+
+    const Collider &myCollider;
+    size_t myCapacity;
+    std::unique_ptr<Slot[]> mySlots;
+    // Claimed by the tracers; the other counts belong to the walk. Kept on
+    // cache lines of their own so that claiming does not slow publishing.
+    alignas(64) std::atomic<int64_t> myClaimed{0};
+    alignas(64) std::atomic<int64_t> myPublished{0};
+    int64_t myPublishedLocal = 0;
+    int64_t myCollected = 0;
+    // Sleeping helpers and what wakes them.
+    alignas(64) std::atomic<int> mySleepers{0};
+    std::atomic<bool> myWaking{false};
+    std::mutex myMutex;
+    std::condition_variable myWake;
+    bool myClosed = true;
+};
