@@ -104,7 +104,7 @@ struct PlannedWalk::State
             std::vector<EnteredFrame> entered;
             for (const WalkFrame &w : stack)
                 entered.push_back({w.frame, w.next});
-            plan.planAfresh(entered, sceneRandomEngine);
+            plan.planAfresh(entered, 0, sceneRandomEngine);
             queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
             expectedEngine = sceneRandomEngine;
         }
@@ -232,6 +232,16 @@ struct PlannedWalk::State
 
     TraceStatus walk(int64_t tree)
     {
+        // Between points the caller may have run code that drew from the
+        // process engine (its progress report calls into the host, which may
+        // cook something else): the walk goes on from wherever the engine
+        // stands, as the sequential walk would.
+        if (!(sceneRandomEngine == expectedEngine))
+        {
+            plan.planAfresh({}, tree, sceneRandomEngine);
+            queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
+            expectedEngine = sceneRandomEngine;
+        }
         while (plan.empty() || plan.lastTree() < tree)
             if (!plan.planOne())
                 return TraceStatus::Finished; // nothing of this tree can be planned

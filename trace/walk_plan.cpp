@@ -254,7 +254,7 @@ void WalkPlan::requeue(int64_t id, int32_t i)
     myPlan.at(id).rays[size_t(i)].queued = false;
 }
 
-void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, const std::mt19937 &engine)
+void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, int64_t firstTree, const std::mt19937 &engine)
 {
     ++myVersion;
     const auto isEntered = [&](int64_t id) {
@@ -278,7 +278,7 @@ void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, const std::m
         it = myPlan.erase(it);
     }
     myPlanner = entered;
-    myPlannerTree = myPlan.at(entered.front().frame).tree + 1;
+    myPlannerTree = entered.empty() ? firstTree : myPlan.at(entered.front().frame).tree + 1;
     myPlannerDraw = myDrawn;
     myLookahead = engine;
     myOutputs.clear();

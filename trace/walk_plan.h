@@ -93,9 +93,10 @@ public:
     // are not yet (the outputs they come from are then released), and the
     // walk has drawn its outputs from the process engine.
     void entered(int64_t id);
-    // Drops every frame not entered and plans again from the entered ones,
-    // with the outputs from now on drawn from a copy of `engine`.
-    void planAfresh(const std::vector<EnteredFrame> &entered, const std::mt19937 &engine);
+    // Drops every frame not entered and plans again from the entered ones
+    // (from tree `firstTree` when none is), with the outputs from now on
+    // drawn from a copy of `engine`.
+    void planAfresh(const std::vector<EnteredFrame> &entered, int64_t firstTree, const std::mt19937 &engine);
 
     // Rays traced and then thrown away by a new plan.
     int64_t discarded() const { return myDiscarded; }

@@ -2,8 +2,9 @@
 // bits, same rays counted, same polls, same engine state afterwards, and the
 // same status, in scenes where plans mostly hold (a closed room) and where
 // they mostly fail (an open floor), with counts that reach zero, with
-// interrupts and with the point limit, with an interrupt callback that draws
-// from the engine itself, on 1, 2 and 4 threads.
+// interrupts and with the point limit, with an interrupt callback or the
+// caller between points drawing from the engine itself, on 1, 2 and 4
+// threads.
 #include "trace/planned_walk.h"
 
 #include "math/scatter.h"
@@ -30,6 +31,7 @@ struct WalkCase
     int interruptAtPoll; // 0: never
     TraceStatus expected;
     bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
+    bool drawsBetweenPoints = false; // so does the caller between some points
 };
 
 struct Scene
@@ -71,6 +73,7 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
     options.pointLimit = c.pointLimit;
     options.interruptAtPoll = c.interruptAtPoll;
     options.callbackDraws = c.callbackDraws;
+    options.drawsBetweenPoints = c.drawsBetweenPoints;
     return runWalk(scene.points.gdp, scene.collider.gdp, options);
 }
 
@@ -111,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
         WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
         // The walk goes on from wherever the callback leaves the engine.
-        WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true}),
+        WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true},
+        WalkCase{"drawsBetweenPoints", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished, false, true}),
     [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
 
 TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)

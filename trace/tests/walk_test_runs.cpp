@@ -39,10 +39,17 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
     settings.scatter = o.scatter;
     settings.scatterCount = o.count;
     settings.dissipation = o.dissipation;
+    const auto betweenPoints = [&](GA_Offset p) {
+        if (o.drawsBetweenPoints && p % 5 == 3)
+            sceneRandomEngine.discard(2);
+    };
     if (!o.planned)
         for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
+        {
+            betweenPoints(p);
             run.status = tracePoint(run.output, p, {lists.positions(0), lists.directions(0), lists.intensities(0)},
                                     collider, settings, control, &primaries[size_t(p)]);
+        }
     else
     {
         std::vector<WalkTriple> triples = {
@@ -51,15 +58,15 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
         PlannedWalk walk(run.output, triples, 0, n, collider, settings, control);
         // In two runs, as the cook walks a batch at a time: what is handed
         // out when the first stops must carry over.
-        const GA_Offset half = n / 2;
-        walk.run([&]() {
-            for (GA_Offset p = 0; p < half && run.status == TraceStatus::Finished; ++p)
+        const auto walkPoints = [&](GA_Offset from, GA_Offset to) {
+            for (GA_Offset p = from; p < to && run.status == TraceStatus::Finished; ++p)
+            {
+                betweenPoints(p);
                 run.status = walk.tracePoint(p, 0);
-        });
-        walk.run([&]() {
-            for (GA_Offset p = half; p < n && run.status == TraceStatus::Finished; ++p)
-                run.status = walk.tracePoint(p, 0);
-        });
+            }
+        };
+        walk.run([&]() { walkPoints(0, n / 2); });
+        walk.run([&]() { walkPoints(n / 2, n); });
         run.discarded = walk.discardedRays();
     }
     run.rays = control.raysTraced;

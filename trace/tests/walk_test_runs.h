@@ -27,6 +27,7 @@ struct WalkOptions
     int64_t pointLimit = 0;     // 0: none
     int interruptAtPoll = 0;    // 0: never
     bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
+    bool drawsBetweenPoints = false; // so does the caller between some points (its progress report)
 };
 
 struct WalkRun
