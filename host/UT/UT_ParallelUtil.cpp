@@ -66,6 +66,7 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
+    helpers = std::min(helpers, UTgetMaxThreads() - 1); // the thread limit counts the caller too
     if (helpers < 1)
     {
         main();
@@ -163,6 +164,7 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
+    helpers = std::min(helpers, UTgetMaxThreads() - 1); // the thread limit counts the caller too
     if (helpers < 1)
     {
         main();

@@ -39,7 +39,8 @@ UT_API void UTparallelFor(size_t begin, size_t end, size_t grain,
 // when both are done.
 UT_API void UTparallelInvoke(const std::function<void()> &a, const std::function<void()> &b);
 
-// Runs main() on the calling thread while up to `helpers` other threads run
+// Runs main() on the calling thread while up to `helpers` other threads
+// (fewer when the thread limit, which counts the caller, allows fewer) run
 // helper(stop) beside it, for work that must stay on the caller (interrupt
 // polls, anything order-dependent) fed to helpers that live as long as it
 // does rather than a region per step. `stop` turns true once main has
