@@ -1,10 +1,9 @@
 #include "trace/planned_walk.h"
 
 #include "math/scatter.h"
+#include "trace/trace_queue.h"
 #include "trace/walk_plan.h"
 #include "trace/walk_steps.h"
-
-#include "trace/trace_queue.h"
 
 #include <UT/UT_ParallelUtil.h>
 
