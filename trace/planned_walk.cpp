@@ -272,8 +272,10 @@ PlannedWalk::~PlannedWalk() = default;
 
 bool PlannedWalk::suitable(const std::vector<WalkTriple> &triples, const WalkSettings &settings)
 {
-    if (settings.depth < 1 || settings.depth > kMaxPlannedDepth || settings.scatterCount > kMaxPlannedCount ||
-        settings.scatterCount < 0 || !(settings.dissipation >= 0.0f && settings.dissipation <= 1.0f))
+    // One generation, or none scattered, leaves nothing to trace ahead:
+    // primary rays are traced in batches before the walk either way.
+    if (settings.depth < 2 || settings.depth > kMaxPlannedDepth || settings.scatterCount > kMaxPlannedCount ||
+        settings.scatterCount < 1 || !(settings.dissipation >= 0.0f && settings.dissipation <= 1.0f))
         return false;
     for (const WalkTriple &t : triples)
         if (!t.position.pageTable || !t.direction.pageTable || !t.intensity.pageTable || !t.position.write ||

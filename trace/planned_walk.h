@@ -58,8 +58,9 @@ public:
 
     // True when planning ahead can pay and gives the sequential walk's
     // result: more than one thread, three-float attributes (a value written
-    // then reads back unchanged), and sets and depths of moderate size
-    // (large sets already spread over threads in the sequential walk).
+    // then reads back unchanged), scattered generations to trace ahead, and
+    // sets and depths of moderate size (large sets already spread over
+    // threads in the sequential walk).
     static bool suitable(const std::vector<WalkTriple> &triples, const WalkSettings &settings);
 
     // Walks point p for triple k exactly as tracePoint would, with its

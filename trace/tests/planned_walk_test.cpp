@@ -124,6 +124,11 @@ TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
     AttributeLists lists = gatherAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
     std::vector<WalkTriple> triples = {{lists.positions(0), lists.directions(0), lists.intensities(0), nullptr}};
     WalkSettings settings;
+    EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "one generation leaves nothing to trace ahead";
+    settings.depth = 4;
+    settings.scatterCount = 0;
+    EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "nor does scattering nothing";
+    settings.scatterCount = 8;
     EXPECT_TRUE(PlannedWalk::suitable(triples, settings));
     settings.scatterCount = 100000000;
     EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "a huge set needs no plan to spread over threads";
