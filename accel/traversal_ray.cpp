@@ -19,21 +19,27 @@ float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
                       TraversalRay &ray)
 {
+    // The negated comparisons also turn away NaN and infinite components: an
+    // origin coordinate fails the first, a direction component makes len2
+    // infinite or NaN, which fails the second.
     double len2 = 0.0;
     double origin2 = 0.0;
     for (int c = 0; c < 3; ++c)
     {
-        if (!std::isfinite(origin[c]) || !std::isfinite(direction[c]) ||
-            std::fabs(origin[c]) > kMaxCoordinate)
+        if (!(std::fabs(origin[c]) <= float(kMaxCoordinate)))
             return false;
         len2 += double(direction[c]) * direction[c];
         origin2 += double(origin[c]) * origin[c];
     }
-    if (std::fabs(len2 - 1.0) > kMaxRayScaleError)
+    const double lengthError = std::fabs(len2 - 1.0);
+    if (!(lengthError <= kMaxRayScaleError))
         return false;
     // safeNormalize scales by k = 1/sqrtf(len2) in float (within 3.6u of
-    // 1/|d|), or by 1 when it leaves the vector alone.
-    ray.scaleError = std::fabs(1.0 - 1.0 / std::sqrt(len2)) + 4.0 * kUnit;
+    // 1/|d|), or by 1 when it leaves the vector alone. With len2 = 1 + e and
+    // |e| <= 2^-9, |1 - 1/sqrt(1 + e)| <= |e|(1/2 + |e|) (the series' terms
+    // after e/2 shrink geometrically), which spares a square root and a
+    // division; 2^-50 covers the rounding of len2 itself.
+    ray.scaleError = lengthError * (0.5 + lengthError) + 0x1p-50 + 4.0 * kUnit;
     if (ray.scaleError > kMaxRayScaleError)
         return false;
 
