@@ -74,7 +74,14 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
         ray.inverse[c] = 1.0f / u;
         ray.nearRow[c] = 2 * c + (ray.inverse[c] < 0.0f ? 1 : 0);
     }
-    setReach(ray, reachForSquaredDistance(ray, BestHit().squaredDistance));
+    // No accepted hit lies beyond where the ray leaves the ball of sceneRadius
+    // that holds every box: the exact point O + s*U of a hit lies in its box
+    // grown by the margin m(s), so s(1 - 6u) <= |O| + sceneRadius + sqrt(3)m(s),
+    // and with marginSlope below 2^-18 the bound below follows with room for
+    // its own rounding. This spares a test of the scene's box on every ray.
+    const double sceneReach =
+        (ray.originNorm + sceneRadius + 2.0 * ray.marginBase) * (1.0 + 0x1p-15);
+    setReach(ray, std::min(sceneReach, reachForSquaredDistance(ray, BestHit().squaredDistance)));
     return true;
 }
 

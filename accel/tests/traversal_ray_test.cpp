@@ -1,11 +1,16 @@
 #include "accel/traversal_ray.h"
 
+#include "accel/nearest_hit.h"
 #include "accel/rounding_bounds.h"
+#include "accel/tests/accel_scenes.h"
+#include "accel/triangle_bounds.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace
 {
@@ -13,7 +18,73 @@ namespace
 const float kInf = std::numeric_limits<float>::infinity();
 const float kNan = std::numeric_limits<float>::quiet_NaN();
 
+// The radius the structure computes: the largest corner of the box around
+// every bounded triangle's box.
+double boxRadius(const std::vector<Triangle> &triangles)
+{
+    double extreme[3] = {0.0, 0.0, 0.0};
+    for (const Triangle &t : triangles)
+    {
+        const TriangleClass c = classifyTriangle(t);
+        if (c.fate != TriangleFate::Bounded)
+            continue;
+        for (int k = 0; k < 3; ++k)
+            extreme[k] = std::max({extreme[k], std::fabs(double(c.box.lo[k])),
+                                   std::fabs(double(c.box.hi[k]))});
+    }
+    return std::sqrt(extreme[0] * extreme[0] + extreme[1] * extreme[1] + extreme[2] * extreme[2]);
+}
+
 }  // namespace
+
+// The walk starts with its reach cut to where the ray leaves the ball around
+// the scene, without testing the scene's box: every hit must lie within it,
+// from origins inside the scene, beside it and far from it.
+TEST(PrepareTraversal, StartingReachHoldsEveryHit)
+{
+    struct Case
+    {
+        const char *name;
+        UT_Vector3 sceneCorner;
+        float sceneExtent;
+        UT_Vector3 rayCorner;
+        float rayExtent;
+    };
+    const Case cases[] = {
+        {"origins among the triangles", UT_Vector3(-5, -5, -5), 10, UT_Vector3(-5, -5, -5), 10},
+        {"origins far around a central scene", UT_Vector3(-5, -5, -5), 10,
+         UT_Vector3(-500, -500, -500), 1000},
+        {"scene far from the coordinate origin", UT_Vector3(1e4f, 2e4f, -3e4f), 10,
+         UT_Vector3(-20, -20, -20), 40},
+        {"origins far beyond a distant scene", UT_Vector3(1e4f, 2e4f, -3e4f), 10,
+         UT_Vector3(3e4f, 5e4f, -7e4f), 100},
+    };
+    std::mt19937 rng(77);
+    for (const Case &c : cases)
+    {
+        const std::vector<Triangle> triangles =
+            triangleSoup(200, c.sceneCorner, c.sceneExtent, 3.0f, rng);
+        const double radius = boxRadius(triangles);
+        int hits = 0;
+        for (const TestRay &r : raysAtFeatures(triangles, 400, c.rayCorner, c.rayExtent, rng))
+        {
+            NearestHit hit;
+            if (!nearestHitExhaustive(triangles, {}, r.origin, r.direction, hit))
+                continue;
+            ++hits;
+            TraversalRay walk;
+            ASSERT_TRUE(prepareTraversal(r.origin, r.direction, radius, walk)) << c.name;
+            double distance2 = 0.0;
+            for (int k = 0; k < 3; ++k)
+            {
+                const double d = double(hit.hit.point[k]) - double(r.origin[k]);
+                distance2 += d * d;
+            }
+            EXPECT_LE(std::sqrt(distance2), double(walk.reach)) << c.name;
+        }
+        EXPECT_GT(hits, 50) << c.name;
+    }
+}
 
 // The walk's margins rest on an upper bound of |1 - 1/|d||; it must hold for
 // every length the walk accepts, and stay close enough to be useful.
