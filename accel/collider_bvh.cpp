@@ -134,7 +134,8 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     TraversalRay ray;
     if (prepareTraversal(origin, direction, myCornerRadius, ray))
     {
-        if (testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
+        if (!myAlwaysTested.empty() &&
+            testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
         {
             const double reach = reachForSquaredDistance(ray, best.squaredDistance);
             if (reach < ray.reach)

@@ -73,6 +73,8 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
             u = std::copysign(0x1p-64f, u);
         ray.inverse[c] = 1.0f / u;
         ray.nearRow[c] = 2 * c + (ray.inverse[c] < 0.0f ? 1 : 0);
+        ray.scaledOrigin[c] = ray.exact.origin[c] * ray.inverse[c];
+        ray.absInverse[c] = std::fabs(ray.inverse[c]);
     }
     // No accepted hit lies beyond where the ray leaves the ball of sceneRadius
     // that holds every box: the exact point O + s*U of a hit lies in its box
@@ -102,11 +104,10 @@ void setReach(TraversalRay &ray, double reach)
     ray.margin = floatAbove(margin);
     for (int c = 0; c < 3; ++c)
     {
-        const float scaled = ray.exact.origin[c] * ray.inverse[c];
-        const float grow = ray.margin * std::fabs(ray.inverse[c]);
+        const float grow = ray.margin * ray.absInverse[c];
         // (plane - O)*inv -/+ margin*|inv| = plane*inv - (O*inv +/- margin*|inv|)
-        ray.nearShift[c] = scaled + grow;
-        ray.farShift[c] = scaled - grow;
+        ray.nearShift[c] = ray.scaledOrigin[c] + grow;
+        ray.farShift[c] = ray.scaledOrigin[c] - grow;
     }
 }
 

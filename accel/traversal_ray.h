@@ -19,6 +19,8 @@ struct TraversalRay
     ExactRay exact;
     float inverse[3];   // 1 / U, components below 2^-64 in magnitude replaced
     int nearRow[3];     // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
+    float scaledOrigin[3];  // O * inverse: a box term that the reach leaves alone
+    float absInverse[3];    // |inverse|
     double originNorm;  // |O|
     double scaleError;  // eta = |1 - k|, safeNormalize having scaled by k
     double marginBase;  // the box margin is marginBase + marginSlope * reach
