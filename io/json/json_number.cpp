@@ -1,5 +1,7 @@
 #include "io/json/json_number.h"
 
+#include "io/json/decimal_to_double.h"
+
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -196,6 +198,12 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         return end;
     }
     double value = 0.0;
+    if (mantissa != 0 &&
+        (exact ? decimalToDouble(mantissa, power, value) : truncatedDecimalToDouble(mantissa, power, value)))
+    {
+        number.real = negative ? -value : value;
+        return end;
+    }
     const std::from_chars_result r = std::from_chars(begin, end, value);
     if (r.ec == std::errc::result_out_of_range)
     {
