@@ -38,6 +38,140 @@ bool eightDigits(const char *p, uint64_t &value)
     return true;
 }
 
+// How many of the eight bytes at p are digits before the first that is not
+// (0 to 8), with the value of those digits. Bytes after a non-digit may be
+// anything (a carry out of a byte above 0xF9 only disturbs bytes after it).
+int leadingDigits(const char *p, uint64_t &value)
+{
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    const uint64_t notDigit =
+        ((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) ^
+        0x3333333333333333u;
+    const int count = notDigit == 0 ? 8 : __builtin_ctzll(notDigit) >> 3;
+    if (count == 0)
+        return 0;
+    // The digits at the top, zeros (the masked bytes after them) before them.
+    v = (v & 0x0F0F0F0F0F0F0F0Fu) << (8 * (8 - count));
+    v = v * 2561 >> 8;
+    v = (v & 0x00FF00FF00FF00FFu) * 6553601 >> 16;
+    value = (v & 0x0000FFFF0000FFFFu) * 42949672960001u >> 32;
+    return count;
+}
+
+constexpr uint64_t kDigitScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// The significant digits of a number's integer and fraction parts.
+struct Digits
+{
+    uint64_t mantissa = 0;      // at most 19 significant digits
+    int64_t scale = 0;          // decimal exponent correction from dropped or fractional digits
+    bool exact = true;          // mantissa holds every significant digit
+    bool fraction = false;      // a point and fraction were read
+    const char *integerEnd = nullptr;
+};
+
+// What writers produce, at most eight digits before the point and 19 in all,
+// the fraction gathered eight bytes at a time. Null when the number is longer
+// (or has no digit after its point): gatherDigits then reads it.
+const char *gatherShortDigits(const char *p, Digits &d)
+{
+    // Integer parts are short: one or two digits mostly.
+    uint64_t whole = uint64_t(*p - '0');
+    const char *point = p + 1;
+    if (whole != 0)
+        for (; isDigit(*point) && point - p < 8; ++point)
+            whole = whole * 10 + uint64_t(*point - '0');
+    if (isDigit(*point))
+        return nullptr;
+    d.integerEnd = point;
+    if (*point != '.')
+    {
+        d.mantissa = whole;
+        return point;
+    }
+    // One run of up to eight, then digit by digit: "%.9g" gives nine fraction
+    // digits below one.
+    uint64_t run = 0;
+    int fractionDigits = leadingDigits(point + 1, run);
+    uint64_t mantissa = whole * kDigitScales[fractionDigits] + run;
+    const char *end = point + 1 + fractionDigits;
+    if (fractionDigits == 8)
+        for (const char *last = end + (19 - 8 - (point - p)); isDigit(*end) && end < last; ++end, ++fractionDigits)
+            mantissa = mantissa * 10 + uint64_t(*end - '0');
+    if (fractionDigits == 0 || isDigit(*end))
+        return nullptr;
+    d.mantissa = mantissa;
+    d.scale = -fractionDigits;
+    d.fraction = true;
+    return end;
+}
+
+// Any number's digits, one by one but for runs of eight in the fraction; the
+// first 19 significant ones are kept. Null when the point has no digit after it.
+const char *gatherDigits(const char *p, Digits &d)
+{
+    uint64_t mantissa = 0;
+    int digits = 0; // significant digits gathered in mantissa
+    int64_t scale = 0;
+    bool exact = true;
+    if (*p == '0')
+        ++p;
+    else
+    {
+        for (; isDigit(*p); ++p)
+        {
+            if (digits < 19)
+            {
+                mantissa = mantissa * 10 + uint64_t(*p - '0');
+                ++digits;
+            }
+            else
+            {
+                ++scale;
+                exact = false;
+            }
+        }
+    }
+    d.integerEnd = p;
+    if (*p == '.')
+    {
+        d.fraction = true;
+        ++p;
+        if (!isDigit(*p))
+            return nullptr;
+        uint64_t chunk = 0;
+        for (; isDigit(*p); ++p)
+        {
+            if (mantissa == 0 && *p == '0')
+            {
+                --scale; // leading zeros of the fraction are not significant
+                continue;
+            }
+            if (digits + 8 <= 19 && eightDigits(p, chunk))
+            {
+                mantissa = mantissa * 100000000u + chunk;
+                digits += 8;
+                scale -= 8;
+                p += 7;
+                continue;
+            }
+            if (digits < 19)
+            {
+                mantissa = mantissa * 10 + uint64_t(*p - '0');
+                ++digits;
+                --scale;
+            }
+            else if (*p != '0')
+                exact = false;
+        }
+    }
+    d.mantissa = mantissa;
+    d.scale = scale;
+    d.exact = exact;
+    return p;
+}
+
 // 10^0 .. 10^22, every one exact in a double.
 constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -93,62 +227,16 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         ++p;
     if (!isDigit(*p))
         return nullptr;
-    uint64_t mantissa = 0;
-    int digits = 0; // significant digits gathered in mantissa
-    int64_t scale = 0; // decimal exponent correction from dropped or fractional digits
-    bool exact = true; // mantissa holds every significant digit
-    if (*p == '0')
-        ++p;
-    else
-    {
-        for (; isDigit(*p); ++p)
-        {
-            if (digits < 19)
-            {
-                mantissa = mantissa * 10 + uint64_t(*p - '0');
-                ++digits;
-            }
-            else
-            {
-                ++scale;
-                exact = false;
-            }
-        }
-    }
-    const char *integerEnd = p;
-    bool real = false;
-    if (*p == '.')
-    {
-        real = true;
-        ++p;
-        if (!isDigit(*p))
-            return nullptr;
-        uint64_t chunk = 0;
-        for (; isDigit(*p); ++p)
-        {
-            if (mantissa == 0 && *p == '0')
-            {
-                --scale; // leading zeros of the fraction are not significant
-                continue;
-            }
-            if (digits + 8 <= 19 && eightDigits(p, chunk))
-            {
-                mantissa = mantissa * 100000000u + chunk;
-                digits += 8;
-                scale -= 8;
-                p += 7;
-                continue;
-            }
-            if (digits < 19)
-            {
-                mantissa = mantissa * 10 + uint64_t(*p - '0');
-                ++digits;
-                --scale;
-            }
-            else if (*p != '0')
-                exact = false;
-        }
-    }
+    Digits d;
+    const char *afterDigits = gatherShortDigits(p, d);
+    p = afterDigits ? afterDigits : gatherDigits(p, d);
+    if (!p)
+        return nullptr;
+    const uint64_t mantissa = d.mantissa;
+    const int64_t scale = d.scale;
+    const bool exact = d.exact;
+    const char *integerEnd = d.integerEnd;
+    bool real = d.fraction;
     int64_t exponent = 0;
     if (*p == 'e' || *p == 'E')
     {
