@@ -257,7 +257,13 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         return nullptr;
     const char *end = p;
 
-    if (!real)
+    if (!real && afterDigits)
+    {
+        // At most eight digits: the mantissa is the integer.
+        number.kind = JsonNumber::Int64;
+        number.integer = negative ? -int64_t(mantissa) : int64_t(mantissa);
+    }
+    else if (!real)
     {
         // An integer token: int64, uint64 or too large.
         const std::from_chars_result r = negative ? std::from_chars(begin, integerEnd, number.integer)

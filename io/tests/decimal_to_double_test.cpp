@@ -162,8 +162,8 @@ TEST(DecimalToDouble, ReaderAgreesWithTheExactConversionOnEveryShape)
         int64_t signedValue = 0;
         uint64_t unsignedValue = 0;
         const char *last = token.data() + token.size();
-        const bool integerFits = std::from_chars(token.data(), last, signedValue).ec == std::errc() ||
-                                 std::from_chars(token.data(), last, unsignedValue).ec == std::errc();
+        const bool signedFits = std::from_chars(token.data(), last, signedValue).ec == std::errc();
+        const bool integerFits = signedFits || std::from_chars(token.data(), last, unsignedValue).ec == std::errc();
         if (r.ec == std::errc::result_out_of_range || (integer && !integerFits))
         {
             if (integer || std::isinf(std::strtod(token.c_str(), nullptr)))
@@ -175,6 +175,11 @@ TEST(DecimalToDouble, ReaderAgreesWithTheExactConversionOnEveryShape)
         }
         ASSERT_EQ(end, padded.data() + token.size()) << token;
         ASSERT_EQ(bitsOf(number.real), bitsOf(expected)) << token;
+        if (integer && signedFits)
+        {
+            ASSERT_EQ(number.kind, JsonNumber::Int64) << token;
+            ASSERT_EQ(number.integer, signedValue) << token;
+        }
         // fpreal32 storage narrows the double; it must be the same narrowing.
         ASSERT_EQ(float(number.real), float(expected)) << token;
     }
