@@ -60,7 +60,7 @@ public:
     Walk(const Walk &) = delete;
     Walk &operator=(const Walk &) = delete;
 
-    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, const BounceResult *primaryTrace)
+    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, const PrimaryTrace *primaryTrace)
     {
         if (!enter(offset, depth, scatterCount, DirectionSet::Primary, primaryTrace))
             return TraceStatus::Interrupted;
@@ -133,7 +133,7 @@ private:
     // Reads the point, draws its direction set and traces it; pushes the
     // frame unless the depth is used up. Returns false when interrupted.
     bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, DirectionSet set,
-               const BounceResult *primaryTrace)
+               const PrimaryTrace *primaryTrace)
     {
         if (depth <= 0)
             return true;
@@ -143,10 +143,20 @@ private:
         frame.depth = depth;
         frame.scatterCount = scatterCount;
         frame.position = readVector(myPosition, offset);
-        const UT_Vector3 direction = readVector(myDirection, offset);
         frame.intensity = readVector(myIntensity, offset);
+        if (primary && primaryTrace)
+        {
+            // Traced ahead: its direction and trace are taken as they are.
+            frame.first = myAligned.size();
+            frame.end = frame.first + 1;
+            frame.next = frame.first;
+            myAligned.push_back(primaryTrace->direction);
+            myTraced.push_back(primaryTrace->result);
+            myStack.push_back(frame);
+            return true;
+        }
 
-        const AxisRotation rotation = frameFor(direction);
+        const AxisRotation rotation = frameFor(readVector(myDirection, offset));
         const size_t count = primary ? 1 : size_t(std::max(scatterCount, 0));
         frame.first = myAligned.size();
         frame.end = frame.first + count;
@@ -169,14 +179,10 @@ private:
         for (size_t k = 0; k < count; ++k)
             aligned[k] = applyRotation(rotation, aligned[k]);
 
-        bool finished = true;
-        if (primaryTrace && primary)
-            traced[0] = *primaryTrace;
-        else
-            finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
-                traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
-                              batchThreads(myControl));
-            });
+        const bool finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
+            traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
+                          batchThreads(myControl));
+        });
         if (!finished)
         {
             myAligned.resize(frame.first);
@@ -251,26 +257,30 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction)
 }
 
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
-                       const WalkSettings &settings, TraceControl &control, const BounceResult *primaryTrace)
+                       const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace)
 {
     Walk walk(gdp, triple, collider, settings.scatter, settings.dissipation, control);
     return walk.run(offset, settings.depth, settings.scatterCount, primaryTrace);
 }
 
 bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
-                      const Collider &collider, TraceControl &control, BounceResult *results)
+                      const Collider &collider, TraceControl &control, PrimaryTrace *results)
 {
     const size_t count = end > begin ? size_t(end - begin) : 0;
     std::vector<UT_Vector3> origins(count);
     std::vector<UT_Vector3> directions(count);
+    std::vector<BounceResult> traced(count);
     for (size_t i = 0; i < count; ++i)
     {
         const GA_Offset p = begin + GA_Offset(i);
         origins[i] = readVector(position, p);
         directions[i] = primaryDirection(readVector(direction, p));
     }
-    return traceInChunks(control, count, [&](size_t first, size_t n) {
+    const bool finished = traceInChunks(control, count, [&](size_t first, size_t n) {
         traceRayBatch(collider, origins.data() + first, RayOrigins::PerRay, directions.data() + first, n,
-                      results + first, batchThreads(control));
+                      traced.data() + first, batchThreads(control));
     });
+    for (size_t i = 0; finished && i < count; ++i)
+        results[i] = {directions[i], traced[i]};
+    return finished;
 }

@@ -85,7 +85,7 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
         return ++run.polls == c.interruptAtPoll;
     };
     const GA_Size n = run.output.getNumPoints();
-    std::vector<BounceResult> primaries(static_cast<size_t>(n));
+    std::vector<PrimaryTrace> primaries(static_cast<size_t>(n));
     tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
 
     WalkSettings settings;
