@@ -97,17 +97,6 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle)
                       altitudeWeight(point, p2, p0, a2));
 }
 
-UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
-{
-    safeNormalize(axis);
-    const UT_Vector3 &a = axis;
-    const float k = dot(d, a);
-    // d + 2((k*a) - d) rather than 2(k*a) - d: the rounding differs.
-    return UT_Vector3(d.x() + 2.0f * ((k * a.x()) - d.x()),
-                      d.y() + 2.0f * ((k * a.y()) - d.y()),
-                      d.z() + 2.0f * ((k * a.z()) - d.z()));
-}
-
 AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
 {
     safeNormalize(axis);

@@ -100,7 +100,15 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle);
 // Turns d by half a turn about axis: 2(d.a)a - d with a the normalised axis.
 // d keeps its length. axis is normalised in place; a zero axis stays zero, and
 // the result is then -d.
-UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis);
+inline UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
+{
+    safeNormalize(axis);
+    const UT_Vector3 &a = axis;
+    const float k = dot(d, a);
+    // d + 2((k*a) - d) rather than 2(k*a) - d: the rounding differs.
+    return UT_Vector3(d.x() + 2.0f * ((k * a.x()) - d.x()), d.y() + 2.0f * ((k * a.y()) - d.y()),
+                      d.z() + 2.0f * ((k * a.z()) - d.z()));
+}
 
 // Rodrigues rotation of v by angle (radians) about axis. The cosine and sine
 // are evaluated in double precision and rounded to float; the rest is single

@@ -233,14 +233,6 @@ private:
 
 } // namespace
 
-float fallOff(float squaredDistance)
-{
-    float t = squaredDistance * squaredDistance;
-    t = t + t;
-    t = t + 1.0f;
-    return float(1.0 / double(t)); // the quotient in double, then narrowed
-}
-
 int32_t nextScatterCount(int32_t count, float dissipation)
 {
     const float product = float(count) * dissipation;

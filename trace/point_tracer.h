@@ -94,7 +94,14 @@ bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &pos
 
 // The intensity factor of a hit at squared distance d2 from the ray's origin:
 // 1 / (2 d2^2 + 1), so it falls with the fourth power of the distance.
-float fallOff(float squaredDistance);
+// Defined here: it runs for every new point.
+inline float fallOff(float squaredDistance)
+{
+    float t = squaredDistance * squaredDistance;
+    t = t + t;
+    t = t + 1.0f;
+    return float(1.0 / double(t)); // the quotient in double, then narrowed
+}
 
 // The scatter count of the next generation: count times dissipation in single
 // precision, truncated toward zero; NaN or a product outside the 32-bit range
