@@ -54,7 +54,16 @@ void fillTuples(unsigned char *dst, const void *tuple, size_t tupleBytes, size_t
 {
     if (count == 0 || tupleBytes == 0)
         return;
-    std::memcpy(dst, tuple, tupleBytes);
+    // The common tuple sizes are copied with a size the compiler knows,
+    // without a library call: one element appended copies one tuple.
+    switch (tupleBytes)
+    {
+    case 4: std::memcpy(dst, tuple, 4); break;
+    case 8: std::memcpy(dst, tuple, 8); break;
+    case 12: std::memcpy(dst, tuple, 12); break;
+    case 16: std::memcpy(dst, tuple, 16); break;
+    default: std::memcpy(dst, tuple, tupleBytes); break;
+    }
     size_t done = 1;
     while (done < count)
     {
@@ -136,6 +145,11 @@ void GA_DataArray::setSize(GA_Size n)
             return;
         }
     }
+    resize(n);
+}
+
+void GA_DataArray::resize(GA_Size n)
+{
     const size_t pagesWanted = size_t((n + GA_PAGE_MASK) >> GA_PAGE_BITS);
     if (n > mySize)
     {
