@@ -134,8 +134,13 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     TraversalRay ray;
     if (prepareTraversal(origin, direction, myCornerRadius, ray))
     {
-        if (testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
-            setReach(ray, reachForSquaredDistance(ray, best.squaredDistance));
+        if (!myAlwaysTested.empty() &&
+            testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
+        {
+            const double reach = reachForSquaredDistance(ray, best.squaredDistance);
+            if (reach < ray.reach)
+                setReach(ray, reach);
+        }
         traverse(ray, best);
     }
     else
@@ -158,13 +163,9 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
 {
     if (myRoot == kEmptyChild)
         return;
-    float entry, exit;
-    if (!testBox(ray, myRootBox.lo, myRootBox.hi, entry, exit))
-        return;
-    // No accepted hit lies beyond the point where the ray leaves the grown
-    // scene box; a shorter reach means smaller margins from here on.
-    if (exit < ray.reach)
-        setReach(ray, exit);
+    // The scene's own box is not tested: the reach already ends where the ray
+    // leaves the ball around it, and a ray that misses the box misses every
+    // child of the root.
     SlabTerms slab(ray);
     // Fetches the lines of a child about to be visited while the walk goes
     // on (a lambda, so that it is inlined into the loop).
@@ -194,7 +195,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
     };
     Entry stack[kStackSize];
     int top = 0;
-    stack[top++] = {myRoot, entry};
+    stack[top++] = {myRoot, 0.0f};
     const Float4 zero = Float4::broadcast(0.0f);
     const float direction[3] = {ray.exact.direction.x(), ray.exact.direction.y(),
                                 ray.exact.direction.z()};

@@ -56,5 +56,5 @@ private:
     std::vector<int64_t> myPrimitiveIndex;       // empty when it maps i to i
     uint32_t myRoot = kEmptyChild;
     TriangleBox myRootBox{};
-    double myCornerRadius = 0.0;  // bounds the distance of every corner from the origin
+    double myCornerRadius = 0.0;  // bounds the distance of every box from the origin
 };

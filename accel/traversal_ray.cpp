@@ -19,21 +19,27 @@ float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
                       TraversalRay &ray)
 {
+    // The negated comparisons also turn away NaN and infinite components: an
+    // origin coordinate fails the first, a direction component makes len2
+    // infinite or NaN, which fails the second.
     double len2 = 0.0;
     double origin2 = 0.0;
     for (int c = 0; c < 3; ++c)
     {
-        if (!std::isfinite(origin[c]) || !std::isfinite(direction[c]) ||
-            std::fabs(origin[c]) > kMaxCoordinate)
+        if (!(std::fabs(origin[c]) <= float(kMaxCoordinate)))
             return false;
         len2 += double(direction[c]) * direction[c];
         origin2 += double(origin[c]) * origin[c];
     }
-    if (std::fabs(len2 - 1.0) > kMaxRayScaleError)
+    const double lengthError = std::fabs(len2 - 1.0);
+    if (!(lengthError <= kMaxRayScaleError))
         return false;
     // safeNormalize scales by k = 1/sqrtf(len2) in float (within 3.6u of
-    // 1/|d|), or by 1 when it leaves the vector alone.
-    ray.scaleError = std::fabs(1.0 - 1.0 / std::sqrt(len2)) + 4.0 * kUnit;
+    // 1/|d|), or by 1 when it leaves the vector alone. With len2 = 1 + e and
+    // |e| <= 2^-9, |1 - 1/sqrt(1 + e)| <= |e|(1/2 + |e|) (the series' terms
+    // after e/2 shrink geometrically), which spares a square root and a
+    // division; 2^-50 covers the rounding of len2 itself.
+    ray.scaleError = lengthError * (0.5 + lengthError) + 0x1p-50 + 4.0 * kUnit;
     if (ray.scaleError > kMaxRayScaleError)
         return false;
 
@@ -67,8 +73,17 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
             u = std::copysign(0x1p-64f, u);
         ray.inverse[c] = 1.0f / u;
         ray.nearRow[c] = 2 * c + (ray.inverse[c] < 0.0f ? 1 : 0);
+        ray.scaledOrigin[c] = ray.exact.origin[c] * ray.inverse[c];
+        ray.absInverse[c] = std::fabs(ray.inverse[c]);
     }
-    setReach(ray, reachForSquaredDistance(ray, BestHit().squaredDistance));
+    // No accepted hit lies beyond where the ray leaves the ball of sceneRadius
+    // that holds every box: the exact point O + s*U of a hit lies in its box
+    // grown by the margin m(s), so s(1 - 6u) <= |O| + sceneRadius + sqrt(3)m(s),
+    // and with marginSlope below 2^-18 the bound below follows with room for
+    // its own rounding. This spares a test of the scene's box on every ray.
+    const double sceneReach =
+        (ray.originNorm + sceneRadius + 2.0 * ray.marginBase) * (1.0 + 0x1p-15);
+    setReach(ray, std::min(sceneReach, reachForSquaredDistance(ray, BestHit().squaredDistance)));
     return true;
 }
 
@@ -89,11 +104,10 @@ void setReach(TraversalRay &ray, double reach)
     ray.margin = floatAbove(margin);
     for (int c = 0; c < 3; ++c)
     {
-        const float scaled = ray.exact.origin[c] * ray.inverse[c];
-        const float grow = ray.margin * std::fabs(ray.inverse[c]);
+        const float grow = ray.margin * ray.absInverse[c];
         // (plane - O)*inv -/+ margin*|inv| = plane*inv - (O*inv +/- margin*|inv|)
-        ray.nearShift[c] = scaled + grow;
-        ray.farShift[c] = scaled - grow;
+        ray.nearShift[c] = ray.scaledOrigin[c] + grow;
+        ray.farShift[c] = ray.scaledOrigin[c] - grow;
     }
 }
 

@@ -7,8 +7,9 @@
 // -s lies next to O + s*U (rounding_bounds.h). Boxes are tested against the
 // segment s in [0, reach], each grown by a margin that covers the ray's
 // share of the bounds at the segment's far end (the bounds grow with s).
-// The reach starts at the distance the 9999999999.0 bound allows, is cut to
-// where the ray leaves the scene, and shrinks with every better hit.
+// The reach starts at the distance the 9999999999.0 bound allows, cut to
+// where the ray leaves the ball that holds the scene's boxes, and shrinks with
+// every better hit.
 #pragma once
 
 #include "accel/triangle_batch.h"
@@ -18,6 +19,8 @@ struct TraversalRay
     ExactRay exact;
     float inverse[3];   // 1 / U, components below 2^-64 in magnitude replaced
     int nearRow[3];     // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
+    float scaledOrigin[3];  // O * inverse: a box term that the reach leaves alone
+    float absInverse[3];    // |inverse|
     double originNorm;  // |O|
     double scaleError;  // eta = |1 - k|, safeNormalize having scaled by k
     double marginBase;  // the box margin is marginBase + marginSlope * reach
@@ -30,8 +33,8 @@ struct TraversalRay
     float farShift[3];
 };
 
-// Fills `ray` for the structure's walk over triangles whose corners lie
-// within sceneRadius of the coordinate origin. Returns false when the ray
+// Fills `ray` for the structure's walk over triangles whose boxes (and so
+// corners) lie within sceneRadius of the coordinate origin. Returns false when the ray
 // must be searched exhaustively instead: a non-finite origin or direction, an
 // origin coordinate beyond 2^40 in magnitude, or a direction more than about
 // 0.2% off unit length (the bounds are derived for unit directions, which is

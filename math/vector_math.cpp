@@ -5,46 +5,6 @@
 #include <cmath>
 #include <limits>
 
-namespace
-{
-
-// Squared lengths at or below the smallest normal float (2^-126) are left
-// alone: their square root and reciprocal would lose most of their bits or
-// overflow.
-constexpr float kTinySquaredLength = std::numeric_limits<float>::min();
-
-}  // namespace
-
-float dot(const UT_Vector3 &a, const UT_Vector3 &b)
-{
-    const float xy = a.x() * b.x() + a.y() * b.y();
-    return xy + a.z() * b.z();
-}
-
-void safeNormalize(UT_Vector3 &v)
-{
-    const float len2 = dot(v, v);
-    // NaN fails both tests and goes on to spread through the whole vector.
-    if (len2 <= kTinySquaredLength || len2 == 1.0f)
-        return;
-    const float len = std::sqrt(len2);  // float overload: sqrtf
-    if (len == 1.0f)
-        return;
-    // Multiplying by the reciprocal rounds differently from dividing by the
-    // length; the reciprocal is what every caller's results are built on.
-    const float inv = 1.0f / len;
-    v.x() *= inv;
-    v.y() *= inv;
-    v.z() *= inv;
-}
-
-UT_Vector3 cross(const UT_Vector3 &a, const UT_Vector3 &b)
-{
-    return UT_Vector3(a.y() * b.z() - a.z() * b.y(),
-                      a.z() * b.x() - a.x() * b.z(),
-                      a.x() * b.y() - a.y() * b.x());
-}
-
 bool facesRay(const UT_Vector3 &direction, Triangle triangle)
 {
     const UT_Vector3 &p0 = triangle[0];
@@ -137,17 +97,6 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle)
                       altitudeWeight(point, p2, p0, a2));
 }
 
-UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
-{
-    safeNormalize(axis);
-    const UT_Vector3 &a = axis;
-    const float k = dot(d, a);
-    // d + 2((k*a) - d) rather than 2(k*a) - d: the rounding differs.
-    return UT_Vector3(d.x() + 2.0f * ((k * a.x()) - d.x()),
-                      d.y() + 2.0f * ((k * a.y()) - d.y()),
-                      d.z() + 2.0f * ((k * a.z()) - d.z()));
-}
-
 AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
 {
     safeNormalize(axis);
@@ -160,19 +109,6 @@ AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
     r.sine = static_cast<float>(std::sin(angle));
     r.oneMinusCosine = 1.0f - r.cosine;
     return r;
-}
-
-UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v)
-{
-    const UT_Vector3 &k = rotation.axis;
-    const float c = rotation.cosine;
-    const float s = rotation.sine;
-    const float w = rotation.oneMinusCosine;
-    const float kv = dot(v, k);
-    const UT_Vector3 x = cross(k, v);
-    return UT_Vector3(((kv * k.x()) * w + c * v.x()) + s * x.x(),
-                      ((kv * k.y()) * w + c * v.y()) + s * x.y(),
-                      ((kv * k.z()) * w + c * v.z()) + s * x.z());
 }
 
 UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle)

@@ -12,6 +12,8 @@
 #include <UT/UT_Vector3.h>
 
 #include <array>
+#include <cmath>
+#include <limits>
 
 // Corners P0, P1, P2 of a one-sided triangle. Small enough to pass by value,
 // so every triangle operation works on its own copy without touching the heap.
@@ -35,17 +37,46 @@ inline UT_Vector3 sub(const UT_Vector3 &a, const UT_Vector3 &b)
 }
 
 // (a.x*b.x + a.y*b.y) + a.z*b.z, each step rounded to float.
-float dot(const UT_Vector3 &a, const UT_Vector3 &b);
+inline float dot(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    const float xy = a.x() * b.x() + a.y() * b.y();
+    return xy + a.z() * b.z();
+}
 
 // The one normalisation rule of the system. Leaves v unchanged when its squared
 // length is at most 2^-126 (zero and tiny vectors stay as they are rather than
 // becoming NaN or a made-up direction) or when the squared length or the length
 // is exactly 1; otherwise multiplies each component by 1 / sqrtf(squared
 // length). A NaN component makes the whole vector NaN.
-void safeNormalize(UT_Vector3 &v);
+//
+// This and the other small operations defined here are called several times
+// per ray from other files, where a call would cost more than the arithmetic.
+// Inlining changes no rounding: the build never contracts multiply-adds.
+inline void safeNormalize(UT_Vector3 &v)
+{
+    const float len2 = dot(v, v);
+    // Squared lengths at or below the smallest normal float (2^-126) are
+    // left alone: their square root and reciprocal would lose most of their
+    // bits or overflow. NaN fails both tests and goes on to spread through
+    // the whole vector.
+    if (len2 <= std::numeric_limits<float>::min() || len2 == 1.0f)
+        return;
+    const float len = std::sqrt(len2); // float overload: sqrtf
+    if (len == 1.0f)
+        return;
+    // Multiplying by the reciprocal rounds differently from dividing by the
+    // length; the reciprocal is what every caller's results are built on.
+    const float inv = 1.0f / len;
+    v.x() *= inv;
+    v.y() *= inv;
+    v.z() *= inv;
+}
 
 // Right-handed a x b, each component one product minus the other.
-UT_Vector3 cross(const UT_Vector3 &a, const UT_Vector3 &b);
+inline UT_Vector3 cross(const UT_Vector3 &a, const UT_Vector3 &b)
+{
+    return UT_Vector3(a.y() * b.z() - a.z() * b.y(), a.z() * b.x() - a.x() * b.z(), a.x() * b.y() - a.y() * b.x());
+}
 
 // True when a ray along direction meets the triangle's front: the side from
 // which P0, P1, P2 appear clockwise. Edge-on rays, back faces, triangles whose
@@ -69,7 +100,15 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle);
 // Turns d by half a turn about axis: 2(d.a)a - d with a the normalised axis.
 // d keeps its length. axis is normalised in place; a zero axis stays zero, and
 // the result is then -d.
-UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis);
+inline UT_Vector3 reflectAbout(const UT_Vector3 &d, UT_Vector3 &axis)
+{
+    safeNormalize(axis);
+    const UT_Vector3 &a = axis;
+    const float k = dot(d, a);
+    // d + 2((k*a) - d) rather than 2(k*a) - d: the rounding differs.
+    return UT_Vector3(d.x() + 2.0f * ((k * a.x()) - d.x()), d.y() + 2.0f * ((k * a.y()) - d.y()),
+                      d.z() + 2.0f * ((k * a.z()) - d.z()));
+}
 
 // Rodrigues rotation of v by angle (radians) about axis. The cosine and sine
 // are evaluated in double precision and rounded to float; the rest is single
@@ -89,7 +128,17 @@ struct AxisRotation
 
 // axis is normalised in place, as rotateAboutAxis does.
 AxisRotation prepareRotation(UT_Vector3 &axis, double angle);
-UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v);
+inline UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v)
+{
+    const UT_Vector3 &k = rotation.axis;
+    const float c = rotation.cosine;
+    const float s = rotation.sine;
+    const float w = rotation.oneMinusCosine;
+    const float kv = dot(v, k);
+    const UT_Vector3 x = cross(k, v);
+    return UT_Vector3(((kv * k.x()) * w + c * v.x()) + s * x.x(), ((kv * k.y()) * w + c * v.y()) + s * x.y(),
+                      ((kv * k.z()) * w + c * v.z()) + s * x.z());
+}
 
 // Angle between a and b in radians: the single-precision arc cosine of the dot
 // product of the normalised vectors, widened to double. Both arguments are

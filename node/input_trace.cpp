@@ -41,7 +41,7 @@ bool InputTrace::tracePrimaries(GA_Offset begin, GA_Offset end)
 {
     for (int64_t k = 0; k < myTriples; ++k)
     {
-        std::vector<BounceResult> &primaries = myPrimaries[size_t(k)];
+        std::vector<PrimaryTrace> &primaries = myPrimaries[size_t(k)];
         primaries.resize(size_t(end - begin));
         if (!tracePrimaryRays(begin, end, myLists.positions(k), myLists.directions(k), myCollider, myControl,
                               primaries.data()))

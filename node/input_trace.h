@@ -50,7 +50,7 @@ private:
     GA_Size myInputPoints;
     int64_t myTriples;
     // The batch's primary traces: myPrimaries[k][p - begin] for triple k.
-    std::vector<std::vector<BounceResult>> myPrimaries;
+    std::vector<std::vector<PrimaryTrace>> myPrimaries;
 };
 
 } // namespace HDK_Sample

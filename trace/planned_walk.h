@@ -42,7 +42,7 @@ struct WalkTriple
     AttributeHandle position;
     AttributeHandle direction;
     AttributeHandle intensity;
-    const BounceResult *primaries = nullptr;
+    const PrimaryTrace *primaries = nullptr;
 };
 
 class PlannedWalk

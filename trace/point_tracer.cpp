@@ -50,60 +50,38 @@ public:
         : myGdp(gdp), myPosition(triple.position), myDirection(triple.direction), myIntensity(triple.intensity),
           myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
     {
-        clear();
     }
     ~Walk()
     {
+        if (!myPools)
+            return;
         clear();
-        myPools.busy = false;
+        myPools->busy = false;
     }
     Walk(const Walk &) = delete;
     Walk &operator=(const Walk &) = delete;
 
-    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, const BounceResult *primaryTrace)
+    TraceStatus run(GA_Offset offset, int32_t depth, int32_t scatterCount, const PrimaryTrace *primaryTrace)
     {
-        if (!enter(offset, depth, scatterCount, DirectionSet::Primary, primaryTrace))
-            return TraceStatus::Interrupted;
-        while (!myStack.empty())
+        if (depth <= 0)
+            return TraceStatus::Finished;
+        if (primaryTrace)
         {
-            Frame &frame = myStack.back();
-            if (frame.next == frame.end)
-            {
-                pop();
-                continue;
-            }
-            const size_t i = frame.next++;
-            // Each direction of the set overwrites the point's direction in
-            // turn; the last one traced stays.
-            writeVector(myDirection, frame.offset, myAligned[i]);
-            const BounceResult &hit = myTraced[i];
-            if (hit.empty())
-                continue;
-
-            const float d2 = travelledSquared(frame.position, hit.position);
-            if (!movedFar(d2))
-                continue;
-
-            if (myGdp.getNumPoints() >= myControl.pointLimit)
-                return TraceStatus::PointLimit;
-            const GA_Offset q = myGdp.getPointMap().addElementBlock(1);
-            writeVector(myPosition, q, hit.position);
-            writeVector(myDirection, q, hit.direction);
-            writeVector(myIntensity, q, attenuate(frame.intensity, hit.surfaceIntensity, d2));
-
-            const int32_t childCount = nextScatterCount(frame.scatterCount, myDissipation);
-            const int32_t childDepth = frame.depth - 1;
-            // A frame with no directions left has nothing more to do after
-            // this child: drop it now, so that a long chain of generations
-            // holds one frame instead of one per generation. `hit` is not
-            // read after this point; the pools may be overwritten.
-            if (frame.next == frame.end)
-                pop();
-            // `frame` may dangle from here on.
-            if (!enter(q, childDepth, childCount, DirectionSet::Scatter, nullptr))
+            // The primary ray is already traced: it is followed at once,
+            // without a frame, and the walk goes on from its new point.
+            const UT_Vector3 position = readVector(myPosition, offset);
+            const UT_Vector3 intensity = readVector(myIntensity, offset);
+            GA_Offset child;
+            const TraceStatus status =
+                follow(offset, position, intensity, primaryTrace->direction, primaryTrace->result, child);
+            if (status != TraceStatus::Finished || child == GA_INVALID_OFFSET || depth == 1)
+                return status;
+            if (!enter(child, depth - 1, nextScatterCount(scatterCount, myDissipation), DirectionSet::Scatter))
                 return TraceStatus::Interrupted;
         }
-        return TraceStatus::Finished;
+        else if (!enter(offset, depth, scatterCount, DirectionSet::Primary))
+            return TraceStatus::Interrupted;
+        return walkStack();
     }
 
 private:
@@ -115,28 +93,88 @@ private:
         return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(BounceResult)));
     }
 
+    // Follows one traced ray of the point at offset (read at position, with
+    // intensity): the point's direction becomes the ray's (each ray of a set
+    // overwrites it in turn; the last one traced stays), and a ray that moved
+    // appends a new point with the hit, the bounced direction and the
+    // attenuated intensity. child is the new point, or GA_INVALID_OFFSET.
+    TraceStatus follow(GA_Offset offset, const UT_Vector3 &position, const UT_Vector3 &intensity,
+                       const UT_Vector3 &rayDirection, const BounceResult &hit, GA_Offset &child)
+    {
+        child = GA_INVALID_OFFSET;
+        writeVector(myDirection, offset, rayDirection);
+        if (hit.empty())
+            return TraceStatus::Finished;
+        const float d2 = travelledSquared(position, hit.position);
+        if (!movedFar(d2))
+            return TraceStatus::Finished;
+        if (myGdp.getNumPoints() >= myControl.pointLimit)
+            return TraceStatus::PointLimit;
+        child = myGdp.getPointMap().addElementBlock(1);
+        writeVector(myPosition, child, hit.position);
+        writeVector(myDirection, child, hit.direction);
+        writeVector(myIntensity, child, attenuate(intensity, hit.surfaceIntensity, d2));
+        return TraceStatus::Finished;
+    }
+
+    // Walks the frames on the stack, depth-first, until none is left.
+    TraceStatus walkStack()
+    {
+        while (!myStack->empty())
+        {
+            Frame &frame = myStack->back();
+            if (frame.next == frame.end)
+            {
+                pop();
+                continue;
+            }
+            const size_t i = frame.next++;
+            GA_Offset q;
+            const TraceStatus status =
+                follow(frame.offset, frame.position, frame.intensity, (*myAligned)[i], (*myTraced)[i], q);
+            if (status != TraceStatus::Finished)
+                return status;
+            if (q == GA_INVALID_OFFSET)
+                continue;
+
+            const int32_t childCount = nextScatterCount(frame.scatterCount, myDissipation);
+            const int32_t childDepth = frame.depth - 1;
+            // A frame with no directions left has nothing more to do after
+            // this child: drop it now, so that a long chain of generations
+            // holds one frame instead of one per generation. The pools may
+            // be overwritten from here on.
+            if (frame.next == frame.end)
+                pop();
+            // `frame` may dangle from here on.
+            if (!enter(q, childDepth, childCount, DirectionSet::Scatter))
+                return TraceStatus::Interrupted;
+        }
+        return TraceStatus::Finished;
+    }
+
     void clear()
     {
-        myStack.clear();
-        myAligned.clear();
-        myTraced.clear();
+        myStack->clear();
+        myAligned->clear();
+        myTraced->clear();
     }
 
     void pop()
     {
-        const size_t first = myStack.back().first;
-        myStack.pop_back();
-        myAligned.resize(first);
-        myTraced.resize(first);
+        const size_t first = myStack->back().first;
+        myStack->pop_back();
+        myAligned->resize(first);
+        myTraced->resize(first);
     }
 
     // Reads the point, draws its direction set and traces it; pushes the
     // frame unless the depth is used up. Returns false when interrupted.
-    bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, DirectionSet set,
-               const BounceResult *primaryTrace)
+    bool enter(GA_Offset offset, int32_t depth, int32_t scatterCount, DirectionSet set)
     {
         if (depth <= 0)
             return true;
+        if (!myPools)
+            acquirePools();
         const bool primary = set == DirectionSet::Primary;
         Frame frame;
         frame.offset = offset;
@@ -148,20 +186,20 @@ private:
 
         const AxisRotation rotation = frameFor(direction);
         const size_t count = primary ? 1 : size_t(std::max(scatterCount, 0));
-        frame.first = myAligned.size();
+        frame.first = myAligned->size();
         frame.end = frame.first + count;
         frame.next = frame.first;
         try
         {
-            myAligned.resize(frame.end);
-            myTraced.resize(frame.end);
+            myAligned->resize(frame.end);
+            myTraced->resize(frame.end);
         }
         catch (const std::bad_alloc &)
         {
             throw scatterSetTooLarge(int32_t(count));
         }
-        UT_Vector3 *aligned = myAligned.data() + frame.first;
-        BounceResult *traced = myTraced.data() + frame.first;
+        UT_Vector3 *aligned = myAligned->data() + frame.first;
+        BounceResult *traced = myTraced->data() + frame.first;
         if (primary)
             aligned[0] = UT_Vector3(0.0f, 0.0f, 1.0f);
         else
@@ -169,21 +207,17 @@ private:
         for (size_t k = 0; k < count; ++k)
             aligned[k] = applyRotation(rotation, aligned[k]);
 
-        bool finished = true;
-        if (primaryTrace && primary)
-            traced[0] = *primaryTrace;
-        else
-            finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
-                traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
-                              batchThreads(myControl));
-            });
+        const bool finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
+            traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
+                          batchThreads(myControl));
+        });
         if (!finished)
         {
-            myAligned.resize(frame.first);
-            myTraced.resize(frame.first);
+            myAligned->resize(frame.first);
+            myTraced->resize(frame.first);
             return false;
         }
-        myStack.push_back(frame);
+        myStack->push_back(frame);
         return true;
     }
 
@@ -195,11 +229,13 @@ private:
     double myScatter;
     float myDissipation;
     TraceControl &myControl;
+
     // The pools outlive the walk on each thread, so that a cook of a
-    // million points does not allocate them a million times; a walk starts
-    // with them empty and leaves them empty (clear keeps the capacity). A
-    // walk started while another runs on the same thread (from within an
-    // interrupt callback) gets pools of its own.
+    // million points does not allocate them a million times; a walk takes
+    // them when it first pushes a frame (a walk whose rays all end at once
+    // needs none), starts with them empty and leaves them empty (clear
+    // keeps the capacity). A walk started while another runs on the same
+    // thread (from within an interrupt callback) gets pools of its own.
     struct Pools
     {
         std::vector<Frame> stack;
@@ -207,33 +243,30 @@ private:
         std::vector<BounceResult> traced; // and their traces
         bool busy = false;
     };
-    Pools &acquirePools()
+    void acquirePools()
     {
         thread_local Pools shared;
         if (shared.busy)
         {
             myOwnPools.reset(new Pools);
-            return *myOwnPools;
+            myPools = myOwnPools.get();
         }
-        shared.busy = true;
-        return shared;
+        else
+            myPools = &shared;
+        myPools->busy = true;
+        myStack = &myPools->stack;
+        myAligned = &myPools->aligned;
+        myTraced = &myPools->traced;
+        clear();
     }
     std::unique_ptr<Pools> myOwnPools;
-    Pools &myPools = acquirePools();
-    std::vector<Frame> &myStack = myPools.stack;
-    std::vector<UT_Vector3> &myAligned = myPools.aligned;
-    std::vector<BounceResult> &myTraced = myPools.traced;
+    Pools *myPools = nullptr;
+    std::vector<Frame> *myStack = nullptr;
+    std::vector<UT_Vector3> *myAligned = nullptr;
+    std::vector<BounceResult> *myTraced = nullptr;
 };
 
 } // namespace
-
-float fallOff(float squaredDistance)
-{
-    float t = squaredDistance * squaredDistance;
-    t = t + t;
-    t = t + 1.0f;
-    return float(1.0 / double(t)); // the quotient in double, then narrowed
-}
 
 int32_t nextScatterCount(int32_t count, float dissipation)
 {
@@ -251,26 +284,30 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction)
 }
 
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
-                       const WalkSettings &settings, TraceControl &control, const BounceResult *primaryTrace)
+                       const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace)
 {
     Walk walk(gdp, triple, collider, settings.scatter, settings.dissipation, control);
     return walk.run(offset, settings.depth, settings.scatterCount, primaryTrace);
 }
 
 bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
-                      const Collider &collider, TraceControl &control, BounceResult *results)
+                      const Collider &collider, TraceControl &control, PrimaryTrace *results)
 {
     const size_t count = end > begin ? size_t(end - begin) : 0;
     std::vector<UT_Vector3> origins(count);
     std::vector<UT_Vector3> directions(count);
+    std::vector<BounceResult> traced(count);
     for (size_t i = 0; i < count; ++i)
     {
         const GA_Offset p = begin + GA_Offset(i);
         origins[i] = readVector(position, p);
         directions[i] = primaryDirection(readVector(direction, p));
     }
-    return traceInChunks(control, count, [&](size_t first, size_t n) {
+    const bool finished = traceInChunks(control, count, [&](size_t first, size_t n) {
         traceRayBatch(collider, origins.data() + first, RayOrigins::PerRay, directions.data() + first, n,
-                      results + first, batchThreads(control));
+                      traced.data() + first, batchThreads(control));
     });
+    for (size_t i = 0; finished && i < count; ++i)
+        results[i] = {directions[i], traced[i]};
+    return finished;
 }

@@ -46,6 +46,15 @@ struct TraceControl
 // carried into D's frame, that is D normalised up to rounding.
 UT_Vector3 primaryDirection(const UT_Vector3 &direction);
 
+// A point's primary ray, traced ahead of its walk: the direction it took
+// (primaryDirection of the point's direction) and its trace. The walk takes
+// both as they are, so a point's frame is built once, not twice.
+struct PrimaryTrace
+{
+    UT_Vector3 direction;
+    BounceResult result;
+};
+
 // One position/direction/intensity triple of the traced detail: a point
 // walk reads its point through it and writes every new point through it.
 struct AttributeTriple
@@ -67,25 +76,32 @@ struct WalkSettings
 };
 
 // Traces one point of gdp, starting with its primary ray. primaryTrace, when
-// given, is the already-traced result of that ray (see tracePrimaryRays); it
-// is used instead of tracing the ray again. Allocation failures propagate as
+// given, is that ray already traced (see tracePrimaryRays); it is used
+// instead of tracing the ray again. Allocation failures propagate as
 // std::bad_alloc with every point appended so far left in place; a scatter
 // set too large for the memory available throws OutOfMemory
 // (trace/out_of_memory.h), naming its size.
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
                        const WalkSettings &settings, TraceControl &control,
-                       const BounceResult *primaryTrace = nullptr);
+                       const PrimaryTrace *primaryTrace = nullptr);
 
 // Traces the primary rays of points [begin, end) for one attribute triple,
-// concurrently where enabled: results[p - begin] is the trace of point p.
+// concurrently where enabled: results[p - begin] is the primary ray of point p.
 // Counts the rays in control.raysTraced and polls control.interrupted.
 // Returns false when control.interrupted stopped it.
 bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,
-                      const Collider &collider, TraceControl &control, BounceResult *results);
+                      const Collider &collider, TraceControl &control, PrimaryTrace *results);
 
 // The intensity factor of a hit at squared distance d2 from the ray's origin:
 // 1 / (2 d2^2 + 1), so it falls with the fourth power of the distance.
-float fallOff(float squaredDistance);
+// Defined here: it runs for every new point.
+inline float fallOff(float squaredDistance)
+{
+    float t = squaredDistance * squaredDistance;
+    t = t + t;
+    t = t + 1.0f;
+    return float(1.0 / double(t)); // the quotient in double, then narrowed
+}
 
 // The scatter count of the next generation: count times dissipation in single
 // precision, truncated toward zero; NaN or a product outside the 32-bit range

@@ -89,8 +89,8 @@ bool WalkPlan::planOne()
             root.ready = true;
             root.origin = readVector(t.position, p);
             root.rays.resize(1);
-            root.rays[0].direction = primaryDirection(readVector(t.direction, p));
-            root.rays[0].result = t.primaries[p - myBegin];
+            root.rays[0].direction = t.primaries[p - myBegin].direction;
+            root.rays[0].result = t.primaries[p - myBegin].result;
             root.rays[0].traced = true;
             myPlanner.push_back({addFrame(std::move(root)), 0});
             return true;

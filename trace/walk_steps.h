@@ -14,18 +14,46 @@
 // Rays between two polls of the interrupt callback.
 constexpr int64_t kPollInterval = 1024;
 
+// A ray counts as moved only beyond this squared distance from its origin.
+constexpr double kMovedSquaredDistance = 1e-5;
+
 // The rotation that carries +Z onto a point's stored direction.
 AxisRotation frameFor(const UT_Vector3 &direction);
 
 // The single-precision squared distance a ray travelled from `from` to its
 // hit, and whether that counts as moving: beyond 1e-5 (NaN does not move).
-float travelledSquared(const UT_Vector3 &from, const UT_Vector3 &hit);
-bool movedFar(float squaredDistance);
+// These steps run once per traced ray or new point, so they are defined here
+// for the walkers to inline.
+inline float travelledSquared(const UT_Vector3 &from, const UT_Vector3 &hit)
+{
+    const float dx = from.x() - hit.x();
+    const float dy = from.y() - hit.y();
+    const float dz = from.z() - hit.z();
+    return (dx * dx + dy * dy) + dz * dz;
+}
+
+inline bool movedFar(float squaredDistance)
+{
+    return double(squaredDistance) > kMovedSquaredDistance;
+}
 
 // The intensity of a new point: fall-off 1 / (2 d2^2 + 1), then the surface
 // factor, and negative components clamped to 0 (NaN and -0 stay as they
 // are).
-UT_Vector3 attenuate(const UT_Vector3 &intensity, const UT_Vector3 &surface, float squaredDistance);
+inline UT_Vector3 attenuate(const UT_Vector3 &intensity, const UT_Vector3 &surface, float squaredDistance)
+{
+    // The quotient of the fall-off is taken in double (fallOff).
+    const float factor = fallOff(squaredDistance);
+    UT_Vector3 result;
+    for (int c = 0; c < 3; ++c)
+    {
+        const float product = surface[c] * intensity[c];
+        result[c] = product * factor;
+        if (result[c] < 0.0f)
+            result[c] = 0.0f;
+    }
+    return result;
+}
 
 // Counts `count` traced rays in chunks that end on multiples of the poll
 // interval, calling traceChunk(first, n) for each, and polls the interrupt

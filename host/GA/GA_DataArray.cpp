@@ -47,6 +47,31 @@ void encodeElement(GA_Storage storage, double value, unsigned char *bytes)
         std::memcpy(bytes, &stored, sizeof(ET));
     });
 }
+// Writes count copies of one tuple to dst. The copies double in size from
+// one tuple, so filling a whole page takes a dozen copies instead of one per
+// slot.
+void fillTuples(unsigned char *dst, const void *tuple, size_t tupleBytes, size_t count)
+{
+    if (count == 0 || tupleBytes == 0)
+        return;
+    // The common tuple sizes are copied with a size the compiler knows,
+    // without a library call: one element appended copies one tuple.
+    switch (tupleBytes)
+    {
+    case 4: std::memcpy(dst, tuple, 4); break;
+    case 8: std::memcpy(dst, tuple, 8); break;
+    case 12: std::memcpy(dst, tuple, 12); break;
+    case 16: std::memcpy(dst, tuple, 16); break;
+    default: std::memcpy(dst, tuple, tupleBytes); break;
+    }
+    size_t done = 1;
+    while (done < count)
+    {
+        const size_t n = std::min(done, count - done);
+        std::memcpy(dst + done * tupleBytes, dst, n * tupleBytes);
+        done += n;
+    }
+}
 } // namespace
 
 GA_DataArray::GA_DataArray(GA_Storage storage, int tupleSize, const std::vector<double> &defaults)
@@ -105,6 +130,26 @@ void GA_DataArray::releasePages()
 void GA_DataArray::setSize(GA_Size n)
 {
     n = std::max<GA_Size>(n, 0);
+    if (n > mySize && (mySize & GA_PAGE_MASK) != 0 && n <= (mySize | GA_PAGE_MASK) + 1)
+    {
+        // Growth within a last page that is a data block of this array's
+        // own, as when points are appended one at a time: only the new slots
+        // need the default, and no page changes.
+        GA_Page *last = myPages[size_t(mySize >> GA_PAGE_BITS)];
+        if (!last->isConstant() && !last->isShared())
+        {
+            unsigned char *block = static_cast<unsigned char *>(last->data());
+            fillTuples(block + size_t(mySize & GA_PAGE_MASK) * myTupleBytes, myDefault.data(), myTupleBytes,
+                       size_t(n - mySize));
+            mySize = n;
+            return;
+        }
+    }
+    resize(n);
+}
+
+void GA_DataArray::resize(GA_Size n)
+{
     const size_t pagesWanted = size_t((n + GA_PAGE_MASK) >> GA_PAGE_BITS);
     if (n > mySize)
     {
@@ -140,8 +185,7 @@ void GA_DataArray::fillDefault(GA_Offset from, GA_Offset to)
     unsigned char *block = writableBlock(from >> GA_PAGE_BITS, 0, myTupleBytes, myDefault.data());
     if (!block)
         return;
-    for (GA_Offset off = from; off < to; ++off)
-        std::memcpy(block + size_t(off & GA_PAGE_MASK) * myTupleBytes, myDefault.data(), myTupleBytes);
+    fillTuples(block + size_t(from & GA_PAGE_MASK) * myTupleBytes, myDefault.data(), myTupleBytes, size_t(to - from));
 }
 
 unsigned char *GA_DataArray::writableBlock(GA_PageNum p, size_t begin, size_t count, const void *bytes)
@@ -154,8 +198,7 @@ unsigned char *GA_DataArray::writableBlock(GA_PageNum p, size_t begin, size_t co
             return nullptr;
         GA_Page *block = GA_Page::allocate(myTupleBytes, false);
         unsigned char *dst = static_cast<unsigned char *>(block->data());
-        for (GA_Size slot = 0; slot < GA_PAGE_SIZE; ++slot)
-            std::memcpy(dst + size_t(slot) * myTupleBytes, src, myTupleBytes);
+        fillTuples(dst, src, myTupleBytes, size_t(GA_PAGE_SIZE));
         pg->release();
         myPages[size_t(p)] = block;
         return dst;

@@ -77,6 +77,8 @@ private:
     // tuple and returns its data block, or null when p is constant and its
     // tuple already holds exactly those bytes (nothing to write).
     unsigned char *writableBlock(GA_PageNum p, size_t begin, size_t count, const void *bytes);
+    // setSize beyond its quick case of growing within the last page.
+    void resize(GA_Size n);
     // Writes the default tuple into slots [from, to) of one page.
     void fillDefault(GA_Offset from, GA_Offset to);
     void releasePages();

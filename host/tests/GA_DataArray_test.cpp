@@ -48,6 +48,38 @@ TEST(GA_DataArray, GrowthAcrossPagesGivesDefaults)
     EXPECT_EQ(array.size(), 3000);
 }
 
+TEST(GA_DataArray, GrowingOneElementAtATimeGivesDefaults)
+{
+    GA_DataArray array(GA_STORE_REAL32, 3, {1.0, 2.0, 3.0});
+    array.setSize(1100);
+    for (GA_Offset off = 1000; off < 1100; ++off)
+        setVector(array, off, 9, 9, 9);
+    array.setSize(1030); // leaves 9s behind in the slots it cuts off
+    for (GA_Size n = 1031; n <= 1100; ++n)
+    {
+        array.setSize(n);
+        const float *t = array.tupleAt<float>(n - 1);
+        ASSERT_TRUE(t[0] == 1.0f && t[1] == 2.0f && t[2] == 3.0f) << n - 1;
+        setVector(array, n - 1, 5, 5, 5); // written before the next growth, as appended points are
+    }
+    EXPECT_EQ(array.tupleAt<float>(1029)[0], 9.0f);
+
+    // A last page shared with a copy is not written by growing either side.
+    GA_DataArray copy(array);
+    copy.setSize(1101);
+    EXPECT_NE(copy.page(1), array.page(1));
+    EXPECT_EQ(copy.tupleAt<float>(1100)[2], 3.0f);
+    EXPECT_EQ(copy.tupleAt<float>(1099)[2], 5.0f);
+    array.setSize(1101);
+    setVector(array, 1100, 6, 6, 6);
+    EXPECT_EQ(copy.tupleAt<float>(1100)[2], 3.0f);
+
+    // Growth that reaches the next page starts it constant.
+    array.setSize(2049);
+    EXPECT_TRUE(array.page(2)->isConstant());
+    EXPECT_EQ(array.tupleAt<float>(2047)[1], 2.0f);
+}
+
 TEST(GA_DataArray, ConstantPageStaysConstantOnlyForItsOwnBytes)
 {
     GA_DataArray array(GA_STORE_REAL32, 3, {0.0, 1.0, 2.0});

@@ -1,5 +1,7 @@
 #include "io/json/json_number.h"
 
+#include "io/json/decimal_to_double.h"
+
 #include <charconv>
 #include <cstring>
 #include <limits>
@@ -34,6 +36,140 @@ bool eightDigits(const char *p, uint64_t &value)
     v = (v & 0x00FF00FF00FF00FFu) * 6553601 >> 16;
     value = (v & 0x0000FFFF0000FFFFu) * 42949672960001u >> 32;
     return true;
+}
+
+// How many of the eight bytes at p are digits before the first that is not
+// (0 to 8), with the value of those digits. Bytes after a non-digit may be
+// anything (a carry out of a byte above 0xF9 only disturbs bytes after it).
+int leadingDigits(const char *p, uint64_t &value)
+{
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    const uint64_t notDigit =
+        ((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) ^
+        0x3333333333333333u;
+    const int count = notDigit == 0 ? 8 : __builtin_ctzll(notDigit) >> 3;
+    if (count == 0)
+        return 0;
+    // The digits at the top, zeros (the masked bytes after them) before them.
+    v = (v & 0x0F0F0F0F0F0F0F0Fu) << (8 * (8 - count));
+    v = v * 2561 >> 8;
+    v = (v & 0x00FF00FF00FF00FFu) * 6553601 >> 16;
+    value = (v & 0x0000FFFF0000FFFFu) * 42949672960001u >> 32;
+    return count;
+}
+
+constexpr uint64_t kDigitScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+
+// The significant digits of a number's integer and fraction parts.
+struct Digits
+{
+    uint64_t mantissa = 0;      // at most 19 significant digits
+    int64_t scale = 0;          // decimal exponent correction from dropped or fractional digits
+    bool exact = true;          // mantissa holds every significant digit
+    bool fraction = false;      // a point and fraction were read
+    const char *integerEnd = nullptr;
+};
+
+// What writers produce, at most eight digits before the point and 19 in all,
+// the fraction gathered eight bytes at a time. Null when the number is longer
+// (or has no digit after its point): gatherDigits then reads it.
+const char *gatherShortDigits(const char *p, Digits &d)
+{
+    // Integer parts are short: one or two digits mostly.
+    uint64_t whole = uint64_t(*p - '0');
+    const char *point = p + 1;
+    if (whole != 0)
+        for (; isDigit(*point) && point - p < 8; ++point)
+            whole = whole * 10 + uint64_t(*point - '0');
+    if (isDigit(*point))
+        return nullptr;
+    d.integerEnd = point;
+    if (*point != '.')
+    {
+        d.mantissa = whole;
+        return point;
+    }
+    // One run of up to eight, then digit by digit: "%.9g" gives nine fraction
+    // digits below one.
+    uint64_t run = 0;
+    int fractionDigits = leadingDigits(point + 1, run);
+    uint64_t mantissa = whole * kDigitScales[fractionDigits] + run;
+    const char *end = point + 1 + fractionDigits;
+    if (fractionDigits == 8)
+        for (const char *last = end + (19 - 8 - (point - p)); isDigit(*end) && end < last; ++end, ++fractionDigits)
+            mantissa = mantissa * 10 + uint64_t(*end - '0');
+    if (fractionDigits == 0 || isDigit(*end))
+        return nullptr;
+    d.mantissa = mantissa;
+    d.scale = -fractionDigits;
+    d.fraction = true;
+    return end;
+}
+
+// Any number's digits, one by one but for runs of eight in the fraction; the
+// first 19 significant ones are kept. Null when the point has no digit after it.
+const char *gatherDigits(const char *p, Digits &d)
+{
+    uint64_t mantissa = 0;
+    int digits = 0; // significant digits gathered in mantissa
+    int64_t scale = 0;
+    bool exact = true;
+    if (*p == '0')
+        ++p;
+    else
+    {
+        for (; isDigit(*p); ++p)
+        {
+            if (digits < 19)
+            {
+                mantissa = mantissa * 10 + uint64_t(*p - '0');
+                ++digits;
+            }
+            else
+            {
+                ++scale;
+                exact = false;
+            }
+        }
+    }
+    d.integerEnd = p;
+    if (*p == '.')
+    {
+        d.fraction = true;
+        ++p;
+        if (!isDigit(*p))
+            return nullptr;
+        uint64_t chunk = 0;
+        for (; isDigit(*p); ++p)
+        {
+            if (mantissa == 0 && *p == '0')
+            {
+                --scale; // leading zeros of the fraction are not significant
+                continue;
+            }
+            if (digits + 8 <= 19 && eightDigits(p, chunk))
+            {
+                mantissa = mantissa * 100000000u + chunk;
+                digits += 8;
+                scale -= 8;
+                p += 7;
+                continue;
+            }
+            if (digits < 19)
+            {
+                mantissa = mantissa * 10 + uint64_t(*p - '0');
+                ++digits;
+                --scale;
+            }
+            else if (*p != '0')
+                exact = false;
+        }
+    }
+    d.mantissa = mantissa;
+    d.scale = scale;
+    d.exact = exact;
+    return p;
 }
 
 // 10^0 .. 10^22, every one exact in a double.
@@ -91,62 +227,16 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         ++p;
     if (!isDigit(*p))
         return nullptr;
-    uint64_t mantissa = 0;
-    int digits = 0; // significant digits gathered in mantissa
-    int64_t scale = 0; // decimal exponent correction from dropped or fractional digits
-    bool exact = true; // mantissa holds every significant digit
-    if (*p == '0')
-        ++p;
-    else
-    {
-        for (; isDigit(*p); ++p)
-        {
-            if (digits < 19)
-            {
-                mantissa = mantissa * 10 + uint64_t(*p - '0');
-                ++digits;
-            }
-            else
-            {
-                ++scale;
-                exact = false;
-            }
-        }
-    }
-    const char *integerEnd = p;
-    bool real = false;
-    if (*p == '.')
-    {
-        real = true;
-        ++p;
-        if (!isDigit(*p))
-            return nullptr;
-        uint64_t chunk = 0;
-        for (; isDigit(*p); ++p)
-        {
-            if (mantissa == 0 && *p == '0')
-            {
-                --scale; // leading zeros of the fraction are not significant
-                continue;
-            }
-            if (digits + 8 <= 19 && eightDigits(p, chunk))
-            {
-                mantissa = mantissa * 100000000u + chunk;
-                digits += 8;
-                scale -= 8;
-                p += 7;
-                continue;
-            }
-            if (digits < 19)
-            {
-                mantissa = mantissa * 10 + uint64_t(*p - '0');
-                ++digits;
-                --scale;
-            }
-            else if (*p != '0')
-                exact = false;
-        }
-    }
+    Digits d;
+    const char *afterDigits = gatherShortDigits(p, d);
+    p = afterDigits ? afterDigits : gatherDigits(p, d);
+    if (!p)
+        return nullptr;
+    const uint64_t mantissa = d.mantissa;
+    const int64_t scale = d.scale;
+    const bool exact = d.exact;
+    const char *integerEnd = d.integerEnd;
+    bool real = d.fraction;
     int64_t exponent = 0;
     if (*p == 'e' || *p == 'E')
     {
@@ -167,7 +257,13 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         return nullptr;
     const char *end = p;
 
-    if (!real)
+    if (!real && afterDigits)
+    {
+        // At most eight digits: the mantissa is the integer.
+        number.kind = JsonNumber::Int64;
+        number.integer = negative ? -int64_t(mantissa) : int64_t(mantissa);
+    }
+    else if (!real)
     {
         // An integer token: int64, uint64 or too large.
         const std::from_chars_result r = negative ? std::from_chars(begin, integerEnd, number.integer)
@@ -196,6 +292,12 @@ const char *readJsonNumber(const char *p, JsonNumber &number)
         return end;
     }
     double value = 0.0;
+    if (mantissa != 0 &&
+        (exact ? decimalToDouble(mantissa, power, value) : truncatedDecimalToDouble(mantissa, power, value)))
+    {
+        number.real = negative ? -value : value;
+        return end;
+    }
     const std::from_chars_result r = std::from_chars(begin, end, value);
     if (r.ec == std::errc::result_out_of_range)
     {

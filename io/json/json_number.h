@@ -11,7 +11,10 @@
 // Short decimal numbers, which is what writers produce ("%.9g"), take an
 // exact fast path: at most 19 digits whose integer fits 53 bits, scaled by a
 // power of ten that is itself exact, is one correctly rounded division or
-// multiplication. Everything else goes through std::from_chars.
+// multiplication. Most others are settled by one 64 x 128-bit product
+// (io/json/decimal_to_double.h); what that cannot prove (subnormals,
+// overflow, the rare product too close to a rounding boundary) goes through
+// std::from_chars.
 #pragma once
 
 #include <cstdint>

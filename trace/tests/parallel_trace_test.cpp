@@ -49,13 +49,16 @@ struct Scene
     PointsBuilder points;
 };
 
+// With primaryAhead, the primary rays are traced first for all points and
+// handed to the walks; otherwise each walk traces its own.
 template <typename SceneType>
-WalkRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int threads)
+WalkRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int threads, bool primaryAhead = true)
 {
     WalkOptions options;
     options.mode = mode;
     options.parallel = parallel;
     options.threads = threads;
+    options.primaryAhead = primaryAhead;
     options.scatter = 75.0;
     options.count = 9;
     options.dissipation = 0.6f;
@@ -73,6 +76,40 @@ TEST(ParallelTrace, SameOutputForAnyThreadCountAndSearch)
     expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, false, 1));
     expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, true, 2));
     expectIdentical(reference, traceScene(scene, SearchMode::Accelerated, true, 4));
+}
+
+TEST(ParallelTrace, PrimaryRaysTracedAheadGiveTheWalkThatTracesThemItself)
+{
+    // The walk takes a primary ray's direction and trace as handed over, so
+    // both must be exactly what it would have computed.
+    Scene scene;
+    const WalkRun own = traceScene(scene, SearchMode::Accelerated, false, 1, false);
+    expectIdentical(own, traceScene(scene, SearchMode::Accelerated, false, 1, true));
+    expectIdentical(own, traceScene(scene, SearchMode::Exhaustive, true, 2, true));
+}
+
+TEST(ParallelTrace, PrimaryRayDirectionIsThePointsPrimaryDirection)
+{
+    Scene scene;
+    GU_Detail output = scene.points.gdp;
+    AttributeLists lists = gatherAttributeLists(output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
+    Collider collider(scene.collider.gdp, SearchMode::Accelerated);
+    TraceControl control;
+    const GA_Size n = output.getNumPoints();
+    std::vector<PrimaryTrace> primaries(static_cast<size_t>(n));
+    ASSERT_TRUE(tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data()));
+    for (GA_Offset p = 0; p < n; ++p)
+    {
+        UT_Vector3 origin = readVector(lists.positions(0), p);
+        UT_Vector3 direction = primaryDirection(readVector(lists.directions(0), p));
+        const UT_Vector3 rayDirection = direction;
+        const BounceResult expected = traceBounces(origin, direction, collider, 1);
+        const PrimaryTrace &got = primaries[size_t(p)];
+        EXPECT_EQ(std::memcmp(got.direction.data(), rayDirection.data(), sizeof(float) * 3), 0) << "point " << p;
+        EXPECT_EQ(std::memcmp(got.result.position.data(), expected.position.data(), sizeof(float) * 3), 0);
+        EXPECT_EQ(std::memcmp(got.result.direction.data(), expected.direction.data(), sizeof(float) * 3), 0);
+    }
+    EXPECT_EQ(control.raysTraced, n);
 }
 
 TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)

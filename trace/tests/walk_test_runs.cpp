@@ -31,8 +31,9 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
         return ++run.polls == o.interruptAtPoll;
     };
     const GA_Size n = run.output.getNumPoints();
-    std::vector<BounceResult> primaries(static_cast<size_t>(n));
-    tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
+    std::vector<PrimaryTrace> primaries(static_cast<size_t>(n));
+    if (o.primaryAhead || o.planned)
+        tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
 
     WalkSettings settings;
     settings.depth = o.depth;
@@ -48,7 +49,7 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
         {
             betweenPoints(p);
             run.status = tracePoint(run.output, p, {lists.positions(0), lists.directions(0), lists.intensities(0)},
-                                    collider, settings, control, &primaries[size_t(p)]);
+                                    collider, settings, control, o.primaryAhead ? &primaries[size_t(p)] : nullptr);
         }
     else
     {

@@ -20,6 +20,7 @@ struct WalkOptions
     bool parallel = false; // TraceControl::parallel
     bool planned = false;  // the trace-ahead walk instead of tracePoint
     int threads = 1;       // the process-wide thread limit meanwhile
+    bool primaryAhead = true; // primary rays traced first for all points; else each walk traces its own
     int32_t depth = 4;
     double scatter = 90.0;
     int32_t count = 8;
