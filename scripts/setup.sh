@@ -28,6 +28,7 @@ packages=(
   libjs-three           # three.js and its orbit controls, inlined into `velkor view` pages
   chromium              # headless browser tests of those pages
   python3               # drives the browser for those tests
+  clang-format          # one code layout (scripts/format.sh; CI checks it)
 )
 
 if [[ $target == windows ]]; then
