@@ -80,8 +80,7 @@ struct Builder
                 concurrent = concurrent || parts[i].size() >= kParallelSubtree;
             }
         }
-        const auto buildSubtrees = [&](size_t first, size_t last)
-        {
+        const auto buildSubtrees = [&](size_t first, size_t last) {
             for (size_t k = first; k < last; ++k)
                 refs[subtrees[k]] = buildNode(parts[subtrees[k]], depth + 1);
         };
@@ -117,21 +116,19 @@ BvhLayout buildBvh(const TriangleBox *boxes, uint32_t count)
 
     Builder builder;
     builder.prims.resize(n);
-    UTparallelFor(0, n, kGrain,
-                      [&](size_t begin, size_t end)
-                      {
-                          for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
-                          {
-                              PrimRef &p = builder.prims[k];
-                              for (int c = 0; c < 3; ++c)
-                              {
-                                  p.lo[c] = boxes[k].lo[c];
-                                  p.hi[c] = boxes[k].hi[c];
-                              }
-                              std::memcpy(&p.lo[3], &k, sizeof k);
-                              p.hi[3] = 0.0f;
-                          }
-                      });
+    UTparallelFor(0, n, kGrain, [&](size_t begin, size_t end) {
+        for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
+        {
+            PrimRef &p = builder.prims[k];
+            for (int c = 0; c < 3; ++c)
+            {
+                p.lo[c] = boxes[k].lo[c];
+                p.hi[c] = boxes[k].hi[c];
+            }
+            std::memcpy(&p.lo[3], &k, sizeof k);
+            p.hi[3] = 0.0f;
+        }
+    });
     PrimRange all;
     all.end = n;
     computeBounds(builder.prims, all);

@@ -22,10 +22,7 @@ constexpr int kNodeWidth = 8;                 // children per node: two groups o
 constexpr uint32_t kMaxLeafSlots = 1u << 28;  // leaf starts must fit in 28 bits
 
 inline bool isLeafRef(uint32_t ref) { return (ref & kLeafFlag) != 0; }
-inline uint32_t makeLeafRef(uint32_t first, uint32_t count)
-{
-    return kLeafFlag | first << 3 | (count - 1);
-}
+inline uint32_t makeLeafRef(uint32_t first, uint32_t count) { return kLeafFlag | first << 3 | (count - 1); }
 inline uint32_t leafFirst(uint32_t ref) { return (ref & ~kLeafFlag) >> 3; }
 inline uint32_t leafCount(uint32_t ref) { return (ref & 7u) + 1; }
 

@@ -52,8 +52,7 @@ constexpr int kStackSize = 68 * (kNodeWidth - 1) + 1;
 bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> primitiveIndex)
 {
     *this = ColliderBvh();
-    if ((!primitiveIndex.empty() && primitiveIndex.size() != triangles.size()) ||
-        triangles.size() >= kMaxLeafSlots)
+    if ((!primitiveIndex.empty() && primitiveIndex.size() != triangles.size()) || triangles.size() >= kMaxLeafSlots)
         return false;
 
     // Classify in parallel, straight into the box array the builder reads;
@@ -61,16 +60,14 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     const size_t n = triangles.size();
     std::unique_ptr<TriangleBox[]> boxes(new TriangleBox[n]);
     std::unique_ptr<TriangleFate[]> fates(new TriangleFate[n]);
-    UTparallelFor(0, n, kGrain,
-                  [&](size_t begin, size_t end)
-                  {
-                      for (size_t i = begin; i < end; ++i)
-                      {
-                          const TriangleClass c = classifyTriangle(triangles[i]);
-                          fates[i] = c.fate;
-                          boxes[i] = c.box;
-                      }
-                  });
+    UTparallelFor(0, n, kGrain, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+        {
+            const TriangleClass c = classifyTriangle(triangles[i]);
+            fates[i] = c.fate;
+            boxes[i] = c.box;
+        }
+    });
     // Usually every triangle is bounded; otherwise close the gaps, keeping
     // the list position of each bounded box.
     std::vector<uint32_t> bounded;
@@ -101,21 +98,18 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     double radius2 = 0.0;
     for (int c = 0; c < 3; ++c)
     {
-        const double extreme =
-            std::max(std::fabs(double(myRootBox.lo[c])), std::fabs(double(myRootBox.hi[c])));
+        const double extreme = std::max(std::fabs(double(myRootBox.lo[c])), std::fabs(double(myRootBox.hi[c])));
         radius2 += extreme * extreme;
     }
     myCornerRadius = count ? std::sqrt(radius2) : 0.0;
     myTriangles.resize(count);
-    UTparallelFor(0, count, kGrain,
-                  [&](size_t begin, size_t end)
-                  {
-                      for (size_t k = begin; k < end; ++k)
-                      {
-                          const uint32_t i = listPosition(layout.order[k]);
-                          myTriangles[k] = packTriangle(triangles[i], int32_t(i));
-                      }
-                  });
+    UTparallelFor(0, count, kGrain, [&](size_t begin, size_t end) {
+        for (size_t k = begin; k < end; ++k)
+        {
+            const uint32_t i = listPosition(layout.order[k]);
+            myTriangles[k] = packTriangle(triangles[i], int32_t(i));
+        }
+    });
     if (!myNodes.empty())
         setFacingCones(myNodes.data(), myRoot, myTriangles.data(), true);
     if (!isIdentity(primitiveIndex))
@@ -123,8 +117,7 @@ bool ColliderBvh::build(std::vector<Triangle> triangles, std::vector<int64_t> pr
     return true;
 }
 
-bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction,
-                             NearestHit &out) const
+bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &direction, NearestHit &out) const
 {
     // A zero direction faces no triangle: m.0 is zero (or NaN), never below 0.
     if (direction.x() == 0.0f && direction.y() == 0.0f && direction.z() == 0.0f)
@@ -134,8 +127,7 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     TraversalRay ray;
     if (prepareTraversal(origin, direction, myCornerRadius, ray))
     {
-        if (!myAlwaysTested.empty() &&
-            testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
+        if (!myAlwaysTested.empty() && testTriangles(myAlwaysTested.data(), myAlwaysTested.size(), ray.exact, best))
         {
             const double reach = reachForSquaredDistance(ray, best.squaredDistance);
             if (reach < ray.reach)
@@ -153,8 +145,7 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     }
     if (!best.found())
         return false;
-    out.primitive =
-        myPrimitiveIndex.empty() ? int64_t(best.position) : myPrimitiveIndex[size_t(best.position)];
+    out.primitive = myPrimitiveIndex.empty() ? int64_t(best.position) : myPrimitiveIndex[size_t(best.position)];
     out.hit = best.hit;
     return true;
 }
@@ -169,8 +160,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
     SlabTerms slab(ray);
     // Fetches the lines of a child about to be visited while the walk goes
     // on (a lambda, so that it is inlined into the loop).
-    const auto prefetchRef = [this](uint32_t ref)
-    {
+    const auto prefetchRef = [this](uint32_t ref) {
         if (!isLeafRef(ref))
         {
             const char *node = reinterpret_cast<const char *>(&myNodes[ref]);
@@ -197,8 +187,7 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
     int top = 0;
     stack[top++] = {myRoot, 0.0f};
     const Float4 zero = Float4::broadcast(0.0f);
-    const float direction[3] = {ray.exact.direction.x(), ray.exact.direction.y(),
-                                ray.exact.direction.z()};
+    const float direction[3] = {ray.exact.direction.x(), ray.exact.direction.y(), ray.exact.direction.z()};
     while (top > 0)
     {
         const Entry popped = stack[--top];
@@ -291,8 +280,6 @@ void ColliderBvh::traverse(TraversalRay &ray, BestHit &best) const
 
 size_t ColliderBvh::memoryBytes() const
 {
-    return sizeof(*this) + myNodes.capacity() * sizeof(BvhNode) +
-           myTriangles.capacity() * sizeof(PackedTriangle) +
-           myAlwaysTested.capacity() * sizeof(PackedTriangle) +
-           myPrimitiveIndex.capacity() * sizeof(int64_t);
+    return sizeof(*this) + myNodes.capacity() * sizeof(BvhNode) + myTriangles.capacity() * sizeof(PackedTriangle) +
+           myAlwaysTested.capacity() * sizeof(PackedTriangle) + myPrimitiveIndex.capacity() * sizeof(int64_t);
 }

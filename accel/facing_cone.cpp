@@ -35,16 +35,12 @@ double sineBetween(const double a[3], const double b[3])
 {
     if (!(a[0] * b[0] + a[1] * b[1] + a[2] * b[2] > kMinCosine))
         return 2.0;
-    const double c[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
-                         a[0] * b[1] - a[1] * b[0]};
+    const double c[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
     return length(c);
 }
 
 // The angle whose sine sineBetween gave, rounded up; kNoCone for none.
-double angleFromSine(double sine)
-{
-    return sine > 1.0 ? kNoCone : std::asin(sine) + kAngleRounding;
-}
+double angleFromSine(double sine) { return sine > 1.0 ? kNoCone : std::asin(sine) + kAngleRounding; }
 
 // The normal m = (P2 - P0) x (P1 - P0) exactly as the front-face test
 // computes it in float, widened to double.
@@ -113,8 +109,7 @@ FacingCone mergeCones(const FacingCone *cones, int count)
         }
         double own[3];
         normalized(cones[i].sum, own);
-        merged.angle =
-            std::max(merged.angle, angleFromSine(sineBetween(own, axis)) + cones[i].angle);
+        merged.angle = std::max(merged.angle, angleFromSine(sineBetween(own, axis)) + cones[i].angle);
     }
     return merged;
 }
@@ -127,8 +122,7 @@ void storeCone(BvhNode &node, int child, const FacingCone &cone)
     if (cone.angle >= kHalfPi)
         return;
     // The axis as integers, its largest component 127.
-    const double largest =
-        std::max({std::fabs(cone.sum[0]), std::fabs(cone.sum[1]), std::fabs(cone.sum[2])});
+    const double largest = std::max({std::fabs(cone.sum[0]), std::fabs(cone.sum[1]), std::fabs(cone.sum[2])});
     double q[3], axis[3], unitQ[3];
     for (int c = 0; c < 3; ++c)
         q[c] = std::round(127.0 * cone.sum[c] / largest);
@@ -147,8 +141,7 @@ void storeCone(BvhNode &node, int child, const FacingCone &cone)
     node.coneLimit[child] = uint8_t(std::max(1.0, limit));
 }
 
-FacingCone setFacingCones(BvhNode *nodes, uint32_t ref, const PackedTriangle *triangles,
-                          bool parallel)
+FacingCone setFacingCones(BvhNode *nodes, uint32_t ref, const PackedTriangle *triangles, bool parallel)
 {
     if (isLeafRef(ref))
         return coneOfTriangles(triangles + leafFirst(ref), leafCount(ref));
@@ -156,12 +149,10 @@ FacingCone setFacingCones(BvhNode *nodes, uint32_t ref, const PackedTriangle *tr
     // Children first (the root's on several threads: each holds thousands
     // of triangles), then the node's own cones, in slot order.
     FacingCone cones[kNodeWidth];
-    const auto childCones = [&](size_t first, size_t last)
-    {
+    const auto childCones = [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i)
-            cones[i] = node.child[i] == kEmptyChild
-                           ? FacingCone{{0.0, 0.0, 0.0}, kNoCone}
-                           : setFacingCones(nodes, node.child[i], triangles, false);
+            cones[i] = node.child[i] == kEmptyChild ? FacingCone{{0.0, 0.0, 0.0}, kNoCone}
+                                                    : setFacingCones(nodes, node.child[i], triangles, false);
     };
     if (parallel)
         UTparallelFor(0, size_t(kNodeWidth), 1, childCones);

@@ -52,16 +52,14 @@ void storeCone(BvhNode &node, int child, const FacingCone &cone);
 // triangles in leaf order) and returns the cone of all its triangles. With
 // `parallel` the children of ref are done on several threads (UTparallelFor);
 // the cones do not depend on it.
-FacingCone setFacingCones(BvhNode *nodes, uint32_t ref, const PackedTriangle *triangles,
-                          bool parallel = false);
+FacingCone setFacingCones(BvhNode *nodes, uint32_t ref, const PackedTriangle *triangles, bool parallel = false);
 
 // True when every triangle under child i turns its back on the direction d,
 // for directions within 2^-10 of unit length. Scalar float arithmetic: the
 // limit allows for its rounding in any summation order.
 inline bool facesAway(const BvhNode &node, int child, const float d[3])
 {
-    const float along = (float(node.coneAxis[0][child]) * d[0] +
-                         float(node.coneAxis[1][child]) * d[1]) +
+    const float along = (float(node.coneAxis[0][child]) * d[0] + float(node.coneAxis[1][child]) * d[1]) +
                         float(node.coneAxis[2][child]) * d[2];
     return along > float(node.coneLimit[child]);
 }

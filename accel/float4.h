@@ -13,8 +13,7 @@
 #include <cstdint>
 
 // VELKOR_ACCEL_SCALAR selects the plain version on any machine (to test it).
-#if !defined(VELKOR_ACCEL_SCALAR) &&                                                               \
-    (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
+#if !defined(VELKOR_ACCEL_SCALAR) && (defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2))
 #define VELKOR_ACCEL_SSE2 1
 #include <emmintrin.h>
 #include <xmmintrin.h>
@@ -57,16 +56,10 @@ inline Mask4 operator|(Mask4 a, Mask4 b) { return {_mm_or_ps(a.v, b.v)}; }
 inline int laneBits(Mask4 m) { return _mm_movemask_ps(m.v); }
 
 // Lane-wise m ? a : b.
-inline Float4 select(Mask4 m, Float4 a, Float4 b)
-{
-    return {_mm_or_ps(_mm_and_ps(m.v, a.v), _mm_andnot_ps(m.v, b.v))};
-}
+inline Float4 select(Mask4 m, Float4 a, Float4 b) { return {_mm_or_ps(_mm_and_ps(m.v, a.v), _mm_andnot_ps(m.v, b.v))}; }
 
 // Rows a, b, c, d become columns.
-inline void transpose4(Float4 &a, Float4 &b, Float4 &c, Float4 &d)
-{
-    _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v);
-}
+inline void transpose4(Float4 &a, Float4 &b, Float4 &c, Float4 &d) { _MM_TRANSPOSE4_PS(a.v, b.v, c.v, d.v); }
 
 inline void prefetch(const void *p) { _mm_prefetch(static_cast<const char *>(p), _MM_HINT_T0); }
 
@@ -90,11 +83,10 @@ struct Float4
     }
 };
 
-#define VELKOR_FLOAT4_BINARY(op)                                                                   \
-    inline Float4 operator op(Float4 a, Float4 b)                                                  \
-    {                                                                                              \
-        return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2],           \
-                 a.lane[3] op b.lane[3]}};                                                         \
+#define VELKOR_FLOAT4_BINARY(op)                                                                                       \
+    inline Float4 operator op(Float4 a, Float4 b)                                                                      \
+    {                                                                                                                  \
+        return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2], a.lane[3] op b.lane[3]}};     \
     }
 VELKOR_FLOAT4_BINARY(+)
 VELKOR_FLOAT4_BINARY(-)
@@ -102,11 +94,10 @@ VELKOR_FLOAT4_BINARY(*)
 VELKOR_FLOAT4_BINARY(/)
 #undef VELKOR_FLOAT4_BINARY
 
-#define VELKOR_FLOAT4_COMPARE(op)                                                                  \
-    inline Mask4 operator op(Float4 a, Float4 b)                                                   \
-    {                                                                                              \
-        return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2],           \
-                 a.lane[3] op b.lane[3]}};                                                         \
+#define VELKOR_FLOAT4_COMPARE(op)                                                                                      \
+    inline Mask4 operator op(Float4 a, Float4 b)                                                                       \
+    {                                                                                                                  \
+        return {{a.lane[0] op b.lane[0], a.lane[1] op b.lane[1], a.lane[2] op b.lane[2], a.lane[3] op b.lane[3]}};     \
     }
 VELKOR_FLOAT4_COMPARE(<)
 VELKOR_FLOAT4_COMPARE(<=)
@@ -115,8 +106,7 @@ VELKOR_FLOAT4_COMPARE(==)
 
 inline Float4 sqrt4(Float4 a)
 {
-    return {
-        {std::sqrt(a.lane[0]), std::sqrt(a.lane[1]), std::sqrt(a.lane[2]), std::sqrt(a.lane[3])}};
+    return {{std::sqrt(a.lane[0]), std::sqrt(a.lane[1]), std::sqrt(a.lane[2]), std::sqrt(a.lane[3])}};
 }
 // Same NaN convention as the SSE instructions: b unless a < b (a > b).
 inline Float4 min4(Float4 a, Float4 b)
@@ -136,13 +126,11 @@ inline Float4 max4(Float4 a, Float4 b)
 
 inline Mask4 operator&(Mask4 a, Mask4 b)
 {
-    return {{a.lane[0] && b.lane[0], a.lane[1] && b.lane[1], a.lane[2] && b.lane[2],
-             a.lane[3] && b.lane[3]}};
+    return {{a.lane[0] && b.lane[0], a.lane[1] && b.lane[1], a.lane[2] && b.lane[2], a.lane[3] && b.lane[3]}};
 }
 inline Mask4 operator|(Mask4 a, Mask4 b)
 {
-    return {{a.lane[0] || b.lane[0], a.lane[1] || b.lane[1], a.lane[2] || b.lane[2],
-             a.lane[3] || b.lane[3]}};
+    return {{a.lane[0] || b.lane[0], a.lane[1] || b.lane[1], a.lane[2] || b.lane[2], a.lane[3] || b.lane[3]}};
 }
 
 inline int laneBits(Mask4 m)
@@ -193,10 +181,7 @@ struct Vec4x3
     Float4 x, y, z;
 };
 
-inline Vec4x3 operator-(const Vec4x3 &a, const Vec4x3 &b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
+inline Vec4x3 operator-(const Vec4x3 &a, const Vec4x3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 
 // (a.x*b.x + a.y*b.y) + a.z*b.z, the dot product's fixed summation order.
 inline Float4 dot4(const Vec4x3 &a, const Vec4x3 &b) { return (a.x * b.x + a.y * b.y) + a.z * b.z; }

@@ -1,8 +1,7 @@
 #include "accel/nearest_hit.h"
 
-bool nearestHitExhaustive(const std::vector<Triangle> &triangles,
-                          const std::vector<int64_t> &primitiveIndex, const UT_Vector3 &origin,
-                          const UT_Vector3 &direction, NearestHit &out)
+bool nearestHitExhaustive(const std::vector<Triangle> &triangles, const std::vector<int64_t> &primitiveIndex,
+                          const UT_Vector3 &origin, const UT_Vector3 &direction, NearestHit &out)
 {
     if (!primitiveIndex.empty() && primitiveIndex.size() != triangles.size())
         return false;

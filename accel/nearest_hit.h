@@ -25,6 +25,5 @@ struct NearestHit
 // (triangle i reports i) or holds one entry per triangle; with any other
 // length nothing is reported. Returns false and leaves `out` unchanged when
 // no triangle accepts the ray.
-bool nearestHitExhaustive(const std::vector<Triangle> &triangles,
-                          const std::vector<int64_t> &primitiveIndex, const UT_Vector3 &origin,
-                          const UT_Vector3 &direction, NearestHit &out);
+bool nearestHitExhaustive(const std::vector<Triangle> &triangles, const std::vector<int64_t> &primitiveIndex,
+                          const UT_Vector3 &origin, const UT_Vector3 &direction, NearestHit &out);

@@ -26,10 +26,7 @@ size_t alignmentFor(size_t bytes)
     return kPageStorageAlignment;
 }
 
-size_t roundedSize(size_t bytes, size_t alignment)
-{
-    return (bytes + alignment - 1) / alignment * alignment;
-}
+size_t roundedSize(size_t bytes, size_t alignment) { return (bytes + alignment - 1) / alignment * alignment; }
 
 // The one call to the system: mark the range as a candidate for large pages.
 // A hint only; where it fails the memory is simply used with small pages.
@@ -57,7 +54,4 @@ void *allocatePageStorage(size_t bytes)
     return data;
 }
 
-void freePageStorage(void *data, size_t bytes)
-{
-    ::operator delete(data, std::align_val_t(alignmentFor(bytes)));
-}
+void freePageStorage(void *data, size_t bytes) { ::operator delete(data, std::align_val_t(alignmentFor(bytes))); }

@@ -34,8 +34,7 @@ struct PageAllocator
     PageAllocator() = default;
     template <class U>
     PageAllocator(const PageAllocator<U> &)
-    {
-    }
+    {}
     T *allocate(size_t n)
     {
         if (n > size_t(-1) / sizeof(T))

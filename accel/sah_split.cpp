@@ -14,10 +14,7 @@ constexpr uint32_t kGrain = 4096;
 // Every part of a reduction keeps a partial result (a bin set is 6.5 kB), so
 // large ranges are cut into at most 256 parts. Bounds, bins and counts join
 // exactly in any grouping: the result does not depend on the cut.
-size_t reduceGrain(const PrimRange &r)
-{
-    return std::max<size_t>(kGrain, r.size() / 256);
-}
+size_t reduceGrain(const PrimRange &r) { return std::max<size_t>(kGrain, r.size() / 256); }
 
 float lane(Float4 v, int i)
 {
@@ -38,8 +35,7 @@ struct BinMap
     float base[3];
     float scale[3];
 
-    explicit BinMap(const PrimRange &r)
-        : bins(std::min<int>(kMaxBins, std::max<int>(4, int(r.size() / 4))))
+    explicit BinMap(const PrimRange &r) : bins(std::min<int>(kMaxBins, std::max<int>(4, int(r.size() / 4))))
     {
         for (int c = 0; c < 3; ++c)
         {
@@ -131,13 +127,11 @@ void computeBounds(const std::vector<PrimRef> &prims, PrimRange &r)
     }
     r = UTparallelReduce(
         r.begin, r.end, reduceGrain(r), r,
-        [&](size_t begin, size_t end, PrimRange acc)
-        {
+        [&](size_t begin, size_t end, PrimRange acc) {
             addToBounds(prims, uint32_t(begin), uint32_t(end), acc);
             return acc;
         },
-        [](PrimRange a, const PrimRange &b)
-        {
+        [](PrimRange a, const PrimRange &b) {
             a.box.grow(b.box);
             a.centroids.grow(b.centroids);
             return a;
@@ -151,9 +145,9 @@ void splitMedian(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
         if (r.centroids.extent(c) > r.centroids.extent(axis))
             axis = c;
     PrimRef *first = prims.data() + r.begin;
-    std::nth_element(first, first + r.size() / 2, prims.data() + r.end,
-                     [axis](const PrimRef &a, const PrimRef &b)
-                     { return a.lo[axis] + a.hi[axis] < b.lo[axis] + b.hi[axis]; });
+    std::nth_element(first, first + r.size() / 2, prims.data() + r.end, [axis](const PrimRef &a, const PrimRef &b) {
+        return a.lo[axis] + a.hi[axis] < b.lo[axis] + b.hi[axis];
+    });
     left = PrimRange();
     right = PrimRange();
     left.begin = r.begin;
@@ -174,14 +168,12 @@ void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
     else
         binSet = UTparallelReduce(
             r.begin, r.end, reduceGrain(r), BinSet(map.bins),
-            [&](size_t begin, size_t end, BinSet acc)
-            {
+            [&](size_t begin, size_t end, BinSet acc) {
                 for (uint32_t k = uint32_t(begin); k < uint32_t(end); ++k)
                     acc.add(prims[k], map);
                 return acc;
             },
-            [&](BinSet a, const BinSet &b)
-            {
+            [&](BinSet a, const BinSet &b) {
                 a.merge(b, map.bins);
                 return a;
             });
@@ -211,8 +203,7 @@ void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
             n += bins->count[a][b];
             if (n == 0 || rightCount[b + 1] == 0)
                 continue;
-            const float cost =
-                acc.halfArea() * blocks(n) + rightArea[b + 1] * blocks(rightCount[b + 1]);
+            const float cost = acc.halfArea() * blocks(n) + rightArea[b + 1] * blocks(rightCount[b + 1]);
             if (cost < bestCost)
             {
                 bestCost = cost;
@@ -226,10 +217,9 @@ void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &lef
         splitMedian(prims, r, left, right);
         return;
     }
-    const PrimRef *mid =
-        std::partition(prims.data() + r.begin, prims.data() + r.end,
-                       [&](const PrimRef &p)
-                       { return map.bin(bestAxis, p.lo[bestAxis] + p.hi[bestAxis]) <= bestBin; });
+    const PrimRef *mid = std::partition(prims.data() + r.begin, prims.data() + r.end, [&](const PrimRef &p) {
+        return map.bin(bestAxis, p.lo[bestAxis] + p.hi[bestAxis]) <= bestBin;
+    });
     left = PrimRange();
     right = PrimRange();
     left.begin = r.begin;

@@ -60,11 +60,9 @@ void computeBounds(const std::vector<PrimRef> &prims, PrimRange &r);
 
 // Splits r at the median centre along its widest axis (in the middle of the
 // range when the centres coincide). Both parts are non-empty for size >= 2.
-void splitMedian(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &left,
-                 PrimRange &right);
+void splitMedian(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &left, PrimRange &right);
 
 // Splits r by the binned surface area heuristic, pricing a part of n boxes
 // by its area times ceil(n / 4) (the exact test takes four triangles at a
 // time); at the median when no axis separates the centres (duplicates).
-void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &left,
-                 PrimRange &right);
+void splitBinned(std::vector<PrimRef> &prims, const PrimRange &r, PrimRange &left, PrimRange &right);

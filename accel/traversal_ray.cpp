@@ -16,8 +16,7 @@ float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 
 }  // namespace
 
-bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
-                      TraversalRay &ray)
+bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius, TraversalRay &ray)
 {
     // The negated comparisons also turn away NaN and infinite components: an
     // origin coordinate fails the first, a direction component makes len2
@@ -58,8 +57,8 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
     // The triangle boxes hold the |P0| share for eta up to kMaxScaleError;
     // a larger eta adds the rest here, with |P0| at most sceneRadius.
     const double excess = std::max(0.0, ray.scaleError - kMaxScaleError);
-    const double base = kSafety * ((1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm +
-                                   1.25 * excess * sceneRadius);
+    const double base =
+        kSafety * ((1.25 * ray.scaleError + 9.0 * kUnit) * ray.originNorm + 1.25 * excess * sceneRadius);
     const double slope = kSafety * 10.0 * kUnit;
     ray.marginBase = base + kBoxTestRounding * (ray.originNorm + base) + kMarginFloor;
     ray.marginSlope = slope + kBoxTestRounding * (slope + 1.0);
@@ -81,8 +80,7 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
     // grown by the margin m(s), so s(1 - 6u) <= |O| + sceneRadius + sqrt(3)m(s),
     // and with marginSlope below 2^-18 the bound below follows with room for
     // its own rounding. This spares a test of the scene's box on every ray.
-    const double sceneReach =
-        (ray.originNorm + sceneRadius + 2.0 * ray.marginBase) * (1.0 + 0x1p-15);
+    const double sceneReach = (ray.originNorm + sceneRadius + 2.0 * ray.marginBase) * (1.0 + 0x1p-15);
     setReach(ray, std::min(sceneReach, reachForSquaredDistance(ray, BestHit().squaredDistance)));
     return true;
 }
@@ -111,8 +109,7 @@ void setReach(TraversalRay &ray, double reach)
     }
 }
 
-bool testBox(const TraversalRay &ray, const float lo[3], const float hi[3], float &entry,
-             float &exit)
+bool testBox(const TraversalRay &ray, const float lo[3], const float hi[3], float &entry, float &exit)
 {
     entry = 0.0f;
     exit = ray.reach;

@@ -17,13 +17,13 @@
 struct TraversalRay
 {
     ExactRay exact;
-    float inverse[3];   // 1 / U, components below 2^-64 in magnitude replaced
-    int nearRow[3];     // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
+    float inverse[3];       // 1 / U, components below 2^-64 in magnitude replaced
+    int nearRow[3];         // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
     float scaledOrigin[3];  // O * inverse: a box term that the reach leaves alone
     float absInverse[3];    // |inverse|
-    double originNorm;  // |O|
-    double scaleError;  // eta = |1 - k|, safeNormalize having scaled by k
-    double marginBase;  // the box margin is marginBase + marginSlope * reach
+    double originNorm;      // |O|
+    double scaleError;      // eta = |1 - k|, safeNormalize having scaled by k
+    double marginBase;      // the box margin is marginBase + marginSlope * reach
     double marginSlope;
 
     // The segment [0, reach] and the terms of the box tests (see setReach).
@@ -39,8 +39,7 @@ struct TraversalRay
 // origin coordinate beyond 2^40 in magnitude, or a direction more than about
 // 0.2% off unit length (the bounds are derived for unit directions, which is
 // what callers pass).
-bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius,
-                      TraversalRay &ray);
+bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius, TraversalRay &ray);
 
 // A reach that every hit with a squared distance of at most d2 lies within.
 double reachForSquaredDistance(const TraversalRay &ray, float d2);
@@ -50,5 +49,4 @@ void setReach(TraversalRay &ray, double reach);
 
 // Tests the box, grown by the ray's margin, against the segment. On a hit,
 // entry and exit bound the part of the segment inside it.
-bool testBox(const TraversalRay &ray, const float lo[3], const float hi[3], float &entry,
-             float &exit);
+bool testBox(const TraversalRay &ray, const float lo[3], const float hi[3], float &entry, float &exit);

@@ -20,11 +20,9 @@ Vec4x3 safeNormalize4(const Vec4x3 &v)
     const Float4 len2 = dot4(v, v);
     const Float4 one = Float4::broadcast(1.0f);
     const Float4 len = sqrt4(len2);
-    const Mask4 keep = (len2 <= Float4::broadcast(std::numeric_limits<float>::min())) |
-                       (len2 == one) | (len == one);
+    const Mask4 keep = (len2 <= Float4::broadcast(std::numeric_limits<float>::min())) | (len2 == one) | (len == one);
     const Float4 inv = one / len;
-    return {select(keep, v.x, v.x * inv), select(keep, v.y, v.y * inv),
-            select(keep, v.z, v.z * inv)};
+    return {select(keep, v.x, v.x * inv), select(keep, v.y, v.y * inv), select(keep, v.z, v.z * inv)};
 }
 
 // s*u + (base - apex) with s = (apex - base).u: the altitude vector from apex
@@ -41,10 +39,7 @@ Float4 altitudeWeight4(const Vec4x3 &q, const Vec4x3 &corner, const Vec4x3 &next
 }
 
 // Inclusive 0 <= w <= 1; a NaN weight fails.
-Mask4 unitInterval(Float4 w)
-{
-    return (Float4::broadcast(0.0f) <= w) & (w <= Float4::broadcast(1.0f));
-}
+Mask4 unitInterval(Float4 w) { return (Float4::broadcast(0.0f) <= w) & (w <= Float4::broadcast(1.0f)); }
 
 }  // namespace
 
@@ -61,15 +56,13 @@ ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
     return ray;
 }
 
-bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray,
-                       BestHit &best)
+bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best)
 {
     // Each triangle's nine corner floats are read as three overlapping rows
     // of four (floats 0-3, 4-7 and 5-8) and transposed into lanes. Unused lanes read
     // a triangle with all corners at zero: its front-face normal is zero, so
     // it is never met.
-    static const PackedTriangle kNone = []
-    {
+    static const PackedTriangle kNone = [] {
         PackedTriangle none;
         std::fill(none.corner, none.corner + 9, 0.0f);
         none.position = 0;
@@ -158,8 +151,7 @@ bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRa
     return changed;
 }
 
-bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray,
-                   BestHit &best)
+bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best)
 {
     bool changed = false;
     for (size_t first = 0; first < count; first += 4)

@@ -64,17 +64,12 @@ struct BestHit
     TriangleHit hit{};
 
     bool found() const { return position >= 0; }
-    bool beatenBy(float d2, int32_t p) const
-    {
-        return d2 < squaredDistance || (d2 == squaredDistance && p < position);
-    }
+    bool beatenBy(float d2, int32_t p) const { return d2 < squaredDistance || (d2 == squaredDistance && p < position); }
 };
 
 // Tests `count` triangles (1 to 4) and keeps the best accepted hit in `best`.
 // Returns true when `best` changed.
-bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray,
-                       BestHit &best);
+bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best);
 
 // testTriangleBatch over any number of triangles.
-bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray,
-                   BestHit &best);
+bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best);

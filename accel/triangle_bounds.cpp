@@ -67,8 +67,7 @@ TriangleClass classifyTriangle(const Triangle &triangle)
     const Vec3d p0 = toDouble(triangle[0]), p1 = toDouble(triangle[1]), p2 = toDouble(triangle[2]);
     const double l01Squared = squaredLength(minus(p1, p0));
     const double l20Squared = squaredLength(minus(p0, p2));
-    const double longest =
-        std::sqrt(std::max(l01Squared, std::max(squaredLength(minus(p2, p1)), l20Squared)));
+    const double longest = std::sqrt(std::max(l01Squared, std::max(squaredLength(minus(p2, p1)), l20Squared)));
     const double area2 = std::sqrt(squaredLength(crossD(minus(p1, p0), minus(p2, p0))));  // |N|
     if (!(area2 > 0.0))
         return result;

@@ -52,7 +52,4 @@ const ColliderBvh &roomBvh(size_t n)
     return *e.bvh;
 }
 
-int benchThreads(long argument)
-{
-    return argument > 0 ? int(argument) : int(std::thread::hardware_concurrency());
-}
+int benchThreads(long argument) { return argument > 0 ? int(argument) : int(std::thread::hardware_concurrency()); }

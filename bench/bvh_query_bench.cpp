@@ -10,11 +10,9 @@
 namespace
 {
 
-size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_t count,
-                int threads)
+size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_t count, int threads)
 {
-    const auto trace = [&](size_t begin, size_t end)
-    {
+    const auto trace = [&](size_t begin, size_t end) {
         size_t hits = 0;
         for (size_t i = begin; i < end; ++i)
         {
@@ -26,8 +24,7 @@ size_t traceAll(const ColliderBvh &bvh, const std::vector<SceneRay> &rays, size_
     if (threads == 1)
         return trace(0, count);
     return UTparallelReduce(
-        0, count, 1024, size_t(0),
-        [&](size_t begin, size_t end, size_t hits) { return hits + trace(begin, end); },
+        0, count, 1024, size_t(0), [&](size_t begin, size_t end, size_t hits) { return hits + trace(begin, end); },
         [](size_t a, size_t b) { return a + b; });
 }
 
@@ -41,8 +38,8 @@ void bvhQuery(benchmark::State &state)
     size_t hits = 0;
     for (auto _ : state)
         hits = traceAll(bvh, rays, rays.size(), threads);
-    state.counters["rays_per_second"] = benchmark::Counter(
-        double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["rays_per_second"] =
+        benchmark::Counter(double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["threads"] = threads;
     state.counters["hit_fraction"] = double(hits) / double(rays.size());
 }
@@ -58,8 +55,7 @@ void exhaustiveQuery(benchmark::State &state)
         for (size_t i = 0; i < count; ++i)
         {
             NearestHit hit;
-            benchmark::DoNotOptimize(
-                nearestHitExhaustive(triangles, {}, rays[i].origin, rays[i].direction, hit));
+            benchmark::DoNotOptimize(nearestHitExhaustive(triangles, {}, rays[i].origin, rays[i].direction, hit));
         }
     state.counters["rays_per_second"] =
         benchmark::Counter(double(count) * double(state.iterations()), benchmark::Counter::kIsRate);
@@ -83,8 +79,8 @@ std::vector<SceneRay> secondaryRays(size_t n)
         safeNormalize(normal);
         UT_Vector3 mirrored = ray.direction;
         const float k = 2.0f * dot(mirrored, normal);
-        mirrored = UT_Vector3(mirrored.x() - k * normal.x(), mirrored.y() - k * normal.y(),
-                              mirrored.z() - k * normal.z());
+        mirrored =
+            UT_Vector3(mirrored.x() - k * normal.x(), mirrored.y() - k * normal.y(), mirrored.z() - k * normal.z());
         safeNormalize(mirrored);
         rays.push_back({hit.hit.point, mirrored});
     }
@@ -99,8 +95,8 @@ void bvhSecondaryQuery(benchmark::State &state)
     size_t hits = 0;
     for (auto _ : state)
         hits = traceAll(bvh, rays, rays.size(), 1);
-    state.counters["rays_per_second"] = benchmark::Counter(
-        double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["rays_per_second"] =
+        benchmark::Counter(double(rays.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["hit_fraction"] = double(hits) / double(rays.size());
 }
 
@@ -117,8 +113,4 @@ BENCHMARK(bvhQuery)
     ->ArgsProduct({{1000, 10000, 100000, 1000000}, {1, 0}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(exhaustiveQuery)
-    ->ArgName("triangles")
-    ->Arg(1000)
-    ->Arg(100000)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(exhaustiveQuery)->ArgName("triangles")->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);

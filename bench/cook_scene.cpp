@@ -28,14 +28,12 @@ bool readFile(const std::string &path, GU_Detail &gdp, AttributeLists &lists, st
 
 }  // namespace
 
-bool loadCookScene(const std::string &pointsPath, const std::string &colliderPath, CookScene &scene,
-                   std::string &error)
+bool loadCookScene(const std::string &pointsPath, const std::string &colliderPath, CookScene &scene, std::string &error)
 {
     scene = CookScene();
     GU_Detail points, collider;
     AttributeLists pointLists, colliderLists;
-    if (!readFile(pointsPath, points, pointLists, error) ||
-        !readFile(colliderPath, collider, colliderLists, error))
+    if (!readFile(pointsPath, points, pointLists, error) || !readFile(colliderPath, collider, colliderLists, error))
         return false;
 
     const GA_Size pointCount = points.getNumPoints();

@@ -56,9 +56,8 @@ void EmbreeReference::release()
 
 std::string EmbreeReference::version() { return RTC_VERSION_STRING; }
 
-bool EmbreeReference::build(const std::vector<UT_Vector3> &points,
-                            const std::vector<std::array<int32_t, 3>> &triangles, Sidedness sidedness,
-                            std::string &error)
+bool EmbreeReference::build(const std::vector<UT_Vector3> &points, const std::vector<std::array<int32_t, 3>> &triangles,
+                            Sidedness sidedness, std::string &error)
 {
     release();
     RTCDevice device = rtcNewDevice("threads=1");
@@ -82,8 +81,8 @@ bool EmbreeReference::build(const std::vector<UT_Vector3> &points,
                                                 : "intersection filter";
 
     RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
-    auto *vertices = static_cast<float *>(rtcSetNewGeometryBuffer(
-        geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, 3 * sizeof(float), points.size()));
+    auto *vertices = static_cast<float *>(rtcSetNewGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0,
+                                                                  RTC_FORMAT_FLOAT3, 3 * sizeof(float), points.size()));
     auto *indices = static_cast<uint32_t *>(rtcSetNewGeometryBuffer(
         geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, 3 * sizeof(uint32_t), triangles.size()));
     if (!vertices || !indices)

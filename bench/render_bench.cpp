@@ -88,8 +88,8 @@ void BM_RenderPreview(benchmark::State &state)
             state.SkipWithError(result.message.c_str());
         benchmark::DoNotOptimize(rgb.data());
     }
-    state.counters["points/s"] = benchmark::Counter(double(n) * double(state.iterations()),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["points/s"] =
+        benchmark::Counter(double(n) * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RenderPreview)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
@@ -109,4 +109,4 @@ void BM_EncodePreviewPng(benchmark::State &state)
     state.counters["bytes"] = double(png.size());
 }
 BENCHMARK(BM_EncodePreviewPng)->Arg(1000000)->Unit(benchmark::kMillisecond);
-} // namespace
+}  // namespace

@@ -44,8 +44,7 @@ std::unique_ptr<GU_Detail> roomColliderDetail(const RoomScene &scene)
         // A point on no triangle (or on a fold that cancels out) still needs
         // a direction; any unit vector will do.
         const UT_Vector3 direction = length > 0.0
-                                         ? UT_Vector3(float(f[0] / length), float(f[1] / length),
-                                                      float(f[2] / length))
+                                         ? UT_Vector3(float(f[0] / length), float(f[1] / length), float(f[2] / length))
                                          : UT_Vector3(0.0f, 0.0f, 1.0f);
         setVector(p, pt, scene.points[i]);
         setVector(n, pt, direction);

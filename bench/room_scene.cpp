@@ -110,8 +110,7 @@ struct Obstacle
         const float d[3] = {p.x() - centre[0], p.y() - centre[1], p.z() - centre[2]};
         if (isSphere)
             return d[0] * d[0] + d[1] * d[1] + d[2] * d[2] <= half[0] * half[0] * 1.0001f;
-        return std::fabs(d[0]) <= half[0] && std::fabs(d[1]) <= half[1] &&
-               std::fabs(d[2]) <= half[2];
+        return std::fabs(d[0]) <= half[0] && std::fabs(d[1]) <= half[1] && std::fabs(d[2]) <= half[2];
     }
 };
 
@@ -165,8 +164,7 @@ std::vector<Triangle> sceneTriangles(const RoomScene &scene)
     std::vector<Triangle> result;
     result.reserve(scene.triangles.size());
     for (const std::array<int32_t, 3> &t : scene.triangles)
-        result.push_back(
-            {scene.points[size_t(t[0])], scene.points[size_t(t[1])], scene.points[size_t(t[2])]});
+        result.push_back({scene.points[size_t(t[0])], scene.points[size_t(t[1])], scene.points[size_t(t[2])]});
     return result;
 }
 
@@ -185,8 +183,7 @@ std::vector<SceneRay> makeRoomRays(const RoomScene &scene, size_t count, uint32_
         if (len2 > 1.0f || len2 < 1e-4f)
             continue;  // uniform directions: keep draws inside the unit ball
         safeNormalize(d);
-        if (std::any_of(objects.begin(), objects.end(),
-                        [&](const Obstacle &b) { return b.contains(o); }))
+        if (std::any_of(objects.begin(), objects.end(), [&](const Obstacle &b) { return b.contains(o); }))
             continue;
         rays.push_back({o, d});
     }

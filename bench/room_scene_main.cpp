@@ -46,7 +46,6 @@ int main(int argc, char **argv)
     if (!write(folder + "/room_collider.geo", *roomColliderDetail(scene)) ||
         !write(folder + "/room_points.geo", *roomPointsDetail(makeRoomRays(scene, size_t(points)))))
         return 1;
-    std::printf("room scene: %zu triangles, %lld points in %s\n", scene.triangles.size(), points,
-                folder.c_str());
+    std::printf("room scene: %zu triangles, %lld points in %s\n", scene.triangles.size(), points, folder.c_str());
     return 0;
 }

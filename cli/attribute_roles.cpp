@@ -5,10 +5,7 @@ bool AttributeRoles::linedUp() const
     return directions.size() == positions.size() && intensities.size() == positions.size();
 }
 
-bool AttributeRoles::usableAsCollider() const
-{
-    return !positions.empty() && !directions.empty();
-}
+bool AttributeRoles::usableAsCollider() const { return !positions.empty() && !directions.empty(); }
 
 AttributeRoles gatherAttributeRoles(const GU_Detail &gdp)
 {

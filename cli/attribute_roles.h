@@ -22,7 +22,7 @@ using velkor::attributeRole;
 
 struct AttributeRoles
 {
-    std::vector<std::string> positions; // attribute names, in dictionary order
+    std::vector<std::string> positions;  // attribute names, in dictionary order
     std::vector<std::string> directions;
     std::vector<std::string> intensities;
 

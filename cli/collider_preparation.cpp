@@ -11,7 +11,8 @@
 #include <cctype>
 #include <filesystem>
 
-namespace {
+namespace
+{
 
 bool isObjPath(const std::string &path)
 {
@@ -41,7 +42,7 @@ std::string plural(int64_t count, const char *one, const char *many)
     return formatCount(count) + " " + (count == 1 ? one : many);
 }
 
-} // namespace
+}  // namespace
 
 void addColliderOptions(CLI::App &command, ColliderOptions &options)
 {
@@ -62,8 +63,7 @@ void addColliderOptions(CLI::App &command, ColliderOptions &options)
         ->group("Collider");
 }
 
-ColliderPlan planColliderPreparation(const GU_Detail &collider, const std::string &path,
-                                     const ColliderOptions &options)
+ColliderPlan planColliderPreparation(const GU_Detail &collider, const std::string &path, const ColliderOptions &options)
 {
     ColliderPlan plan;
     plan.path = path;
@@ -77,8 +77,8 @@ ColliderPlan planColliderPreparation(const GU_Detail &collider, const std::strin
     const bool canWork = !plan.positionName.empty();
     plan.cut = canWork && plan.polygons > 0 && (obj ? !options.keepPolygons : options.triangulate);
     const std::string directions = options.directions.empty() ? (obj ? "faces" : "keep") : options.directions;
-    plan.computeDirections = canWork && roles.directions.empty() && directions == "faces" &&
-                             collider.getNumPrimitives() > 0;
+    plan.computeDirections =
+        canWork && roles.directions.empty() && directions == "faces" && collider.getNumPrimitives() > 0;
     if (plan.computeDirections)
         plan.directionName = freeDirectionName(collider);
     return plan;
@@ -134,9 +134,9 @@ ColliderPreparation prepareCollider(std::shared_ptr<GU_Detail> &collider, const 
                                     " no area and became no triangles");
     }
     else if (plan.polygons > 0 && !plan.positionName.empty())
-        done.warnings.push_back(path + ": " + plural(plan.polygons, "polygon has", "polygons have") +
-                                " more than three corners; the node uses only the first three of each" +
-                                (isObjPath(path) ? " (--keep-polygons is on)"
-                                                 : " (--triangulate cuts them into triangles)"));
+        done.warnings.push_back(
+            path + ": " + plural(plan.polygons, "polygon has", "polygons have") +
+            " more than three corners; the node uses only the first three of each" +
+            (isObjPath(path) ? " (--keep-polygons is on)" : " (--triangulate cuts them into triangles)"));
     return done;
 }

@@ -26,7 +26,8 @@
 #include <string>
 #include <vector>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
@@ -48,7 +49,7 @@ struct ColliderPlan
     int64_t polygons = 0;      // faces of more than three corners
     bool cut = false;          // they will be cut into triangles
     bool computeDirections = false;
-    std::string directionName; // the attribute computeDirections adds
+    std::string directionName;  // the attribute computeDirections adds
 };
 
 ColliderPlan planColliderPreparation(const GU_Detail &collider, const std::string &path,
@@ -59,8 +60,8 @@ std::vector<std::string> describeColliderPlan(const ColliderPlan &plan);
 
 struct ColliderPreparation
 {
-    std::vector<std::string> notes;    // what was done, for the summary
-    std::vector<std::string> warnings; // what the user should know; they name the file
+    std::vector<std::string> notes;     // what was done, for the summary
+    std::vector<std::string> warnings;  // what the user should know; they name the file
 };
 
 // Carries out the plan. collider is replaced by a new detail when faces are

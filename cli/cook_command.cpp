@@ -11,7 +11,8 @@
 #include <chrono>
 #include <filesystem>
 
-namespace {
+namespace
+{
 
 bool hasGeoExtension(const std::string &path)
 {
@@ -36,7 +37,7 @@ bool readInput(const std::string &path, GU_Detail &gdp, CookInputs &inputs, Geom
     return true;
 }
 
-} // namespace
+}  // namespace
 
 CLI::App *addCookCommand(CLI::App &app, CookCommandArgs &args)
 {

@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 

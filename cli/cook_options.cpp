@@ -21,12 +21,15 @@ void addCookOptions(CLI::App &command, CookOptions &options, bool withPreviewPat
     command.add_option("--threads", options.threads, "Threads to trace with (default: all of the machine)")
         ->check(CLI::Range(1, 4096))
         ->group("Tracing");
-    command.add_option("--search", options.search,
-                       "Nearest-hit search: accelerated (default) or exhaustive (the reference; same result)")
+    command
+        .add_option("--search", options.search,
+                    "Nearest-hit search: accelerated (default) or exhaustive (the reference; same result)")
         ->check(CLI::IsMember({velkor::kSearchAccelerated, velkor::kSearchExhaustive}))
         ->group("Tracing");
-    command.add_option("--plugin", options.pluginOption,
-                       "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program, else the installed plug-in folder)")
+    command
+        .add_option(
+            "--plugin", options.pluginOption,
+            "Plug-in library to load (default: VELKOR_PLUGIN_PATH, else beside the program, else the installed plug-in folder)")
         ->group("Tracing");
 
     if (withPreviewPath)

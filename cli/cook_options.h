@@ -13,7 +13,8 @@
 #include <cstdint>
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
@@ -34,7 +35,7 @@ struct CookOptions
     std::string previewPath;  // empty: no picture (cook); the demo always draws one
     PreviewLook look;         // picture camera, size and points; the view page
     bool quiet = false;
-    std::string pluginOption; // --plugin
+    std::string pluginOption;  // --plugin
 };
 
 // Adds the parameter, trace and output options to a command. The

@@ -19,7 +19,8 @@
 #include <filesystem>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 // Set before the handler is installed, so the handler never constructs the
 // server (which is not async-signal-safe).
@@ -46,7 +47,7 @@ std::string searchInEffect(const CookOptions &options)
     if (!options.search.empty())
         return options.search;
     return environmentVariable(velkor::kEnvSearch) == velkor::kSearchExhaustive ? velkor::kSearchExhaustive
-                                                                                 : velkor::kSearchAccelerated;
+                                                                                : velkor::kSearchAccelerated;
 }
 
 CookSummary startSummary(const CookInputs &inputs, const CookOptions &options, const CookTargets &targets)
@@ -68,7 +69,7 @@ void report(const CookSummary &summary, const CookOptions &options)
         std::cout << formatSummary(summary) << std::flush;
 }
 
-} // namespace
+}  // namespace
 
 void routeInterruptToHost()
 {
@@ -127,8 +128,8 @@ int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions 
     {
         const ThreadLimit threadLimit(options.threads);
         summary.threads = ThreadLimit::active();
-        CookProgress progress([&network](const char *name) { return network.cookStatistic(name); },
-                              summary.inputPoints, !options.quiet && standardErrorIsTerminal());
+        CookProgress progress([&network](const char *name) { return network.cookStatistic(name); }, summary.inputPoints,
+                              !options.quiet && standardErrorIsTerminal());
         result = network.cook();
     }
     summary.cookSeconds = result.seconds;

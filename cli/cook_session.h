@@ -29,17 +29,17 @@ struct CookInputs
     // Type-information tokens of the points file that have no code of their
     // own, written back unchanged with the output.
     std::map<std::string, std::string> typeTokens;
-    double readSeconds = -1.0; // -1: built in memory, not read
+    double readSeconds = -1.0;  // -1: built in memory, not read
     std::vector<std::string> fileWarnings;
-    std::vector<std::string> colliderNotes; // what was done to the collider before the cook
+    std::vector<std::string> colliderNotes;  // what was done to the collider before the cook
 };
 
 struct CookTargets
 {
-    std::string title;       // first line of the summary
-    std::string outputPath;  // .geo
-    std::string previewPath; // .png, or empty for none
-    std::string viewPath;    // .html view page, or empty for none
+    std::string title;        // first line of the summary
+    std::string outputPath;   // .geo
+    std::string previewPath;  // .png, or empty for none
+    std::string viewPath;     // .html view page, or empty for none
 };
 
 // False with a message when path cannot be written: its folder is missing,
@@ -50,8 +50,7 @@ bool checkOutputPath(const std::string &path, std::string &error);
 int buildNetwork(VelkorNetwork &network, const CookOptions &options);
 
 // Cooks, writes and reports. Returns the exit status.
-int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions &options,
-            const CookTargets &targets);
+int runCook(VelkorNetwork &network, const CookInputs &inputs, const CookOptions &options, const CookTargets &targets);
 
 // Ctrl-C raises the host's interrupt request, which the cook polls.
 void routeInterruptToHost();

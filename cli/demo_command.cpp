@@ -10,7 +10,8 @@
 #include <filesystem>
 #include <iostream>
 
-namespace {
+namespace
+{
 
 // Writes the scene's two inputs, so the same cook can be repeated with
 // `velkor cook` and other parameters.
@@ -34,7 +35,7 @@ int saveScene(const DemoScene &scene, const std::string &folder, bool quiet)
     return kExitSuccess;
 }
 
-} // namespace
+}  // namespace
 
 std::string previewPathBeside(const std::string &outputPath)
 {
@@ -48,14 +49,14 @@ std::string viewPathBeside(const std::string &outputPath)
 
 CLI::App *addDemoCommand(CLI::App &app, DemoCommandArgs &args)
 {
-    CLI::App *demo = app.add_subcommand(
-        "demo", "Cook the built-in scene (a room, a block, a lamp of emitters) and draw the result");
+    CLI::App *demo =
+        app.add_subcommand("demo", "Cook the built-in scene (a room, a block, a lamp of emitters) and draw the result");
     demo->add_option("-o,--output", args.outputPath,
                      "Output geometry; the picture and the view page go beside it as .png and .html")
         ->capture_default_str();
     CLI::Option *sceneOut = demo->add_option("--scene-out", args.sceneFolder,
-                     "Also save the scene's inputs here (demo_points.geo, demo_room.geo)")
-        ->group("Scene");
+                                             "Also save the scene's inputs here (demo_points.geo, demo_room.geo)")
+                                ->group("Scene");
     demo->add_flag("--scene-only", args.sceneOnly, "Save the scene's inputs and stop without cooking")
         ->needs(sceneOut)
         ->group("Scene");

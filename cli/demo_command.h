@@ -8,15 +8,16 @@
 
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
 struct DemoCommandArgs
 {
     std::string outputPath = "demo.geo";
-    std::string sceneFolder; // where to save the scene's inputs, if anywhere
-    bool sceneOnly = false;  // save the inputs and stop, without cooking
+    std::string sceneFolder;  // where to save the scene's inputs, if anywhere
+    bool sceneOnly = false;   // save the inputs and stop, without cooking
     DemoSceneSize size;
     CookOptions options;
 };

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Vec
 {
@@ -42,8 +43,7 @@ public:
     explicit ColliderBuilder(GU_Detail &gdp)
         : myGdp(gdp), myP(gdp.addFloatTuple3("P", GA_TYPE_POINT)), myN(gdp.addFloatTuple3("N", GA_TYPE_VECTOR)),
           myCs(gdp.addFloatTuple3("Cs", GA_TYPE_NORMAL))
-    {
-    }
+    {}
 
     void add(Panel panel)
     {
@@ -85,30 +85,30 @@ void buildRoom(GU_Detail &gdp, int n)
     const Vec X{6, 0, 0}, Y{0, 3, 0}, Z{0, 0, 4};
     ColliderBuilder room(gdp);
     // Walls: met from inside, so they face outwards; N points into the room.
-    room.add({{-3, 0, -2}, X, Z, {0, -1, 0}, {0, 1, 0}, {0.80, 0.75, 0.70}, n, n});   // floor
-    room.add({{-3, 3, -2}, X, Z, {0, 1, 0}, {0, -1, 0}, {0.90, 0.90, 0.88}, n, n});   // ceiling
-    room.add({{-3, 0, -2}, Z, Y, {-1, 0, 0}, {1, 0, 0}, {0.85, 0.45, 0.40}, n, n});   // x = -3
-    room.add({{3, 0, -2}, Z, Y, {1, 0, 0}, {-1, 0, 0}, {0.40, 0.50, 0.85}, n, n});    // x = +3
-    room.add({{-3, 0, -2}, X, Y, {0, 0, -1}, {0, 0, 1}, {0.75, 0.80, 0.70}, n, n});   // z = -2
-    room.add({{-3, 0, 2}, X, Y, {0, 0, 1}, {0, 0, -1}, {0.70, 0.75, 0.80}, n, n});    // z = +2
+    room.add({{-3, 0, -2}, X, Z, {0, -1, 0}, {0, 1, 0}, {0.80, 0.75, 0.70}, n, n});  // floor
+    room.add({{-3, 3, -2}, X, Z, {0, 1, 0}, {0, -1, 0}, {0.90, 0.90, 0.88}, n, n});  // ceiling
+    room.add({{-3, 0, -2}, Z, Y, {-1, 0, 0}, {1, 0, 0}, {0.85, 0.45, 0.40}, n, n});  // x = -3
+    room.add({{3, 0, -2}, Z, Y, {1, 0, 0}, {-1, 0, 0}, {0.40, 0.50, 0.85}, n, n});   // x = +3
+    room.add({{-3, 0, -2}, X, Y, {0, 0, -1}, {0, 0, 1}, {0.75, 0.80, 0.70}, n, n});  // z = -2
+    room.add({{-3, 0, 2}, X, Y, {0, 0, 1}, {0, 0, -1}, {0.70, 0.75, 0.80}, n, n});   // z = +2
 
     // The block on the floor, x 0.8..2, y 0..1, z -1.2..0: met from outside,
     // so its faces face inwards; N points out into the room.
     const int m = std::max(1, n / 4);
     const Vec bx{1.2, 0, 0}, by{0, 1, 0}, bz{0, 0, 1.2};
     const Vec grey{0.60, 0.65, 0.70};
-    room.add({{0.8, 1, -1.2}, bx, bz, {0, -1, 0}, {0, 1, 0}, grey, m, m});   // top
-    room.add({{0.8, 0, -1.2}, bz, by, {1, 0, 0}, {-1, 0, 0}, grey, m, m});   // x = 0.8
-    room.add({{2.0, 0, -1.2}, bz, by, {-1, 0, 0}, {1, 0, 0}, grey, m, m});   // x = 2
-    room.add({{0.8, 0, -1.2}, bx, by, {0, 0, 1}, {0, 0, -1}, grey, m, m});   // z = -1.2
-    room.add({{0.8, 0, 0}, bx, by, {0, 0, -1}, {0, 0, 1}, grey, m, m});      // z = 0
+    room.add({{0.8, 1, -1.2}, bx, bz, {0, -1, 0}, {0, 1, 0}, grey, m, m});  // top
+    room.add({{0.8, 0, -1.2}, bz, by, {1, 0, 0}, {-1, 0, 0}, grey, m, m});  // x = 0.8
+    room.add({{2.0, 0, -1.2}, bz, by, {-1, 0, 0}, {1, 0, 0}, grey, m, m});  // x = 2
+    room.add({{0.8, 0, -1.2}, bx, by, {0, 0, 1}, {0, 0, -1}, grey, m, m});  // z = -1.2
+    room.add({{0.8, 0, 0}, bx, by, {0, 0, -1}, {0, 0, 1}, grey, m, m});     // z = 0
 }
 
 // Direction number i of n: the R2 low-discrepancy sequence on the unit
 // square, folded onto the octahedron |x| + |y| + |z| = 1, then normalised.
 Vec emitterDirection(int64_t i)
 {
-    const double a1 = 0.7548776662466927, a2 = 0.5698402909980532; // 1/g, 1/g^2 for the plastic number g
+    const double a1 = 0.7548776662466927, a2 = 0.5698402909980532;  // 1/g, 1/g^2 for the plastic number g
     double u = 0.5 + a1 * double(i), v = 0.5 + a2 * double(i);
     u = 2.0 * (u - std::floor(u)) - 1.0;
     v = 2.0 * (v - std::floor(v)) - 1.0;
@@ -140,7 +140,7 @@ void buildEmitters(GU_Detail &gdp, int64_t count)
     }
 }
 
-} // namespace
+}  // namespace
 
 DemoScene makeDemoScene(const DemoSceneSize &size)
 {

@@ -9,11 +9,11 @@
 
 enum ExitStatus : int
 {
-    kExitSuccess = 0,     // done; warnings, if any, were printed
-    kExitNodeError = 1,   // the node ended its cook with an error; nothing written
-    kExitUsage = 2,       // bad command line, unreadable input, unusable output
-                          // path, or a plug-in that cannot be loaded
-    kExitInterrupted = 130 // Ctrl-C; nothing written (128 + SIGINT, as shells report it)
+    kExitSuccess = 0,       // done; warnings, if any, were printed
+    kExitNodeError = 1,     // the node ended its cook with an error; nothing written
+    kExitUsage = 2,         // bad command line, unreadable input, unusable output
+                            // path, or a plug-in that cannot be loaded
+    kExitInterrupted = 130  // Ctrl-C; nothing written (128 + SIGINT, as shells report it)
 };
 
 // The exit-status table shown at the end of `velkor --help`.

@@ -13,7 +13,8 @@
 #include <iostream>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 std::string joined(const std::vector<std::string> &names)
 {
@@ -100,8 +101,8 @@ void printRoles(std::ostream &out, const AttributeRoles &roles)
     else if (roles.positions.empty())
         out << "no attribute triple: nothing would be traced\n";
     else
-        out << "the lists line up: " << roles.positions.size()
-            << (roles.positions.size() == 1 ? " triple" : " triples") << " traced from every point\n";
+        out << "the lists line up: " << roles.positions.size() << (roles.positions.size() == 1 ? " triple" : " triples")
+            << " traced from every point\n";
 
     out << "  as collider:  ";
     if (!roles.usableAsCollider())
@@ -112,7 +113,7 @@ void printRoles(std::ostream &out, const AttributeRoles &roles)
             << (roles.intensities.empty() ? std::string("none (factor 1)") : roles.intensities.front()) << '\n';
 }
 
-} // namespace
+}  // namespace
 
 CLI::App *addInfoCommand(CLI::App &app, InfoCommandArgs &args)
 {

@@ -9,7 +9,8 @@
 
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 

@@ -26,11 +26,11 @@ class SOP_Source;
 struct CookResult
 {
     UT_ErrorSeverity severity = UT_ERROR_NONE;
-    std::vector<UT_ErrorRecord> messages; // in the order the node raised them
+    std::vector<UT_ErrorRecord> messages;  // in the order the node raised them
     GU_DetailHandle output;                // the node's output detail as the cook left it
     double seconds = 0.0;
-    int64_t raysTraced = -1;               // -1 when the plug-in does not report it
-    int64_t colliderBuildMicroseconds = -1; // -1 when not reported (nothing traced)
+    int64_t raysTraced = -1;                 // -1 when the plug-in does not report it
+    int64_t colliderBuildMicroseconds = -1;  // -1 when not reported (nothing traced)
 };
 
 class VelkorNetwork

@@ -4,18 +4,19 @@
 #include <cstdlib>
 
 #ifdef _WIN32
-#ifndef NOMINMAX // libstdc++ may have defined it already
+#ifndef NOMINMAX  // libstdc++ may have defined it already
 #define NOMINMAX
 #endif
 #include <io.h>
+#include <shellapi.h>  // after windows.h, which it needs
 #include <windows.h>
-#include <shellapi.h> // after windows.h, which it needs
 #else
 #include <csignal>
 #include <unistd.h>
 #endif
 
-namespace {
+namespace
+{
 
 void (*gOnInterrupt)() = nullptr;
 
@@ -26,7 +27,7 @@ BOOL WINAPI consoleHandler(DWORD type)
         return FALSE;
     static volatile LONG pressed = 0;
     if (InterlockedExchange(&pressed, 1) != 0 || !gOnInterrupt)
-        return FALSE; // the second press: let the default handler end the program
+        return FALSE;  // the second press: let the default handler end the program
     gOnInterrupt();
     return TRUE;
 }
@@ -38,10 +39,11 @@ extern "C" void interruptSignalHandler(int)
 }
 #endif
 
-} // namespace
+}  // namespace
 
 #ifdef _WIN32
-namespace {
+namespace
+{
 std::string utf8FromWide(const wchar_t *text, int length)
 {
     const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -50,7 +52,7 @@ std::string utf8FromWide(const wchar_t *text, int length)
         WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), bytes, nullptr, nullptr);
     return utf8;
 }
-} // namespace
+}  // namespace
 #endif
 
 std::vector<std::string> commandLineArguments(int argc, char **argv)

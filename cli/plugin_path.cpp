@@ -11,8 +11,7 @@
 
 PluginLocation choosePluginPath(const std::string &option, const std::string &environment,
                                 const std::string &executable, const std::string &fileName,
-                                const std::string &installedDir,
-                                const std::function<bool(const std::string &)> &exists)
+                                const std::string &installedDir, const std::function<bool(const std::string &)> &exists)
 {
     if (!option.empty())
         return {option, "--plugin"};
@@ -29,7 +28,7 @@ PluginLocation choosePluginPath(const std::string &option, const std::string &en
         return beside;
     const fs::path installed = (folder / fs::u8path(installedDir) / fs::u8path(fileName)).lexically_normal();
     if (installed == fs::u8path(beside.path).lexically_normal() || !exists(installed.u8string()))
-        return beside; // a failure then names the first place looked at
+        return beside;  // a failure then names the first place looked at
     return {installed.u8string(), "installed plug-in folder"};
 }
 

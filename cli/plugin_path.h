@@ -14,7 +14,7 @@
 struct PluginLocation
 {
     std::string path;
-    std::string origin; // "--plugin", "VELKOR_PLUGIN_PATH", "beside the program" or "installed plug-in folder"
+    std::string origin;  // "--plugin", "VELKOR_PLUGIN_PATH", "beside the program" or "installed plug-in folder"
 };
 
 // The choice itself, from the candidates (empty when not given).

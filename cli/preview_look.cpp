@@ -4,7 +4,8 @@
 
 #include <cctype>
 
-namespace {
+namespace
+{
 
 bool isCameraName(const std::string &text, PreviewView &view)
 {
@@ -33,7 +34,7 @@ std::string checkPoints(const std::string &text)
     return parsePointsShown(text, shown, error) ? std::string() : error;
 }
 
-} // namespace
+}  // namespace
 
 bool isPagePath(const std::string &text)
 {
@@ -71,10 +72,7 @@ PreviewOptions PreviewLook::previewOptions() const
     return preview;
 }
 
-std::string PreviewLook::pagePath() const
-{
-    return isPagePath(viewText) ? viewText : std::string();
-}
+std::string PreviewLook::pagePath() const { return isPagePath(viewText) ? viewText : std::string(); }
 
 void addPreviewLookOptions(CLI::App &command, PreviewLook &look)
 {

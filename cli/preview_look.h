@@ -12,14 +12,15 @@
 
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
 struct PreviewLook
 {
-    std::string viewText;   // --view: a camera name or a page to write; empty: neither
-    std::string cameraText; // --camera; empty: iso, or the camera given to --view
+    std::string viewText;    // --view: a camera name or a page to write; empty: neither
+    std::string cameraText;  // --camera; empty: iso, or the camera given to --view
     std::string sizeText = "1280x720";
     std::string pointsText = "all";
 

@@ -7,13 +7,14 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 // A cook shorter than this never shows the line.
 constexpr double kShowAfterSeconds = 1.0;
 constexpr double kRedrawSeconds = 0.2;
 
-} // namespace
+}  // namespace
 
 std::string formatProgressLine(int64_t pointsDone, int64_t totalPoints, int64_t rays, double seconds)
 {

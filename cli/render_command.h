@@ -8,7 +8,8 @@
 
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 

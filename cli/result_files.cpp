@@ -7,7 +7,8 @@
 
 #include <CLI/CLI.hpp>
 
-namespace {
+namespace
+{
 
 // Reads one file into gdp; false after printing why it failed.
 bool readFile(const std::string &path, GU_Detail &gdp, std::vector<std::string> &warnings)
@@ -27,7 +28,7 @@ bool readOptionalFile(const std::string &path, std::optional<GU_Detail> &gdp, st
     return readFile(path, *gdp, warnings);
 }
 
-} // namespace
+}  // namespace
 
 void addResultFileOptions(CLI::App &command, ResultFilePaths &paths, const ResultFileHelp &help)
 {

@@ -13,15 +13,16 @@
 #include <string>
 #include <vector>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
 struct ResultFilePaths
 {
     std::string result;
-    std::string collider; // empty: none
-    std::string input;    // empty: none
+    std::string collider;  // empty: none
+    std::string input;     // empty: none
     std::string output;
 };
 
@@ -46,7 +47,7 @@ struct ResultFiles
     GU_Detail result;
     std::optional<GU_Detail> collider;
     std::optional<GU_Detail> input;
-    std::vector<std::string> warnings; // from reading them, each naming its file
+    std::vector<std::string> warnings;  // from reading them, each naming its file
 };
 
 // Reads the result, then the collider and the input where given. False

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 void row(std::ostringstream &out, const char *label, const std::string &value)
 {
@@ -13,7 +14,7 @@ void row(std::ostringstream &out, const char *label, const std::string &value)
     out << padded << value << '\n';
 }
 
-} // namespace
+}  // namespace
 
 std::string formatCount(int64_t value)
 {
@@ -62,8 +63,8 @@ std::string formatSummary(const CookSummary &s)
         std::string cook = formatSeconds(s.cookSeconds);
         if (s.raysTraced >= 0 && s.cookSeconds > 0.0)
             cook += "   " + formatCount(int64_t(double(s.raysTraced) / s.cookSeconds)) + " rays/s";
-        cook += "   (" + std::to_string(s.threads) + (s.threads == 1 ? " thread, " : " threads, ") + s.search +
-                " search)";
+        cook +=
+            "   (" + std::to_string(s.threads) + (s.threads == 1 ? " thread, " : " threads, ") + s.search + " search)";
         row(out, "cook", cook);
         if (s.buildSeconds >= 0.0)
             row(out, "  of which build", formatSeconds(s.buildSeconds) + "   (collider search structure)");

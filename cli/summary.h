@@ -14,15 +14,15 @@
 
 struct CookSummary
 {
-    std::string title;           // e.g. "velkor cook: out.geo"
+    std::string title;  // e.g. "velkor cook: out.geo"
     int64_t inputPoints = 0;
     int64_t colliderPrimitives = 0;
     int64_t outputPoints = -1;   // -1: the cook produced nothing usable
     int64_t raysTraced = -1;     // -1: the plug-in does not count them
     double buildSeconds = -1.0;  // collider preparation within the cook; -1: not reported
     int threads = 0;
-    std::string search;          // "accelerated" or "exhaustive"
-    double readSeconds = -1.0;   // -1: phase not run
+    std::string search;         // "accelerated" or "exhaustive"
+    double readSeconds = -1.0;  // -1: phase not run
     double cookSeconds = -1.0;
     double writeSeconds = -1.0;
     double previewSeconds = -1.0;
@@ -30,9 +30,9 @@ struct CookSummary
     std::string outputPath;
     std::string previewPath;
     std::string viewPath;
-    std::vector<UT_ErrorRecord> messages;  // the node's, in the order raised
-    std::vector<std::string> fileWarnings; // from reading and writing files
-    std::vector<std::string> colliderNotes; // what was done to the collider before the cook
+    std::vector<UT_ErrorRecord> messages;    // the node's, in the order raised
+    std::vector<std::string> fileWarnings;   // from reading and writing files
+    std::vector<std::string> colliderNotes;  // what was done to the collider before the cook
 };
 
 std::string formatSummary(const CookSummary &summary);

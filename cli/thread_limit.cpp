@@ -2,7 +2,4 @@
 
 ThreadLimit::ThreadLimit(int threads) : myLimit(threads) {}
 
-int ThreadLimit::active()
-{
-    return UTgetMaxThreads();
-}
+int ThreadLimit::active() { return UTgetMaxThreads(); }

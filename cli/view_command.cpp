@@ -9,7 +9,8 @@
 
 #include <iostream>
 
-namespace {
+namespace
+{
 
 std::string checkPoints(const std::string &text)
 {
@@ -18,7 +19,7 @@ std::string checkPoints(const std::string &text)
     return parsePointsShown(text, shown, error) ? std::string() : error;
 }
 
-} // namespace
+}  // namespace
 
 CLI::App *addViewCommand(CLI::App &app, ViewCommandArgs &args)
 {
@@ -55,8 +56,8 @@ int runViewCommand(const ViewCommandArgs &args)
     for (const std::string &w : files.warnings)
         panel.messages.emplace_back("Warning", w);
     const GU_Detail *collider = files.collider ? &*files.collider : nullptr;
-    if (!writeResultView(args.files.output, files.result, collider, files.input ? &*files.input : nullptr, shown,
-                         panel, error, args.maxPoints))
+    if (!writeResultView(args.files.output, files.result, collider, files.input ? &*files.input : nullptr, shown, panel,
+                         error, args.maxPoints))
         return fail(kExitUsage, error);
     if (!args.quiet)
     {

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-namespace CLI {
+namespace CLI
+{
 class App;
 }
 
@@ -16,7 +17,7 @@ struct ViewCommandArgs
 {
     ResultFilePaths files;
     std::string pointsText = "all";
-    int64_t maxPoints = 2000000; // kViewPointLimit
+    int64_t maxPoints = 2000000;  // kViewPointLimit
     bool quiet = false;
 };
 

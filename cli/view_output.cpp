@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 std::string number(double value)
 {
@@ -11,7 +12,7 @@ std::string number(double value)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 ViewPanel cookPanel(const CookSummary &summary, const NodeParameters &parameters)
 {

@@ -16,7 +16,8 @@
 
 #include <cstdint>
 
-namespace velkor {
+namespace velkor
+{
 
 // The node type and how the operator table shows it.
 constexpr char kNodeType[] = "hdk_velkor";
@@ -69,10 +70,14 @@ constexpr AttributeRole roleOfTypeInfo(int32_t typeInfo)
     switch (typeInfo)
     {
     case GA_TYPE_VOID:
-    case GA_TYPE_POINT: return AttributeRole::Position;
-    case GA_TYPE_VECTOR: return AttributeRole::Direction;
-    case GA_TYPE_NORMAL: return AttributeRole::Intensity;
-    default: return AttributeRole::None;
+    case GA_TYPE_POINT:
+        return AttributeRole::Position;
+    case GA_TYPE_VECTOR:
+        return AttributeRole::Direction;
+    case GA_TYPE_NORMAL:
+        return AttributeRole::Intensity;
+    default:
+        return AttributeRole::None;
     }
 }
 
@@ -86,4 +91,4 @@ inline AttributeRole attributeRole(const GA_Attribute &attribute)
     return roleOfTypeInfo(attribute.getTypeInfo());
 }
 
-} // namespace velkor
+}  // namespace velkor

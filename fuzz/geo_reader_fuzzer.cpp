@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!result.ok)
     {
         if (result.message.empty())
-            std::abort(); // a refusal must say why
+            std::abort();  // a refusal must say why
         return 0;
     }
     // Large geometries (a header may claim a million points that need no

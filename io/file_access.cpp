@@ -12,16 +12,10 @@ namespace fs = std::filesystem;
 
 namespace
 {
-std::string systemMessage()
-{
-    return errno != 0 ? std::string(std::strerror(errno)) : std::string("unknown error");
-}
-} // namespace
+std::string systemMessage() { return errno != 0 ? std::string(std::strerror(errno)) : std::string("unknown error"); }
+}  // namespace
 
-FileBytes::~FileBytes()
-{
-    unmapFile(myMapping);
-}
+FileBytes::~FileBytes() { unmapFile(myMapping); }
 
 bool readWholeFile(const std::string &path, FileBytes &bytes, size_t spare, std::string &error)
 {
@@ -77,10 +71,7 @@ bool readWholeFile(const std::string &path, FileBytes &bytes, size_t spare, std:
 
 AtomicFile::AtomicFile(const std::string &path) : myPath(path) {}
 
-AtomicFile::~AtomicFile()
-{
-    discard();
-}
+AtomicFile::~AtomicFile() { discard(); }
 
 void AtomicFile::discard()
 {

@@ -16,7 +16,7 @@ std::string lowerExtension(const std::string &path)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return extension;
 }
-} // namespace
+}  // namespace
 
 GeometryReadResult readGeometryFile(const std::string &path, GU_Detail &gdp)
 {

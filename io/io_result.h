@@ -18,8 +18,8 @@
 struct IoResult
 {
     bool ok = false;
-    std::string message;               // why the operation failed; empty on success
-    std::vector<std::string> warnings; // in the order they arose
+    std::string message;                // why the operation failed; empty on success
+    std::vector<std::string> warnings;  // in the order they arose
 
     explicit operator bool() const { return ok; }
 };
@@ -27,11 +27,11 @@ struct IoResult
 // What a read saw besides the geometry it built.
 struct GeometryReadInfo
 {
-    std::string fileVersion;      // the file's "fileversion", when it has one
-    int64_t skippedPrimitives = 0; // primitives that are not polygons
-    int64_t skippedAttributes = 0; // vertex, primitive and detail attributes, and
-                                   // point attributes that are neither numeric nor string
-    int64_t skippedGroups = 0;     // point, primitive, edge and vertex groups
+    std::string fileVersion;        // the file's "fileversion", when it has one
+    int64_t skippedPrimitives = 0;  // primitives that are not polygons
+    int64_t skippedAttributes = 0;  // vertex, primitive and detail attributes, and
+                                    // point attributes that are neither numeric nor string
+    int64_t skippedGroups = 0;      // point, primitive, edge and vertex groups
     // Type-information tokens that map to no known code, by point attribute
     // name. Such attributes carry GA_TYPE_UNKNOWN; handing this map to the
     // writer writes the original token back.

@@ -6,17 +6,17 @@
 #include <cstring>
 
 #if defined(_WIN32)
-#  define WIN32_LEAN_AND_MEAN
-#  ifndef NOMINMAX // libstdc++ may have defined it already
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ may have defined it already
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
-#  include <cstdio>
-#  include <fcntl.h>
-#  include <sys/mman.h>
-#  include <sys/stat.h>
-#  include <unistd.h>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 std::filesystem::path temporaryPathBeside(const std::filesystem::path &target)
@@ -56,7 +56,7 @@ void adviseLargeBuffer(void *data, size_t bytes)
     const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + 4095) & ~uintptr_t(4095);
     const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~uintptr_t(4095);
     if (end > begin)
-        madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE); // only a hint: errors are ignored
+        madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);  // only a hint: errors are ignored
 #else
     (void)data;
     (void)bytes;
@@ -110,9 +110,9 @@ bool mapFile(const std::filesystem::path &path, FileMapping &mapping)
     if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
     {
         int flags = MAP_PRIVATE;
-#  if defined(MAP_POPULATE)
-        flags |= MAP_POPULATE; // one call sets up every page instead of a fault per page
-#  endif
+#if defined(MAP_POPULATE)
+        flags |= MAP_POPULATE;  // one call sets up every page instead of a fault per page
+#endif
         data = mmap(nullptr, size_t(status.st_size), PROT_READ, flags, fd, 0);
     }
     close(fd);

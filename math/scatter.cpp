@@ -68,8 +68,7 @@ void scatterWith(int32_t count, double scatter, NextOutput next, UT_Vector3 *out
         const double a = unit() * t - 1.0;
         const double theta = std::acos(a);
         const double sinTheta = std::sin(theta);
-        UT_Vector3 v(static_cast<float>(std::cos(phi) * sinTheta),
-                     static_cast<float>(std::sin(phi) * sinTheta),
+        UT_Vector3 v(static_cast<float>(std::cos(phi) * sinTheta), static_cast<float>(std::sin(phi) * sinTheta),
                      static_cast<float>(std::cos(theta)));
         safeNormalize(v);
         out[i] = v;
@@ -80,10 +79,12 @@ void scatterWith(int32_t count, double scatter, NextOutput next, UT_Vector3 *out
 
 void scatterDirectionsInto(int32_t count, double scatter, UT_Vector3 *out)
 {
-    scatterWith(count, scatter, []() { return static_cast<uint32_t>(sceneRandomEngine()); }, out);
+    scatterWith(
+        count, scatter, []() { return static_cast<uint32_t>(sceneRandomEngine()); }, out);
 }
 
 void scatterDirectionsFromOutputs(int32_t count, double scatter, const uint32_t *outputs, UT_Vector3 *out)
 {
-    scatterWith(count, scatter, [&]() { return *outputs++; }, out);
+    scatterWith(
+        count, scatter, [&]() { return *outputs++; }, out);
 }

@@ -1,7 +1,6 @@
 #include "math/triangle_hit.h"
 
-bool hitTriangle(const UT_Vector3 &origin, const UT_Vector3 &direction, const Triangle &triangle,
-                 TriangleHit &hit)
+bool hitTriangle(const UT_Vector3 &origin, const UT_Vector3 &direction, const Triangle &triangle, TriangleHit &hit)
 {
     if (!facesRay(direction, triangle))
         return false;
@@ -17,8 +16,8 @@ bool hitTriangle(const UT_Vector3 &origin, const UT_Vector3 &direction, const Tr
     const UT_Vector3 w = altitudeWeights(h, triangle);
     // Inclusive bounds, so hits on edges and corners count. Written as a
     // positive test so that a NaN weight fails.
-    const bool inside = 0.0f <= w.x() && w.x() <= 1.0f && 0.0f <= w.y() && w.y() <= 1.0f &&
-                        0.0f <= w.z() && w.z() <= 1.0f;
+    const bool inside =
+        0.0f <= w.x() && w.x() <= 1.0f && 0.0f <= w.y() && w.y() <= 1.0f && 0.0f <= w.z() && w.z() <= 1.0f;
     if (!inside)
         return false;
 

@@ -29,5 +29,4 @@ constexpr double kNoHitSquaredDistance = 9999999999.0;
 // lies inside the triangle or on its border (all weights within [0, 1]; a NaN
 // weight fails). direction is expected to have unit length. On acceptance
 // `hit` is filled in; otherwise it is left untouched.
-bool hitTriangle(const UT_Vector3 &origin, const UT_Vector3 &direction, const Triangle &triangle,
-                 TriangleHit &hit);
+bool hitTriangle(const UT_Vector3 &origin, const UT_Vector3 &direction, const Triangle &triangle, TriangleHit &hit);

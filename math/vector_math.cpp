@@ -33,9 +33,7 @@ PlaneHit intersectPlane(const UT_Vector3 &origin, UT_Vector3 &direction, Triangl
     {
         safeNormalize(direction);
         const UT_Vector3 &d = direction;
-        result.hitPoint = UT_Vector3(origin.x() - d.x() * t,
-                                     origin.y() - d.y() * t,
-                                     origin.z() - d.z() * t);
+        result.hitPoint = UT_Vector3(origin.x() - d.x() * t, origin.y() - d.y() * t, origin.z() - d.z() * t);
         UT_Vector3 axis = n;
         result.reflected = reflectAbout(d, axis);
         result.hit = true;
@@ -57,15 +55,13 @@ namespace
 UT_Vector3 altitude(const UT_Vector3 &apex, const UT_Vector3 &base, const UT_Vector3 &u)
 {
     const float s = dot(sub(apex, base), u);
-    return UT_Vector3(s * u.x() + (base.x() - apex.x()),
-                      s * u.y() + (base.y() - apex.y()),
+    return UT_Vector3(s * u.x() + (base.x() - apex.x()), s * u.y() + (base.y() - apex.y()),
                       s * u.z() + (base.z() - apex.z()));
 }
 
 // 1 - ((q - corner).a) / ((next - corner).a): the denominator is the squared
 // length of the altitude a, the numerator the part of it that q covers.
-float altitudeWeight(const UT_Vector3 &q, const UT_Vector3 &corner, const UT_Vector3 &next,
-                     const UT_Vector3 &a)
+float altitudeWeight(const UT_Vector3 &q, const UT_Vector3 &corner, const UT_Vector3 &next, const UT_Vector3 &a)
 {
     return 1.0f - dot(sub(q, corner), a) / dot(sub(next, corner), a);
 }
@@ -92,8 +88,7 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle)
     const UT_Vector3 a1 = altitude(p1, p2, u20);
     const UT_Vector3 a2 = altitude(p2, p0, u01);
 
-    return UT_Vector3(altitudeWeight(point, p0, p1, a0),
-                      altitudeWeight(point, p1, p2, a1),
+    return UT_Vector3(altitudeWeight(point, p0, p1, a0), altitudeWeight(point, p1, p2, a1),
                       altitudeWeight(point, p2, p0, a2));
 }
 

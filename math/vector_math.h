@@ -61,7 +61,7 @@ inline void safeNormalize(UT_Vector3 &v)
     // the whole vector.
     if (len2 <= std::numeric_limits<float>::min() || len2 == 1.0f)
         return;
-    const float len = std::sqrt(len2); // float overload: sqrtf
+    const float len = std::sqrt(len2);  // float overload: sqrtf
     if (len == 1.0f)
         return;
     // Multiplying by the reciprocal rounds differently from dividing by the

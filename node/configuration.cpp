@@ -5,16 +5,15 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
-namespace {
+namespace
+{
 
 // The node's one call into the process environment. std::getenv reads the
 // same variables on Windows, where the command-line host sets them.
-const char *environmentValue(const char *name)
-{
-    return std::getenv(name);
-}
+const char *environmentValue(const char *name) { return std::getenv(name); }
 
 int64_t pointLimitFrom(const char *text)
 {
@@ -29,7 +28,7 @@ int64_t pointLimitFrom(const char *text)
     return limit;
 }
 
-} // namespace
+}  // namespace
 
 NodeConfiguration configurationFrom(const char *search, const char *pointLimit, const char *traceAhead)
 {
@@ -48,4 +47,4 @@ NodeConfiguration configurationFromEnvironment()
                              environmentValue(velkor::kEnvTraceAhead));
 }
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

@@ -12,7 +12,8 @@
 
 #include <cstdint>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
 // How the later generations of a batch of input points are walked: one set
 // after another, or traced ahead on several threads (trace/planned_walk.h).
@@ -45,4 +46,4 @@ NodeConfiguration configurationFrom(const char *search, const char *pointLimit, 
 // The configuration given by the process environment now.
 NodeConfiguration configurationFromEnvironment();
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

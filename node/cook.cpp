@@ -21,9 +21,11 @@
 #include <chrono>
 #include <string>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
-namespace {
+namespace
+{
 
 const char kInvalidBounces[] = "Invalid bounces";
 const char kColliderAttributes[] = "Second input needs point attributes for position and direction";
@@ -31,10 +33,7 @@ const char kInputAttributes[] = "First input needs position, direction and inten
 const char kTooManyPoints[] = "Too many points: output would exceed 2147483647 points";
 const char kInterrupted[] = "Tracing interrupted";
 
-int32_t toInt32(exint value)
-{
-    return int32_t(std::clamp<exint>(value, INT32_MIN, INT32_MAX));
-}
+int32_t toInt32(exint value) { return int32_t(std::clamp<exint>(value, INT32_MIN, INT32_MAX)); }
 
 // Prepares the collider for the search, naming it when memory runs out.
 Collider prepareCollider(const GU_Detail &collider, SearchMode mode)
@@ -55,7 +54,7 @@ int64_t microsecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
-} // namespace
+}  // namespace
 
 OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
 {
@@ -71,9 +70,9 @@ OP_ERROR SOP_Velkor::cookMySop(OP_Context &context)
     }
     catch (const std::bad_alloc &)
     {
-        addError(SOP_MESSAGE, ("Out of memory while cooking, with " + std::to_string(gdp->getNumPoints()) +
-                               " points in the output")
-                                  .c_str());
+        addError(SOP_MESSAGE,
+                 ("Out of memory while cooking, with " + std::to_string(gdp->getNumPoints()) + " points in the output")
+                     .c_str());
     }
     myPointVariable = -1;
     return error();
@@ -137,8 +136,8 @@ bool SOP_Velkor::checkTriples(const AttributeLists &lists)
     return true;
 }
 
-OP_ERROR SOP_Velkor::traceInputs(const GU_Detail &collider, const AttributeLists &lists,
-                                 const WalkSettings &settings, const NodeConfiguration &configuration)
+OP_ERROR SOP_Velkor::traceInputs(const GU_Detail &collider, const AttributeLists &lists, const WalkSettings &settings,
+                                 const NodeConfiguration &configuration)
 {
     const GA_Size inputPoints = gdp->getNumPoints();
     TraceControl control;
@@ -172,4 +171,4 @@ void SOP_Velkor::reportEnd(TraceStatus status, TraceProgress &progress)
     myPointVariable = -1;
 }
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

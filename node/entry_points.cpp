@@ -17,12 +17,13 @@
 #define VELKOR_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
-namespace {
+namespace
+{
 const char kHostVersion[] = "15.5";
 constexpr unsigned kCompilerVersion = 1900;
 // Operator flags of the node type.
 constexpr unsigned kOperatorFlags = 2;
-} // namespace
+}  // namespace
 
 VELKOR_EXPORT void HoudiniDSOVersion(const char **version)
 {
@@ -30,10 +31,7 @@ VELKOR_EXPORT void HoudiniDSOVersion(const char **version)
         *version = kHostVersion;
 }
 
-VELKOR_EXPORT unsigned HoudiniCompilerVersion()
-{
-    return kCompilerVersion;
-}
+VELKOR_EXPORT unsigned HoudiniCompilerVersion() { return kCompilerVersion; }
 
 VELKOR_EXPORT void HoudiniGetTagInfo(const char **tag)
 {

@@ -6,22 +6,23 @@
 #include <algorithm>
 #include <memory>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
-namespace {
+namespace
+{
 
 // Input points whose primary rays are traced ahead together.
 constexpr GA_Size kPrimaryBatch = 4096;
 
-} // namespace
+}  // namespace
 
 InputTrace::InputTrace(GU_Detail &gdp, const AttributeLists &lists, const Collider &collider,
                        const WalkSettings &settings, TraceControl &control, TraceProgress &progress)
-    : myGdp(gdp), myLists(lists), myCollider(collider), mySettings(settings), myControl(control),
-      myProgress(progress), myInputPoints(gdp.getNumPoints()), myTriples(lists.positions.entries()),
+    : myGdp(gdp), myLists(lists), myCollider(collider), mySettings(settings), myControl(control), myProgress(progress),
+      myInputPoints(gdp.getNumPoints()), myTriples(lists.positions.entries()),
       myPrimaries(static_cast<size_t>(myTriples))
-{
-}
+{}
 
 TraceStatus InputTrace::run(WalkMode walk)
 {
@@ -97,4 +98,4 @@ AttributeTriple InputTrace::triple(int64_t k) const
     return {myLists.positions(k), myLists.directions(k), myLists.intensities(k)};
 }
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

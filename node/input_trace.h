@@ -19,7 +19,8 @@
 #include <GU/GU_Detail.h>
 #include <vector>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
 class InputTrace
 {
@@ -53,4 +54,4 @@ private:
     std::vector<std::vector<PrimaryTrace>> myPrimaries;
 };
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

@@ -8,9 +8,11 @@
 
 #include <PRM/PRM_Shared.h>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
-namespace {
+namespace
+{
 
 PRM_Name bouncesName(velkor::kParmBounces, velkor::kLabelBounces);
 PRM_Name scatterName(velkor::kParmScatter, velkor::kLabelScatter);
@@ -24,7 +26,7 @@ static_assert(velkor::kDefaultScatter == 0.0, "scatter's default is the shared z
 PRM_Default oneDefault(1);
 PRM_Default zeroDefault(0);
 
-} // namespace
+}  // namespace
 
 PRM_Template SOP_Velkor::myTemplateList[] = {
     PRM_Template(PRM_STRING, 1, &PRMgroupName, nullptr, &SOP_Node::pointGroupMenu, nullptr, nullptr,
@@ -36,4 +38,4 @@ PRM_Template SOP_Velkor::myTemplateList[] = {
     PRM_Template(),
 };
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

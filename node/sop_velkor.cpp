@@ -2,12 +2,14 @@
 
 #include <new>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
-namespace {
+namespace
+{
 // The SOP flag bit the node sets on creation.
 constexpr unsigned kSopFlagBit = 8;
-} // namespace
+}  // namespace
 
 CH_LocalVariable SOP_Velkor::myVariables[] = {
     {"PT", 0, 0},
@@ -52,4 +54,4 @@ bool SOP_Velkor::evalVariableValue(UT_String &value, int index, int thread)
     return SOP_Node::evalVariableValue(value, index, thread);
 }
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

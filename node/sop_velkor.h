@@ -16,7 +16,8 @@ struct AttributeLists;
 struct WalkSettings;
 enum class TraceStatus;
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
 class TraceProgress;
 struct NodeConfiguration;
@@ -59,4 +60,4 @@ private:
     int32_t myPointCountVariable = 0;
 };
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

@@ -2,7 +2,8 @@
 
 #include "contract/velkor_contract.h"
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
 TraceProgress::TraceProgress(OP_Node &node, GA_Size inputPoints, TraceControl &control)
     : myNode(node), myControl(control), myScope("Tracing Points", UTgetInterrupt(), true), myInputPoints(inputPoints)
@@ -15,10 +16,7 @@ bool TraceProgress::interruptedBetweenPoints()
     return poll(myInputPoints > 0 && int(100 * myPointsDone / myInputPoints) != myLastPercent);
 }
 
-void TraceProgress::complete()
-{
-    myScope.wasInterrupted(100);
-}
+void TraceProgress::complete() { myScope.wasInterrupted(100); }
 
 void TraceProgress::publishStatistics()
 {
@@ -40,4 +38,4 @@ bool TraceProgress::poll(bool report)
     return myScope.wasInterrupted(myLastPercent);
 }
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

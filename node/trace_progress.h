@@ -15,7 +15,8 @@
 #include <OP/OP_Node.h>
 #include <UT/UT_Interrupt.h>
 
-namespace HDK_Sample {
+namespace HDK_Sample
+{
 
 class TraceProgress
 {
@@ -49,4 +50,4 @@ private:
     int myLastPercent = -1;
 };
 
-} // namespace HDK_Sample
+}  // namespace HDK_Sample

@@ -7,10 +7,7 @@
 
 namespace
 {
-bool needsCutting(const GEO_Primitive &prim)
-{
-    return isFace(prim) && prim.getVertexCount() > 3;
-}
+bool needsCutting(const GEO_Primitive &prim) { return isFace(prim) && prim.getVertexCount() > 3; }
 
 // The primitive's point offsets, in vertex order.
 std::vector<GA_Offset> primitivePoints(const GEO_Primitive &prim)
@@ -31,7 +28,7 @@ void copyPoints(const GU_Detail &source, GU_Detail &target)
     for (GA_Size i = 0; i < attributes.entries(); ++i)
         target.pointAttribs().add(attributes.entry(i)->clone());
 }
-} // namespace
+}  // namespace
 
 int64_t countPolygonsToTriangulate(const GU_Detail &gdp)
 {

@@ -18,9 +18,9 @@
 
 struct TriangulationCount
 {
-    int64_t polygons = 0;  // faces of more than three corners that were cut
-    int64_t triangles = 0; // triangles they gave
-    int64_t empty = 0;     // of those faces, the ones with no area, which gave none
+    int64_t polygons = 0;   // faces of more than three corners that were cut
+    int64_t triangles = 0;  // triangles they gave
+    int64_t empty = 0;      // of those faces, the ones with no area, which gave none
 };
 
 // Faces of more than three corners in gdp: what triangulatePolygons would cut.

@@ -20,7 +20,7 @@ void collect(std::vector<size_t> &list, const std::vector<bool> &live, std::vect
         ++k;
     }
 }
-} // namespace
+}  // namespace
 
 CornerGrid::CornerGrid(const std::vector<CornerPlace> &places)
 {

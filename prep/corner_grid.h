@@ -27,8 +27,7 @@ public:
     // Fills out with the corners c listed in a cell that meets the box
     // [x0, x1] x [y0, y1] for which live[c] holds, and drops for good the
     // ones met for which it does not. out may hold corners outside the box.
-    void gather(double x0, double y0, double x1, double y1, const std::vector<bool> &live,
-                std::vector<size_t> &out);
+    void gather(double x0, double y0, double x1, double y1, const std::vector<bool> &live, std::vector<size_t> &out);
 
 private:
     size_t cell(double v, double lo, double hi) const;

@@ -70,13 +70,11 @@ class Ring
 {
 public:
     Ring(const std::vector<UT_Vector3> &corners, std::vector<Point2> points)
-        : myCorners(corners), myPoints(std::move(points)),
-          myFlatHeight(std::ldexp(largestCoordinate(corners), -40)),
+        : myCorners(corners), myPoints(std::move(points)), myFlatHeight(std::ldexp(largestCoordinate(corners), -40)),
           myBentHeight(4.0 * double(std::numeric_limits<float>::epsilon()) * largestCoordinate(corners)),
-          myPrev(myPoints.size()), myNext(myPoints.size()), myRemoved(myPoints.size(), false),
-          myCount(myPoints.size()), myReflex(reflexPlaces())
-    {
-    }
+          myPrev(myPoints.size()), myNext(myPoints.size()), myRemoved(myPoints.size(), false), myCount(myPoints.size()),
+          myReflex(reflexPlaces())
+    {}
 
     size_t count() const { return myCount; }
     size_t prev(size_t i) const { return myPrev[i]; }
@@ -184,12 +182,12 @@ private:
     std::vector<size_t> myPrev, myNext;
     std::vector<bool> myRemoved;
     size_t myCount;
-    std::vector<bool> myListed; // in myReflex and still turning against the polygon
+    std::vector<bool> myListed;  // in myReflex and still turning against the polygon
     size_t myListedCount = 0;
     CornerGrid myReflex;
     std::vector<size_t> myNearby;
 };
-} // namespace
+}  // namespace
 
 std::vector<CornerTriangle> clipEars(const std::vector<UT_Vector3> &corners)
 {

@@ -28,10 +28,10 @@
 
 struct FaceDirectionCount
 {
-    GA_ATINumeric *attribute = nullptr; // the attribute added, or null
+    GA_ATINumeric *attribute = nullptr;  // the attribute added, or null
     int64_t pointsWithDirection = 0;
-    int64_t pointsWithoutFace = 0; // points no face uses: (0, 0, 0)
-    int64_t pointsCancelled = 0;   // faces around the point cancel out: (0, 0, 0)
+    int64_t pointsWithoutFace = 0;  // points no face uses: (0, 0, 0)
+    int64_t pointsCancelled = 0;    // faces around the point cancel out: (0, 0, 0)
 };
 
 // Adds the point attribute `name` (three floats, type information "vector")

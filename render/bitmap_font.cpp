@@ -7,7 +7,7 @@ namespace
 struct Glyph
 {
     char c;
-    uint8_t rows[kGlyphHeight]; // bit 4 is the leftmost column
+    uint8_t rows[kGlyphHeight];  // bit 4 is the leftmost column
 };
 
 constexpr Glyph kGlyphs[] = {
@@ -47,7 +47,7 @@ const uint8_t *glyphRows(char c)
             return glyph.rows;
     return kUnknownRows;
 }
-} // namespace
+}  // namespace
 
 bool glyphPixel(char c, int column, int row)
 {

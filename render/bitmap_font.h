@@ -14,7 +14,7 @@
 
 constexpr int kGlyphWidth = 5;
 constexpr int kGlyphHeight = 7;
-constexpr int kGlyphAdvance = 6; // one blank column between characters
+constexpr int kGlyphAdvance = 6;  // one blank column between characters
 
 // True when pixel (column, row) of the character's glyph is set.
 bool glyphPixel(char c, int column, int row);

@@ -31,8 +31,8 @@ struct Canvas
 {
     int width = 0;
     int height = 0;
-    uint8_t *rgb = nullptr; // width * height * 3 bytes
-    float *depth = nullptr; // width * height values; smaller is nearer
+    uint8_t *rgb = nullptr;  // width * height * 3 bytes
+    float *depth = nullptr;  // width * height values; smaller is nearer
 };
 
 inline void setPixel(Canvas &canvas, int x, int y, Rgb colour)

@@ -34,7 +34,7 @@ void darkenWithDepth(Canvas &canvas, const PixelRect &scene, const PreviewCamera
             setPixel(canvas, x, y, Rgb{grey, grey, grey});
         }
 }
-} // namespace
+}  // namespace
 
 int wallGrey(const float *p0, const float *p1, const float *p2, const double forward[3], bool &front)
 {
@@ -42,8 +42,7 @@ int wallGrey(const float *p0, const float *p1, const float *p2, const double for
     // its direction in single precision.
     const double e1[3] = {double(p1[0]) - p0[0], double(p1[1]) - p0[1], double(p1[2]) - p0[2]};
     const double e2[3] = {double(p2[0]) - p0[0], double(p2[1]) - p0[1], double(p2[2]) - p0[2]};
-    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2],
-                         e1[0] * e2[1] - e1[1] * e2[0]};
+    const double n[3] = {e1[1] * e2[2] - e1[2] * e2[1], e1[2] * e2[0] - e1[0] * e2[2], e1[0] * e2[1] - e1[1] * e2[0]};
     const double length = std::sqrt((n[0] * n[0] + n[1] * n[1]) + n[2] * n[2]);
     if (!(length > 0.0) || !std::isfinite(length))
         return -1;
@@ -53,7 +52,8 @@ int wallGrey(const float *p0, const float *p1, const float *p2, const double for
     front = facing > 0.0;
     const double lightLength = std::sqrt((kLight[0] * kLight[0] + kLight[1] * kLight[1]) + kLight[2] * kLight[2]);
     const double lit = (n[0] * kLight[0] + n[1] * kLight[1]) + n[2] * kLight[2];
-    const double shade = kViewShare * std::fabs(facing) / length + kLightShare * std::fabs(lit) / (length * lightLength);
+    const double shade =
+        kViewShare * std::fabs(facing) / length + kLightShare * std::fabs(lit) / (length * lightLength);
     const double grey = front ? kFrontDark + kFrontRange * shade : kBackDark + kBackRange * shade;
     return int(std::floor(grey + 0.5));
 }

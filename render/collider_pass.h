@@ -24,8 +24,8 @@
 
 struct ColliderCounts
 {
-    int64_t front = 0; // triangles drawn as seen from their front
-    int64_t back = 0;  // triangles drawn as seen from their back
+    int64_t front = 0;  // triangles drawn as seen from their front
+    int64_t back = 0;   // triangles drawn as seen from their back
 };
 
 // The grey of a triangle with corners p0, p1, p2 seen along `forward`,

@@ -16,7 +16,7 @@ uint8_t mix(uint8_t a, uint8_t b, double f)
 {
     return uint8_t(std::floor(double(a) + (double(b) - double(a)) * f + 0.5));
 }
-} // namespace
+}  // namespace
 
 Rgb colourMap(double t)
 {

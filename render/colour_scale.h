@@ -24,11 +24,11 @@ Rgb colourMap(double t);
 // The data range behind the colours and the legend.
 struct IntensityScale
 {
-    bool hasRange = false; // false when no length is positive and finite
-    double minValue = 0.0; // smallest positive finite length
-    double maxValue = 0.0; // largest finite length
-    double logMin = 0.0;   // log10(minValue)
-    double logMax = 0.0;   // log10(maxValue)
+    bool hasRange = false;  // false when no length is positive and finite
+    double minValue = 0.0;  // smallest positive finite length
+    double maxValue = 0.0;  // largest finite length
+    double logMin = 0.0;    // log10(minValue)
+    double logMax = 0.0;    // log10(maxValue)
 };
 
 // Accumulates lengths one at a time; zero, negative and non-finite lengths

@@ -38,8 +38,7 @@ MarkerStamp squareStamp(int radius, bool outlined)
     return stamp;
 }
 
-void drawMarker(Canvas &canvas, const PixelRect &clip, int x, int y, const MarkerStamp &stamp, Rgb fill,
-                Rgb outline)
+void drawMarker(Canvas &canvas, const PixelRect &clip, int x, int y, const MarkerStamp &stamp, Rgb fill, Rgb outline)
 {
     const bool inside = x - stamp.reach >= clip.x && x + stamp.reach < clip.x + clip.width &&
                         y - stamp.reach >= clip.y && y + stamp.reach < clip.y + clip.height;

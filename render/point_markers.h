@@ -21,8 +21,8 @@ struct MarkerStamp
         int16_t dy;
         bool outline;
     };
-    std::vector<Offset> pixels; // outline pixels first, then the fill
-    int reach = 0;              // largest |dx| or |dy|
+    std::vector<Offset> pixels;  // outline pixels first, then the fill
+    int reach = 0;               // largest |dx| or |dy|
 };
 
 // A disc of the given radius (pixels with dx^2 + dy^2 <= r^2 + r, which
@@ -34,5 +34,4 @@ MarkerStamp squareStamp(int radius, bool outlined = true);
 
 // Stamps the marker centred on pixel (x, y); pixels outside `clip` are
 // skipped.
-void drawMarker(Canvas &canvas, const PixelRect &clip, int x, int y, const MarkerStamp &stamp, Rgb fill,
-                Rgb outline);
+void drawMarker(Canvas &canvas, const PixelRect &clip, int x, int y, const MarkerStamp &stamp, Rgb fill, Rgb outline);

@@ -8,10 +8,7 @@
 
 namespace
 {
-bool finitePosition(const float *p)
-{
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-}
+bool finitePosition(const float *p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
 
 // Pixel column or row of a coordinate, kept inside [low, high]: framing
 // puts every finite point inside the scene, the clamp guards the conversion.
@@ -31,7 +28,7 @@ struct PlacedPoint
     int y;
     Rgb fill;
 };
-} // namespace
+}  // namespace
 
 IntensityScale pointScale(const PointSamples &points, int64_t first, int64_t end)
 {

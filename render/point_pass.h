@@ -21,9 +21,9 @@
 struct PointCounts
 {
     int64_t drawn = 0;
-    int64_t hidden = 0;      // behind a front face
-    int64_t skipped = 0;     // non-finite position
-    int64_t noIntensity = 0; // drawn in the grey for zero or non-finite intensity
+    int64_t hidden = 0;       // behind a front face
+    int64_t skipped = 0;      // non-finite position
+    int64_t noIntensity = 0;  // drawn in the grey for zero or non-finite intensity
 };
 
 // The colour scale of the drawable points among first .. end-1: those with

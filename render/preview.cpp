@@ -56,7 +56,7 @@ std::string summary(const PreviewStats &s)
         text += "; no positive intensity";
     return text;
 }
-} // namespace
+}  // namespace
 
 PreviewResult renderPreview(const GU_Detail &points, const GU_Detail *collider, const GU_Detail *input,
                             const PreviewOptions &options, std::vector<uint8_t> &rgb)

@@ -25,25 +25,25 @@
 struct PreviewStats
 {
     int64_t pointsDrawn = 0;
-    int64_t pointsHidden = 0;      // behind a front face of the collider
-    int64_t pointsSkipped = 0;     // non-finite position
-    int64_t pointsNoIntensity = 0; // drawn grey: zero or non-finite intensity, or none at all
-    int64_t inputPoints = 0;       // points marked as original input points
-    int64_t trianglesFront = 0;    // collider triangles seen from their front
-    int64_t trianglesBack = 0;     // seen from their back
-    int64_t trianglesSkipped = 0;  // fewer than three vertices or a non-finite corner
+    int64_t pointsHidden = 0;       // behind a front face of the collider
+    int64_t pointsSkipped = 0;      // non-finite position
+    int64_t pointsNoIntensity = 0;  // drawn grey: zero or non-finite intensity, or none at all
+    int64_t inputPoints = 0;        // points marked as original input points
+    int64_t trianglesFront = 0;     // collider triangles seen from their front
+    int64_t trianglesBack = 0;      // seen from their back
+    int64_t trianglesSkipped = 0;   // fewer than three vertices or a non-finite corner
     bool hasIntensityRange = false;
-    double intensityMin = 0.0; // the legend's range: smallest positive length
-    double intensityMax = 0.0; // and largest finite length
-    std::string legendMin;     // the labels printed at the legend's ends
+    double intensityMin = 0.0;  // the legend's range: smallest positive length
+    double intensityMax = 0.0;  // and largest finite length
+    std::string legendMin;      // the labels printed at the legend's ends
     std::string legendMax;
-    bool hasLegend = false; // false for pictures too small to carry one
+    bool hasLegend = false;  // false for pictures too small to carry one
 };
 
 struct PreviewResult
 {
     bool ok = false;
-    std::string message; // the failure, or a one-line summary of what was drawn
+    std::string message;  // the failure, or a one-line summary of what was drawn
     PreviewStats stats;
 };
 

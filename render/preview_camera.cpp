@@ -79,7 +79,7 @@ PreviewCamera frameCamera(PreviewView view, const Bounds3 &bounds, const PixelRe
     if (spanV > 0.0 && (scale == 0.0 || availableHeight / spanV < scale))
         scale = availableHeight / spanV;
     camera.scale = scale > 0.0 && std::isfinite(scale) ? scale : 1.0;
-    camera.extent = std::max({bounds.max[0] - bounds.min[0], bounds.max[1] - bounds.min[1],
-                              bounds.max[2] - bounds.min[2]});
+    camera.extent =
+        std::max({bounds.max[0] - bounds.min[0], bounds.max[1] - bounds.min[1], bounds.max[2] - bounds.min[2]});
     return camera;
 }

@@ -43,13 +43,13 @@ struct ScreenPoint
 struct PreviewCamera
 {
     ViewBasis basis;
-    double centreU = 0.0; // screen-plane coordinates shown at the scene's centre
+    double centreU = 0.0;  // screen-plane coordinates shown at the scene's centre
     double centreV = 0.0;
-    double scale = 1.0;   // pixels per world unit
-    double originX = 0.0; // pixel coordinates of the scene's centre
+    double scale = 1.0;    // pixels per world unit
+    double originX = 0.0;  // pixel coordinates of the scene's centre
     double originY = 0.0;
-    double extent = 0.0;  // longest side of the framed box
-    double depthNear = 0.0; // depth range of the framed box
+    double extent = 0.0;     // longest side of the framed box
+    double depthNear = 0.0;  // depth range of the framed box
     double depthFar = 0.0;
 };
 

@@ -5,10 +5,7 @@
 
 namespace
 {
-bool codeMatches(int32_t wanted, int32_t code)
-{
-    return wanted == 0 ? (code == 0 || code == 1) : code == wanted;
-}
+bool codeMatches(int32_t wanted, int32_t code) { return wanted == 0 ? (code == 0 || code == 1) : code == wanted; }
 
 // Copies the first three components of every point into out (3 per point).
 // Interleaved three-float attributes are read a page at a time; any other
@@ -42,16 +39,10 @@ void readTriplesPaged(const GA_ATINumeric &attrib, GA_Size count, float *out)
             out[size_t(off) * 3 + size_t(k)] = float(attrib.getDouble(off, k));
 }
 
-bool finiteTriple(const float *p)
-{
-    return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
-}
-} // namespace
+bool finiteTriple(const float *p) { return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]); }
+}  // namespace
 
-void readPointTriples(const GA_ATINumeric &attrib, GA_Size count, float *out)
-{
-    readTriplesPaged(attrib, count, out);
-}
+void readPointTriples(const GA_ATINumeric &attrib, GA_Size count, float *out) { readTriplesPaged(attrib, count, out); }
 
 const GA_ATINumeric *findPointAttribute(const GU_Detail &detail, int32_t code)
 {
@@ -127,8 +118,8 @@ bool gatherTriangles(const GU_Detail &detail, TriangleSamples &triangles, std::s
         for (int k = 0; k < 3 && usable; ++k)
         {
             corner[k] = prim->getPointOffset(k);
-            usable = corner[k] >= 0 && corner[k] < pointCount &&
-                     finiteTriple(&triangles.positions[size_t(corner[k]) * 3]);
+            usable =
+                corner[k] >= 0 && corner[k] < pointCount && finiteTriple(&triangles.positions[size_t(corner[k]) * 3]);
         }
         if (!usable)
         {

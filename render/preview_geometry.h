@@ -17,9 +17,9 @@
 // Points in point order.
 struct PointSamples
 {
-    std::vector<float> positions; // x, y, z per point
+    std::vector<float> positions;  // x, y, z per point
     bool hasIntensity = false;
-    std::vector<double> lengths; // intensity length per point, when hasIntensity
+    std::vector<double> lengths;  // intensity length per point, when hasIntensity
 };
 
 // Triangles whose corners are all finite; corners index `positions`.

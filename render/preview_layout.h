@@ -10,13 +10,13 @@
 
 struct PreviewLayout
 {
-    PixelRect scene;      // the geometry is framed inside this
-    int margin = 0;       // pixels kept clear inside the scene on every side
-    int markerRadius = 1; // radius of a point's disc, without its outline
-    int fontScale = 1;    // pixels per font pixel
+    PixelRect scene;       // the geometry is framed inside this
+    int margin = 0;        // pixels kept clear inside the scene on every side
+    int markerRadius = 1;  // radius of a point's disc, without its outline
+    int fontScale = 1;     // pixels per font pixel
     bool hasLegend = false;
-    PixelRect legend; // the legend panel, right of the scene
-    PixelRect bar;    // the colour bar: top row is the largest value
+    PixelRect legend;  // the legend panel, right of the scene
+    PixelRect bar;     // the colour bar: top row is the largest value
 };
 
 // Layout of a picture of the given size (sizes already checked).

@@ -11,8 +11,8 @@
 struct LegendContent
 {
     IntensityScale scale;
-    bool showNoIntensity = false; // some point drew in the grey of kNoIntensityColour
-    bool showMarkers = false;     // input points were marked apart from appended ones
+    bool showNoIntensity = false;  // some point drew in the grey of kNoIntensityColour
+    bool showMarkers = false;      // input points were marked apart from appended ones
 };
 
 // Text of the labels at the bar's top and bottom ("1.0e+00", "1.2e-05");

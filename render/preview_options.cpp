@@ -43,7 +43,7 @@ std::string sizeLimitReason(int width, int height)
         return "is too large: at most " + std::to_string(kPreviewMaxPixels) + " pixels in all";
     return std::string();
 }
-} // namespace
+}  // namespace
 
 bool checkPreviewSize(int width, int height, std::string &error)
 {

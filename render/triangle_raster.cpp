@@ -11,7 +11,7 @@ double edge(const ScreenVertex &a, const ScreenVertex &b, double px, double py)
 {
     return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x);
 }
-} // namespace
+}  // namespace
 
 void fillTriangle(Canvas &canvas, const PixelRect &clip, const ScreenVertex &a, const ScreenVertex &b,
                   const ScreenVertex &c, Rgb colour)

@@ -12,7 +12,7 @@
 
 struct ScreenVertex
 {
-    double x; // pixel coordinates, as projectPoint gives them
+    double x;  // pixel coordinates, as projectPoint gives them
     double y;
     float depth;
 };

@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 struct Accessors
 {
@@ -36,15 +37,24 @@ Accessors chooseAccessors(int32_t storage, int32_t layout)
     {
         switch (storage)
         {
-        case GA_STORE_UINT8: return componentAccessors<uint8_t>();
-        case GA_STORE_INT8: return componentAccessors<int8_t>();
-        case GA_STORE_INT16: return componentAccessors<int16_t>();
-        case GA_STORE_INT32: return componentAccessors<int32_t>();
-        case GA_STORE_INT64: return componentAccessors<int64_t>();
-        case GA_STORE_REAL16: return componentAccessors<fpreal16>();
-        case GA_STORE_REAL32: return componentAccessors<float>();
-        case GA_STORE_REAL64: return componentAccessors<double>();
-        default: return {};
+        case GA_STORE_UINT8:
+            return componentAccessors<uint8_t>();
+        case GA_STORE_INT8:
+            return componentAccessors<int8_t>();
+        case GA_STORE_INT16:
+            return componentAccessors<int16_t>();
+        case GA_STORE_INT32:
+            return componentAccessors<int32_t>();
+        case GA_STORE_INT64:
+            return componentAccessors<int64_t>();
+        case GA_STORE_REAL16:
+            return componentAccessors<fpreal16>();
+        case GA_STORE_REAL32:
+            return componentAccessors<float>();
+        case GA_STORE_REAL64:
+            return componentAccessors<double>();
+        default:
+            return {};
         }
     }
     if (layout == GA_LAYOUT_INTERLEAVED)
@@ -61,15 +71,19 @@ UT_Array<AttributeHandle> *listFor(AttributeLists &lists, const GA_Attribute &at
 {
     switch (velkor::attributeRole(attrib))
     {
-    case velkor::AttributeRole::Position: return &lists.positions;
-    case velkor::AttributeRole::Direction: return &lists.directions;
-    case velkor::AttributeRole::Intensity: return kinds == ListKinds::All ? &lists.intensities : nullptr;
-    case velkor::AttributeRole::None: break;
+    case velkor::AttributeRole::Position:
+        return &lists.positions;
+    case velkor::AttributeRole::Direction:
+        return &lists.directions;
+    case velkor::AttributeRole::Intensity:
+        return kinds == ListKinds::All ? &lists.intensities : nullptr;
+    case velkor::AttributeRole::None:
+        break;
     }
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 AttributeLists gatherAttributeLists(const GEO_Detail &gdp, HandleForm form, ListKinds kinds, DataIds dataIds)
 {

@@ -24,16 +24,16 @@ typedef void (*VectorSetter)(GA_Attribute *attrib, GA_Offset off, const UT_Vecto
 struct AttributeHandle
 {
     GA_Attribute *attribute = nullptr;
-    VectorGetter read = nullptr;        // chosen by storage and layout, or null
-    GA_PageTableV3 *pageTable = nullptr; // three-float pages, or null
-    VectorSetter write = nullptr;       // read-write form only
+    VectorGetter read = nullptr;          // chosen by storage and layout, or null
+    GA_PageTableV3 *pageTable = nullptr;  // three-float pages, or null
+    VectorSetter write = nullptr;         // read-write form only
 };
 
 struct AttributeLists
 {
-    UT_Array<AttributeHandle> positions;  // GA_TYPE_VOID and GA_TYPE_POINT
-    UT_Array<AttributeHandle> directions; // GA_TYPE_VECTOR
-    UT_Array<AttributeHandle> intensities; // GA_TYPE_NORMAL
+    UT_Array<AttributeHandle> positions;    // GA_TYPE_VOID and GA_TYPE_POINT
+    UT_Array<AttributeHandle> directions;   // GA_TYPE_VECTOR
+    UT_Array<AttributeHandle> intensities;  // GA_TYPE_NORMAL
     // Every gathered attribute in dictionary order, so that data ids are
     // renewed in the order a gathering meets the attributes.
     UT_Array<GA_Attribute *> gathered;

@@ -1,9 +1,9 @@
 #include "trace/bounce_tracer.h"
 
-namespace {
+namespace
+{
 
-BounceResult traceGathered(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
-                           int32_t bounces)
+BounceResult traceGathered(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider, int32_t bounces)
 {
     BounceResult result;
     if (!collider.usable())
@@ -13,12 +13,12 @@ BounceResult traceGathered(UT_Vector3 &position, UT_Vector3 &direction, const Co
     {
         ColliderHit hit;
         if (!collider.nearestHit(position, direction, hit))
-            continue; // no early exit: later bounces would find nothing either
+            continue;  // no early exit: later bounces would find nothing either
         UT_Vector3 axis = collider.surfaceDirection(hit);
         result.surfaceDirection = axis;
         result.surfaceIntensity = collider.surfaceIntensity(hit);
         position = hit.hit.point;
-        direction = reflectAbout(direction, axis); // turns about a normalised copy
+        direction = reflectAbout(direction, axis);  // turns about a normalised copy
     }
     result.position = position;
     result.direction = direction;
@@ -26,10 +26,9 @@ BounceResult traceGathered(UT_Vector3 &position, UT_Vector3 &direction, const Co
     return result;
 }
 
-} // namespace
+}  // namespace
 
-BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
-                          int32_t bounces)
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider, int32_t bounces)
 {
     bumpDataIds(collider.lists());
     return traceGathered(position, direction, collider, bounces);
@@ -68,8 +67,7 @@ BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider)
     return result;
 }
 
-BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider,
-                          int32_t bounces)
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider, int32_t bounces)
 {
     Collider prepared(collider, SearchMode::Exhaustive);
     bumpDataIds(prepared.lists());

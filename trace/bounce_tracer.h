@@ -30,8 +30,7 @@ struct BounceResult
 // collider's gathered attributes, as every gathering does. position and
 // direction are replaced at every bounce that finds a hit; the direction is
 // never normalised here.
-BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider,
-                          int32_t bounces);
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const Collider &collider, int32_t bounces);
 
 // One bounce in two steps, for callers that trace many rays: while the
 // search for one ray runs, the surface values of the previous ray's hit are
@@ -54,5 +53,4 @@ BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider)
 
 // Traces against a collider detail, gathering its lists for this one call and
 // searching exhaustively.
-BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider,
-                          int32_t bounces);
+BounceResult traceBounces(UT_Vector3 &position, UT_Vector3 &direction, const GEO_Detail &collider, int32_t bounces);

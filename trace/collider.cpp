@@ -51,8 +51,8 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
             values.intensity[k] = intensities ? readVector(*intensities, corners[k]) : UT_Vector3(1.0f, 1.0f, 1.0f);
         }
         myCornerValues.push_back(values);
-        myTriangles.push_back({readVector(positions, corners[0]), readVector(positions, corners[1]),
-                               readVector(positions, corners[2])});
+        myTriangles.push_back(
+            {readVector(positions, corners[0]), readVector(positions, corners[1]), readVector(positions, corners[2])});
     }
 
     if (myMode == SearchMode::Accelerated && !myTriangles.empty())
@@ -62,7 +62,7 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
         myAccel = std::make_unique<Acceleration>();
         if (myAccel->bvh.build(myTriangles))
         {
-            myTriangles = std::vector<Triangle>(); // the structure holds its own copy
+            myTriangles = std::vector<Triangle>();  // the structure holds its own copy
         }
         else
         {

@@ -24,7 +24,7 @@ enum class SearchMode
 
 struct ColliderHit
 {
-    int64_t triangle = -1; // index into the collider's triangle list
+    int64_t triangle = -1;  // index into the collider's triangle list
     TriangleHit hit;
 };
 
@@ -77,6 +77,6 @@ private:
     SearchMode myMode;
     AttributeLists myLists;
     std::vector<Triangle> myTriangles;
-    std::vector<CornerValues> myCornerValues; // one per triangle, in list order
-    std::unique_ptr<Acceleration> myAccel; // null when searching exhaustively
+    std::vector<CornerValues> myCornerValues;  // one per triangle, in list order
+    std::unique_ptr<Acceleration> myAccel;     // null when searching exhaustively
 };

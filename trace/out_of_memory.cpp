@@ -35,14 +35,12 @@ std::string memoryAmountText(uint64_t bytes)
         if (tenths % 10 == 0)
             std::snprintf(text, sizeof text, "%" PRIu64 " %s", tenths / 10, kUnits[unit]);
         else
-            std::snprintf(text, sizeof text, "%" PRIu64 ".%" PRIu64 " %s", tenths / 10, tenths % 10,
-                          kUnits[unit]);
+            std::snprintf(text, sizeof text, "%" PRIu64 ".%" PRIu64 " %s", tenths / 10, tenths % 10, kUnits[unit]);
     }
     return text;
 }
 
 OutOfMemory outOfMemoryFor(uint64_t count, const char *items, uint64_t bytes)
 {
-    return OutOfMemory("Out of memory: " + std::to_string(count) + " " + items + " need " +
-                       memoryAmountText(bytes));
+    return OutOfMemory("Out of memory: " + std::to_string(count) + " " + items + " need " + memoryAmountText(bytes));
 }

@@ -14,7 +14,8 @@
 #include <immintrin.h>
 #endif
 
-namespace {
+namespace
+{
 
 // Beyond these sizes the sequential walk is used: large sets spread over
 // threads by themselves, and deep chains would keep a long plan of ancestors.
@@ -40,16 +41,15 @@ void pause()
 #endif
 }
 
-} // namespace
+}  // namespace
 
 struct PlannedWalk::State
 {
-    State(GU_Detail &g, std::vector<WalkTriple> t, GA_Offset b, GA_Offset e, const Collider &c,
-          const WalkSettings &s, TraceControl &ctl)
+    State(GU_Detail &g, std::vector<WalkTriple> t, GA_Offset b, GA_Offset e, const Collider &c, const WalkSettings &s,
+          TraceControl &ctl)
         : gdp(g), triples(std::move(t)), begin(b), control(ctl), plan(triples, b, e, c, s, sceneRandomEngine),
           expectedEngine(sceneRandomEngine), collider(c), queue(c, kQueueCapacity)
-    {
-    }
+    {}
 
     GU_Detail &gdp;
     const std::vector<WalkTriple> triples;
@@ -172,7 +172,7 @@ struct PlannedWalk::State
         {
             ++collected;
             if (r->traced && plan.has(r->frame) && plan.frame(r->frame).rays[size_t(r->ray)].traced)
-                ++discarded; // traced by the walk meanwhile
+                ++discarded;  // traced by the walk meanwhile
             else if (r->traced && plan.has(r->frame))
             {
                 if (plan.store(r->frame, r->ray, r->result))
@@ -243,9 +243,10 @@ struct PlannedWalk::State
         }
         while (plan.empty() || plan.lastTree() < tree)
             if (!plan.planOne())
-                return TraceStatus::Finished; // nothing of this tree can be planned
+                return TraceStatus::Finished;  // nothing of this tree can be planned
         const WalkTriple &t = triples[size_t(tree % int64_t(triples.size()))];
-        enter(plan.firstId(), begin + GA_Offset(tree / int64_t(triples.size())), t); // a primary set: no draws, no polls
+        enter(plan.firstId(), begin + GA_Offset(tree / int64_t(triples.size())),
+              t);  // a primary set: no draws, no polls
         for (;;)
         {
             bool blocked = false;
@@ -265,8 +266,7 @@ struct PlannedWalk::State
 PlannedWalk::PlannedWalk(GU_Detail &gdp, std::vector<WalkTriple> triples, GA_Offset begin, GA_Offset end,
                          const Collider &collider, const WalkSettings &settings, TraceControl &control)
     : myState(new State(gdp, std::move(triples), begin, end, collider, settings, control))
-{
-}
+{}
 
 PlannedWalk::~PlannedWalk() = default;
 
@@ -290,10 +290,7 @@ TraceStatus PlannedWalk::tracePoint(GA_Offset p, int64_t k)
     return s.walk(int64_t(p - s.begin) * int64_t(s.triples.size()) + k);
 }
 
-int64_t PlannedWalk::discardedRays() const
-{
-    return myState->plan.discarded() + myState->discarded;
-}
+int64_t PlannedWalk::discardedRays() const { return myState->plan.discarded() + myState->discarded; }
 
 void PlannedWalk::run(const std::function<void()> &walk)
 {

@@ -10,7 +10,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The directions a point shoots: its single primary ray (the first
 // generation) or a random set in the cap around its reversed direction.
@@ -49,8 +50,7 @@ public:
          TraceControl &control)
         : myGdp(gdp), myPosition(triple.position), myDirection(triple.direction), myIntensity(triple.intensity),
           myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
-    {
-    }
+    {}
     ~Walk()
     {
         if (!myPools)
@@ -239,8 +239,8 @@ private:
     struct Pools
     {
         std::vector<Frame> stack;
-        std::vector<UT_Vector3> aligned; // directions of every frame on the stack
-        std::vector<BounceResult> traced; // and their traces
+        std::vector<UT_Vector3> aligned;   // directions of every frame on the stack
+        std::vector<BounceResult> traced;  // and their traces
         bool busy = false;
     };
     void acquirePools()
@@ -266,7 +266,7 @@ private:
     std::vector<BounceResult> *myTraced = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 int32_t nextScatterCount(int32_t count, float dissipation)
 {

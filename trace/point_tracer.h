@@ -82,8 +82,7 @@ struct WalkSettings
 // set too large for the memory available throws OutOfMemory
 // (trace/out_of_memory.h), naming its size.
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
-                       const WalkSettings &settings, TraceControl &control,
-                       const PrimaryTrace *primaryTrace = nullptr);
+                       const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace = nullptr);
 
 // Traces the primary rays of points [begin, end) for one attribute triple,
 // concurrently where enabled: results[p - begin] is the primary ray of point p.
@@ -100,7 +99,7 @@ inline float fallOff(float squaredDistance)
     float t = squaredDistance * squaredDistance;
     t = t + t;
     t = t + 1.0f;
-    return float(1.0 / double(t)); // the quotient in double, then narrowed
+    return float(1.0 / double(t));  // the quotient in double, then narrowed
 }
 
 // The scatter count of the next generation: count times dissipation in single

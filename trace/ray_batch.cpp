@@ -2,7 +2,8 @@
 
 #include <UT/UT_ParallelUtil.h>
 
-namespace {
+namespace
+{
 
 void traceRange(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                 const UT_Vector3 *directions, size_t begin, size_t end, BounceResult *results)
@@ -29,7 +30,7 @@ void traceRange(const Collider &collider, const UT_Vector3 *origins, RayOrigins 
 constexpr size_t kParallelThreshold = 16;
 constexpr size_t kGrain = 8;
 
-} // namespace
+}  // namespace
 
 void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                    const UT_Vector3 *directions, size_t count, BounceResult *results, BatchThreads threads)

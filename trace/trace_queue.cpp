@@ -6,7 +6,8 @@
 #include <immintrin.h>
 #endif
 
-namespace {
+namespace
+{
 
 // Claims a helper tries before it sleeps: a few microseconds, about the time
 // the walk takes to publish again when it is tracing too.
@@ -16,12 +17,11 @@ constexpr int kSpins = 512;
 // seldom waits for a helper's later ray.
 constexpr int64_t kHelperClaim = 2;
 
-} // namespace
+}  // namespace
 
 TraceQueue::TraceQueue(const Collider &collider, size_t capacity)
     : myCollider(collider), myCapacity(capacity), mySlots(new Slot[capacity])
-{
-}
+{}
 
 TraceQueue::~TraceQueue() = default;
 
@@ -93,10 +93,7 @@ void TraceQueue::help()
     }
 }
 
-bool TraceQueue::traceOne()
-{
-    return traceSome(1);
-}
+bool TraceQueue::traceOne() { return traceSome(1); }
 
 bool TraceQueue::traceSome(int64_t most)
 {
@@ -125,7 +122,7 @@ bool TraceQueue::traceSome(int64_t most)
         Slot &s = slot(j);
         if (s.cancelled.load(std::memory_order_relaxed))
         {
-            s.done.store(j, std::memory_order_release); // collected untraced
+            s.done.store(j, std::memory_order_release);  // collected untraced
             continue;
         }
         PendingBounce current;
@@ -150,7 +147,4 @@ const QueuedRay *TraceQueue::collectable() const
     return s.done.load(std::memory_order_acquire) == myCollected ? &s.ray : nullptr;
 }
 
-void TraceQueue::popCollected()
-{
-    ++myCollected;
-}
+void TraceQueue::popCollected() { ++myCollected; }

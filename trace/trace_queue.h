@@ -26,12 +26,12 @@
 
 struct QueuedRay
 {
-    int64_t frame = -1; // the walk's own tags, carried through untouched
+    int64_t frame = -1;  // the walk's own tags, carried through untouched
     int32_t ray = -1;
     UT_Vector3 origin;
     UT_Vector3 direction;
     BounceResult result;
-    bool traced = false; // false when cancelled
+    bool traced = false;  // false when cancelled
 };
 
 class TraceQueue
@@ -80,7 +80,7 @@ private:
     {
         QueuedRay ray;
         std::atomic<bool> cancelled{false};
-        std::atomic<int64_t> done{-1}; // the ray's number once finished
+        std::atomic<int64_t> done{-1};  // the ray's number once finished
     };
     Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
 

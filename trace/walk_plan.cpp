@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 // Rays planned beyond the walk, at most (one set more may be added).
 constexpr size_t kPlanWindow = 2048;
@@ -18,24 +19,17 @@ bool moves(const PlanFrame &frame, const PlanRay &ray)
     return !ray.result.empty() && movedFar(travelledSquared(frame.origin, ray.result.position));
 }
 
-} // namespace
+}  // namespace
 
 WalkPlan::WalkPlan(const std::vector<WalkTriple> &triples, GA_Offset begin, GA_Offset end, const Collider &collider,
                    const WalkSettings &settings, const std::mt19937 &engine)
     : myTriples(triples), myBegin(begin), myCollider(collider), mySettings(settings),
       myTreeCount(int64_t(end - begin) * int64_t(triples.size())), myLookahead(engine)
-{
-}
+{}
 
-const WalkTriple &WalkPlan::tripleOf(int64_t tree) const
-{
-    return myTriples[size_t(tree % int64_t(myTriples.size()))];
-}
+const WalkTriple &WalkPlan::tripleOf(int64_t tree) const { return myTriples[size_t(tree % int64_t(myTriples.size()))]; }
 
-GA_Offset WalkPlan::pointOf(int64_t tree) const
-{
-    return myBegin + GA_Offset(tree / int64_t(myTriples.size()));
-}
+GA_Offset WalkPlan::pointOf(int64_t tree) const { return myBegin + GA_Offset(tree / int64_t(myTriples.size())); }
 
 void WalkPlan::erase(int64_t id)
 {
@@ -166,7 +160,7 @@ bool WalkPlan::makeReady(PlanFrame &frame)
 {
     const PlanFrame &parent = myPlan.at(frame.parent);
     const PlanRay &from = parent.rays[size_t(frame.parentRay)];
-    if (!from.traced || !moves(parent, from)) // a frame beneath a ray that stays is dropped
+    if (!from.traced || !moves(parent, from))  // a frame beneath a ray that stays is dropped
         return false;
     frame.origin = from.result.position;
     const AxisRotation rotation = frameFor(from.result.direction);
@@ -208,8 +202,7 @@ const std::vector<TraceItem> &WalkPlan::gather(size_t most)
         if (risk > kMaxRisk)
             break;
         bool complete = frame.ready || makeReady(frame);
-        const bool dropsFrames =
-            frame.depth > 1 && nextScatterCount(frame.scatterCount, mySettings.dissipation) > 0;
+        const bool dropsFrames = frame.depth > 1 && nextScatterCount(frame.scatterCount, mySettings.dissipation) > 0;
         for (size_t j = 0; j < frame.rays.size(); ++j)
         {
             PlanRay &ray = frame.rays[j];

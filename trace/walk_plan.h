@@ -25,21 +25,21 @@ struct PlanRay
     UT_Vector3 direction;
     BounceResult result;
     bool traced = false;
-    bool queued = false; // handed to the tracers, trace not back yet
-    int64_t child = -1; // the frame planned beneath this ray, if any
+    bool queued = false;  // handed to the tracers, trace not back yet
+    int64_t child = -1;   // the frame planned beneath this ray, if any
 };
 
 // One planned point of the walk and its direction set.
 struct PlanFrame
 {
-    int64_t tree = 0; // position of its (point, triple) in the batch's order
+    int64_t tree = 0;  // position of its (point, triple) in the batch's order
     int32_t depth = 0;
-    int32_t scatterCount = 0; // the frame's own count
+    int32_t scatterCount = 0;  // the frame's own count
     bool primary = false;
-    int64_t draw = 0; // engine position of its first output
+    int64_t draw = 0;  // engine position of its first output
     int64_t parent = -1;
     int32_t parentRay = -1;
-    bool ready = false; // origin and directions known
+    bool ready = false;  // origin and directions known
     UT_Vector3 origin;
     std::vector<PlanRay> rays;
 };
@@ -122,7 +122,7 @@ private:
     std::map<int64_t, PlanFrame> myPlan;
     int64_t myNextId = 0;
     size_t myPlannedRays = 0;
-    int64_t myScanFrom = 0; // frames below this id are ready and fully traced
+    int64_t myScanFrom = 0;  // frames below this id are ready and fully traced
     int64_t myDiscarded = 0;
     uint64_t myVersion = 0;
 
@@ -138,7 +138,7 @@ private:
     std::mt19937 myLookahead;
     std::deque<uint32_t> myOutputs;
     int64_t myOutputsBase = 0;
-    int64_t myDrawn = 0; // outputs the walk has drawn
+    int64_t myDrawn = 0;  // outputs the walk has drawn
 
     std::vector<TraceItem> myItems;
     std::vector<UT_Vector3> myUnit;

@@ -32,10 +32,7 @@ inline float travelledSquared(const UT_Vector3 &from, const UT_Vector3 &hit)
     return (dx * dx + dy * dy) + dz * dz;
 }
 
-inline bool movedFar(float squaredDistance)
-{
-    return double(squaredDistance) > kMovedSquaredDistance;
-}
+inline bool movedFar(float squaredDistance) { return double(squaredDistance) > kMovedSquaredDistance; }
 
 // The intensity of a new point: fall-off 1 / (2 d2^2 + 1), then the surface
 // factor, and negative components clamped to 0 (NaN and -0 stay as they

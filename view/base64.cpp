@@ -7,10 +7,7 @@ namespace
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 }
 
-size_t base64Length(size_t size)
-{
-    return (size + 2) / 3 * 4;
-}
+size_t base64Length(size_t size) { return (size + 2) / 3 * 4; }
 
 void appendBase64(std::string &out, const void *data, size_t size)
 {

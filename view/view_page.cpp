@@ -91,19 +91,29 @@ std::string htmlText(const std::string &text)
     {
         switch (c)
         {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
-bool emitBuffer(const char *id, const void *data, size_t bytes,
-                const std::function<bool(std::string_view)> &write)
+bool emitBuffer(const char *id, const void *data, size_t bytes, const std::function<bool(std::string_view)> &write)
 {
     if (!write(std::string("<script type=\"application/octet-stream\" id=\"") + id + "\">"))
         return false;
@@ -123,10 +133,9 @@ bool emitScript(std::string_view script, const std::function<bool(std::string_vi
 {
     return write("<script>") && write(script) && write("</script>\n");
 }
-} // namespace
+}  // namespace
 
-bool emitViewPage(const ViewScene &scene, const ViewPanel &panel,
-                  const std::function<bool(std::string_view)> &write)
+bool emitViewPage(const ViewScene &scene, const ViewPanel &panel, const std::function<bool(std::string_view)> &write)
 {
     // Errors are caught from the first script on, so a failure inside the
     // library is counted too.
@@ -147,16 +156,14 @@ bool emitViewPage(const ViewScene &scene, const ViewPanel &panel,
            write("<script type=\"application/json\" id=\"velkor-meta\">") && write(metaText(scene, panel)) &&
            write("</script>\n") &&
            emitBuffer("velkor-positions", scene.positions.data(), scene.positions.size() * sizeof(float), write) &&
-           emitBuffer("velkor-directions", scene.directions.data(), scene.directions.size() * sizeof(float),
-                      write) &&
+           emitBuffer("velkor-directions", scene.directions.data(), scene.directions.size() * sizeof(float), write) &&
            emitBuffer("velkor-intensities", scene.intensities.data(), scene.intensities.size() * sizeof(float),
                       write) &&
            emitBuffer("velkor-collider-positions", scene.colliderPositions.data(),
                       scene.colliderPositions.size() * sizeof(float), write) &&
-           emitBuffer("velkor-triangles", scene.triangles.data(), scene.triangles.size() * sizeof(uint32_t),
-                      write) &&
-           emitScript(panelScript(), write) && emitScript(dataScript(), write) &&
-           emitScript(viewerScript(), write) && emitScript(readoutScript(), write) && emitScript(probeScript(), write) && write("</body>\n</html>\n");
+           emitBuffer("velkor-triangles", scene.triangles.data(), scene.triangles.size() * sizeof(uint32_t), write) &&
+           emitScript(panelScript(), write) && emitScript(dataScript(), write) && emitScript(viewerScript(), write) &&
+           emitScript(readoutScript(), write) && emitScript(probeScript(), write) && write("</body>\n</html>\n");
 }
 
 std::string viewPageText(const ViewScene &scene, const ViewPanel &panel)

@@ -30,8 +30,7 @@ struct ViewPanel
 // Calls `write` with the page's text in order, a piece at a time, so a page
 // of a hundred megabytes is never held whole. Stops early, returning false,
 // as soon as `write` returns false.
-bool emitViewPage(const ViewScene &scene, const ViewPanel &panel,
-                  const std::function<bool(std::string_view)> &write);
+bool emitViewPage(const ViewScene &scene, const ViewPanel &panel, const std::function<bool(std::string_view)> &write);
 
 // The page as one string (tests and small scenes).
 std::string viewPageText(const ViewScene &scene, const ViewPanel &panel);

@@ -32,7 +32,7 @@ std::vector<float> keptTriples(const GU_Detail &detail, int32_t code, int64_t st
     readPointTriples(*attrib, detail.getNumPoints(), all.data());
     return keepEvery(all, stride);
 }
-} // namespace
+}  // namespace
 
 int64_t viewStride(int64_t pointCount, int64_t limit)
 {
@@ -41,8 +41,8 @@ int64_t viewStride(int64_t pointCount, int64_t limit)
     return (pointCount + limit - 1) / limit;
 }
 
-bool gatherViewScene(const GU_Detail &points, const GU_Detail *collider, const GU_Detail *input,
-                     PointsShown shown, int64_t limit, ViewScene &scene, std::string &error)
+bool gatherViewScene(const GU_Detail &points, const GU_Detail *collider, const GU_Detail *input, PointsShown shown,
+                     int64_t limit, ViewScene &scene, std::string &error)
 {
     scene = ViewScene();
     PointSamples samples;

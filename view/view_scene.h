@@ -25,10 +25,10 @@ constexpr int64_t kViewPointLimit = 2000000;
 
 struct ViewScene
 {
-    int64_t pointCount = 0; // points in the geometry
-    int64_t inputCount = 0; // of which the first inputCount are input points
-    int64_t stride = 1;     // the page keeps points 0, stride, 2 * stride, ...
-    int64_t limit = kViewPointLimit; // the most points the page was allowed
+    int64_t pointCount = 0;           // points in the geometry
+    int64_t inputCount = 0;           // of which the first inputCount are input points
+    int64_t stride = 1;               // the page keeps points 0, stride, 2 * stride, ...
+    int64_t limit = kViewPointLimit;  // the most points the page was allowed
     // Kept points, three floats each; directions and intensities are empty
     // when the geometry has no such attribute.
     std::vector<float> positions;
@@ -57,5 +57,5 @@ int64_t viewStride(int64_t pointCount, int64_t limit);
 // points, as in the preview; `collider` may be null. Fails, with a message,
 // for points without a position attribute, a collider that has primitives
 // but no positions, or a collider of more points than 32-bit indices reach.
-bool gatherViewScene(const GU_Detail &points, const GU_Detail *collider, const GU_Detail *input,
-                     PointsShown shown, int64_t limit, ViewScene &scene, std::string &error);
+bool gatherViewScene(const GU_Detail &points, const GU_Detail *collider, const GU_Detail *input, PointsShown shown,
+                     int64_t limit, ViewScene &scene, std::string &error);

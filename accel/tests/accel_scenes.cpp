@@ -10,10 +10,7 @@
 namespace
 {
 
-float uniform(std::mt19937 &rng, float lo, float hi)
-{
-    return std::uniform_real_distribution<float>(lo, hi)(rng);
-}
+float uniform(std::mt19937 &rng, float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
 
 UT_Vector3 randomPoint(std::mt19937 &rng, const UT_Vector3 &corner, float extent)
 {
@@ -23,8 +20,7 @@ UT_Vector3 randomPoint(std::mt19937 &rng, const UT_Vector3 &corner, float extent
 
 UT_Vector3 lerp(const UT_Vector3 &a, const UT_Vector3 &b, float f)
 {
-    return UT_Vector3(a.x() + (b.x() - a.x()) * f, a.y() + (b.y() - a.y()) * f,
-                      a.z() + (b.z() - a.z()) * f);
+    return UT_Vector3(a.x() + (b.x() - a.x()) * f, a.y() + (b.y() - a.y()) * f, a.z() + (b.z() - a.z()) * f);
 }
 
 }  // namespace
@@ -36,8 +32,7 @@ UT_Vector3 unitDirection(float x, float y, float z)
     return d;
 }
 
-std::vector<Triangle> gridMesh(int nx, int ny, const UT_Vector3 &corner, float step, float bumps,
-                               std::mt19937 &rng)
+std::vector<Triangle> gridMesh(int nx, int ny, const UT_Vector3 &corner, float step, float bumps, std::mt19937 &rng)
 {
     std::vector<UT_Vector3> points;
     for (int j = 0; j <= ny; ++j)
@@ -56,38 +51,31 @@ std::vector<Triangle> gridMesh(int nx, int ny, const UT_Vector3 &corner, float s
     return triangles;
 }
 
-std::vector<Triangle> triangleSoup(int count, const UT_Vector3 &corner, float extent, float size,
-                                   std::mt19937 &rng)
+std::vector<Triangle> triangleSoup(int count, const UT_Vector3 &corner, float extent, float size, std::mt19937 &rng)
 {
     std::vector<Triangle> triangles;
     for (int k = 0; k < count; ++k)
     {
         const UT_Vector3 p = randomPoint(rng, corner, extent);
         const float s = size * uniform(rng, 0.05f, 1.0f);
-        triangles.push_back({p,
-                             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s),
-                                        p.z() + uniform(rng, -s, s)),
-                             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s),
-                                        p.z() + uniform(rng, -s, s))});
+        triangles.push_back(
+            {p, UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s), p.z() + uniform(rng, -s, s)),
+             UT_Vector3(p.x() + uniform(rng, -s, s), p.y() + uniform(rng, -s, s), p.z() + uniform(rng, -s, s))});
     }
     return triangles;
 }
 
-std::vector<Triangle> needles(int count, const UT_Vector3 &corner, float extent, float size,
-                              std::mt19937 &rng)
+std::vector<Triangle> needles(int count, const UT_Vector3 &corner, float extent, float size, std::mt19937 &rng)
 {
     std::vector<Triangle> triangles;
     for (int k = 0; k < count; ++k)
     {
         const UT_Vector3 a = randomPoint(rng, corner, extent);
-        const UT_Vector3 axis =
-            unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
-        const UT_Vector3 side =
-            unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+        const UT_Vector3 axis = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
+        const UT_Vector3 side = unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1));
         const float aspect = std::pow(10.0f, uniform(rng, 1.0f, 7.0f));
         const float along = uniform(rng, -0.5f, 1.5f);  // beyond [0, 1]: an obtuse sliver
-        const UT_Vector3 b(a.x() + axis.x() * size, a.y() + axis.y() * size,
-                           a.z() + axis.z() * size);
+        const UT_Vector3 b(a.x() + axis.x() * size, a.y() + axis.y() * size, a.z() + axis.z() * size);
         const float off = size / aspect;
         const UT_Vector3 c(a.x() + axis.x() * size * along + side.x() * off,
                            a.y() + axis.y() * size * along + side.y() * off,
@@ -110,9 +98,7 @@ std::vector<Triangle> closedRoom(std::mt19937 &rng)
             {
                 const float a = t[k].x(), b = t[k].y();
                 const float m = face % 2 ? 6.0f : -6.0f;
-                w[k] = face < 2   ? UT_Vector3(a, b, m)
-                       : face < 4 ? UT_Vector3(a, m, b)
-                                  : UT_Vector3(m, a, b);
+                w[k] = face < 2 ? UT_Vector3(a, b, m) : face < 4 ? UT_Vector3(a, m, b) : UT_Vector3(m, a, b);
             }
             // The grid faces +z; mapped onto the six sides it faces inwards
             // on the ceiling and on the y = -6 and x = 6 walls, so the other
@@ -124,8 +110,8 @@ std::vector<Triangle> closedRoom(std::mt19937 &rng)
     return walls;
 }
 
-std::vector<TestRay> raysAtFeatures(const std::vector<Triangle> &targets, int count,
-                                    const UT_Vector3 &corner, float extent, std::mt19937 &rng)
+std::vector<TestRay> raysAtFeatures(const std::vector<Triangle> &targets, int count, const UT_Vector3 &corner,
+                                    float extent, std::mt19937 &rng)
 {
     std::vector<TestRay> rays;
     std::uniform_int_distribution<size_t> pick(0, targets.size() - 1);
@@ -148,41 +134,35 @@ std::vector<TestRay> raysAtFeatures(const std::vector<Triangle> &targets, int co
             target = lerp(lerp(t[0], t[1], uniform(rng, 0, 1)), t[2], uniform(rng, 0, 0.5f));
         }
         const UT_Vector3 o = randomPoint(rng, corner, extent);
-        rays.push_back(
-            {o, unitDirection(target.x() - o.x(), target.y() - o.y(), target.z() - o.z())});
+        rays.push_back({o, unitDirection(target.x() - o.x(), target.y() - o.y(), target.z() - o.z())});
     }
     return rays;
 }
 
-std::vector<TestRay> randomRays(int count, const UT_Vector3 &corner, float extent,
-                                std::mt19937 &rng)
+std::vector<TestRay> randomRays(int count, const UT_Vector3 &corner, float extent, std::mt19937 &rng)
 {
     std::vector<TestRay> rays;
     for (int k = 0; k < count; ++k)
-        rays.push_back(
-            {randomPoint(rng, corner, extent),
-             unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1))});
+        rays.push_back({randomPoint(rng, corner, extent),
+                        unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), uniform(rng, -1, 1))});
     return rays;
 }
 
-std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float extent, float height,
-                                 std::mt19937 &rng)
+std::vector<TestRay> grazingRays(int count, const UT_Vector3 &corner, float extent, float height, std::mt19937 &rng)
 {
     std::vector<TestRay> rays;
     for (int k = 0; k < count; ++k)
     {
         const float above = std::pow(10.0f, uniform(rng, -7.0f, -1.0f)) * (k % 2 ? 1 : -1);
         const float tilt = std::pow(10.0f, uniform(rng, -8.0f, -2.0f));
-        const UT_Vector3 o(corner.x() + uniform(rng, 0, extent),
-                           corner.y() + uniform(rng, 0, extent), height + above);
-        rays.push_back(
-            {o, unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), above < 0 ? tilt : -tilt)});
+        const UT_Vector3 o(corner.x() + uniform(rng, 0, extent), corner.y() + uniform(rng, 0, extent), height + above);
+        rays.push_back({o, unitDirection(uniform(rng, -1, 1), uniform(rng, -1, 1), above < 0 ? tilt : -tilt)});
     }
     return rays;
 }
 
-std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
-                                         const std::vector<TestRay> &incoming, std::mt19937 &rng)
+std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles, const std::vector<TestRay> &incoming,
+                                         std::mt19937 &rng)
 {
     const float tilts[] = {0.0f, 1e-7f, -1e-7f, 1e-6f, -1e-6f, 1e-5f, -1e-5f, 1e-3f, -1e-3f};
     std::vector<TestRay> rays;
@@ -196,16 +176,14 @@ std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
         // The unit normal on the side the ray came from, and a unit tangent.
         const UT_Vector3 m = cross(sub(t[2], t[0]), sub(t[1], t[0]));
         const UT_Vector3 back = unitDirection(m.x(), m.y(), m.z());
-        const UT_Vector3 edge = unitDirection(t[1].x() - t[0].x(), t[1].y() - t[0].y(),
-                                              t[1].z() - t[0].z());
+        const UT_Vector3 edge = unitDirection(t[1].x() - t[0].x(), t[1].y() - t[0].y(), t[1].z() - t[0].z());
         UT_Vector3 d;
         switch (k++ % 4)
         {
         case 0:
         {
             const float twice = 2.0f * dot(in.direction, back);
-            d = unitDirection(in.direction.x() - twice * back.x(),
-                              in.direction.y() - twice * back.y(),
+            d = unitDirection(in.direction.x() - twice * back.x(), in.direction.y() - twice * back.y(),
                               in.direction.z() - twice * back.z());
             break;
         }
@@ -219,8 +197,7 @@ std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
         case 2:
         {
             const float tilt = tilts[size_t(k / 4) % (sizeof tilts / sizeof tilts[0])];
-            d = unitDirection(edge.x() + tilt * back.x(), edge.y() + tilt * back.y(),
-                              edge.z() + tilt * back.z());
+            d = unitDirection(edge.x() + tilt * back.x(), edge.y() + tilt * back.y(), edge.z() + tilt * back.z());
             break;
         }
         default:
@@ -231,9 +208,8 @@ std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
     return rays;
 }
 
-int countDisagreements(const std::vector<Triangle> &triangles,
-                       const std::vector<int64_t> &primitiveIndex, const std::vector<TestRay> &rays,
-                       int *hits)
+int countDisagreements(const std::vector<Triangle> &triangles, const std::vector<int64_t> &primitiveIndex,
+                       const std::vector<TestRay> &rays, int *hits)
 {
     ColliderBvh bvh;
     EXPECT_TRUE(bvh.build(triangles, primitiveIndex));
@@ -243,20 +219,16 @@ int countDisagreements(const std::vector<Triangle> &triangles,
     {
         NearestHit expected{-1, {}};
         NearestHit actual{-1, {}};
-        const bool e =
-            nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
+        const bool e = nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
         const bool a = bvh.nearestHit(ray.origin, ray.direction, actual);
         found += e;
-        const bool same =
-            e == a && (!e || (expected.primitive == actual.primitive &&
-                              std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
+        const bool same = e == a && (!e || (expected.primitive == actual.primitive &&
+                                            std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
         if (!same && ++disagreements <= 5)
-            ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", "
-                          << ray.origin.z() << ") along (" << ray.direction.x() << ", "
-                          << ray.direction.y() << ", " << ray.direction.z() << "): exhaustive "
-                          << (e ? expected.primitive : -1) << " d2 " << expected.hit.squaredDistance
-                          << ", accelerated " << (a ? actual.primitive : -1) << " d2 "
-                          << actual.hit.squaredDistance;
+            ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", " << ray.origin.z()
+                          << ") along (" << ray.direction.x() << ", " << ray.direction.y() << ", " << ray.direction.z()
+                          << "): exhaustive " << (e ? expected.primitive : -1) << " d2 " << expected.hit.squaredDistance
+                          << ", accelerated " << (a ? actual.primitive : -1) << " d2 " << actual.hit.squaredDistance;
     }
     if (hits)
         *hits = found;

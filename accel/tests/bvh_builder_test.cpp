@@ -26,8 +26,8 @@ bool inside(const TriangleBox &inner, const float *lo, const float *hi)
 // Checks that every box lies in the leaf below each node box that leads to
 // it (lo, hi: the box of `ref` in its parent), and counts where each box was
 // found.
-void walk(const BvhLayout &layout, const std::vector<TriangleBox> &boxes, uint32_t ref,
-          const float *lo, const float *hi, int depth, Walk &w)
+void walk(const BvhLayout &layout, const std::vector<TriangleBox> &boxes, uint32_t ref, const float *lo,
+          const float *hi, int depth, Walk &w)
 {
     w.maxDepth = std::max(w.maxDepth, depth);
     if (isLeafRef(ref))
@@ -51,8 +51,7 @@ void walk(const BvhLayout &layout, const std::vector<TriangleBox> &boxes, uint32
         }
         const float childLo[3] = {node.bounds[0][i], node.bounds[2][i], node.bounds[4][i]};
         const float childHi[3] = {node.bounds[1][i], node.bounds[3][i], node.bounds[5][i]};
-        const TriangleBox childBox = {{childLo[0], childLo[1], childLo[2]},
-                                      {childHi[0], childHi[1], childHi[2]}};
+        const TriangleBox childBox = {{childLo[0], childLo[1], childLo[2]}, {childHi[0], childHi[1], childHi[2]}};
         EXPECT_TRUE(inside(childBox, lo, hi));
         walk(layout, boxes, node.child[i], childLo, childHi, depth + 1, w);
     }
@@ -79,8 +78,7 @@ TEST(BuildBvh, EveryBoxLandsInExactlyOneLeafInsideItsAncestors)
     std::vector<std::vector<TriangleBox>> inputs;
     for (const int n : {1, 4, 5, 17, 1000, 40000})
         inputs.push_back(randomBoxes(n, rng, 100.0f));
-    inputs.push_back(
-        std::vector<TriangleBox>(3000, TriangleBox{{0, 0, 0}, {1, 1, 1}}));  // duplicates
+    inputs.push_back(std::vector<TriangleBox>(3000, TriangleBox{{0, 0, 0}, {1, 1, 1}}));  // duplicates
     // Exponentially spread boxes invite lopsided splits: depth must stay bounded.
     std::vector<TriangleBox> spread(5000);
     for (size_t i = 0; i < spread.size(); ++i)

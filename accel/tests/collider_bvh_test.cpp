@@ -47,9 +47,8 @@ void addUnusualRays(Scene &s, const UT_Vector3 &at)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (const UT_Vector3 &d :
-         {UT_Vector3(0, 0, 2), UT_Vector3(0.1f, 0.2f, 0.5f), UT_Vector3(0, 0, 1e-30f),
-          UT_Vector3(0, 0, 0), UT_Vector3(0, nan, 1), UT_Vector3(0, 0, inf)})
+    for (const UT_Vector3 &d : {UT_Vector3(0, 0, 2), UT_Vector3(0.1f, 0.2f, 0.5f), UT_Vector3(0, 0, 1e-30f),
+                                UT_Vector3(0, 0, 0), UT_Vector3(0, nan, 1), UT_Vector3(0, 0, inf)})
         s.rays.push_back({at, d});
     s.rays.push_back({UT_Vector3(at.x(), inf, at.z()), UT_Vector3(0, 0, 1)});
     s.rays.push_back({UT_Vector3(at.x(), at.y(), -1e13f), UT_Vector3(0, 0, 1)});
@@ -65,22 +64,18 @@ const std::vector<SceneCase> &sceneCases()
 {
     static const std::vector<SceneCase> cases = {
         {"FlatGridEdgesAndCorners",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s = gridScene(UT_Vector3(-6, -6, 0), 0.5f, 0.0f, 1000, rng);
              addUnusualRays(s, UT_Vector3(0.1f, 0.1f, -1));
              return s;
          }},
-        {"BumpyGrid",
-         [](std::mt19937 &rng) { return gridScene(UT_Vector3(-6, -6, 0), 0.5f, 0.05f, 600, rng); }},
+        {"BumpyGrid", [](std::mt19937 &rng) { return gridScene(UT_Vector3(-6, -6, 0), 0.5f, 0.05f, 600, rng); }},
         {"DuplicatedAndCoplanar",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s = gridScene(UT_Vector3(-3, -3, 1), 0.25f, 0.0f, 500, rng);
              const std::vector<Triangle> grid = s.triangles;
              append(s.triangles, grid);  // exact duplicates, later in the list
-             append(s.triangles,
-                    gridMesh(24, 24, UT_Vector3(-2.875f, -2.875f, 1), 0.25f, 0.0f, rng));
+             append(s.triangles, gridMesh(24, 24, UT_Vector3(-2.875f, -2.875f, 1), 0.25f, 0.0f, rng));
              std::vector<Triangle> reversed(grid.rbegin(), grid.rend());
              s.triangles.insert(s.triangles.begin(), reversed.begin(), reversed.end());
              for (size_t i = 0; i < s.triangles.size(); ++i)
@@ -88,8 +83,7 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"Soup",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = triangleSoup(2000, UT_Vector3(-5, -5, -5), 10, 1.5f, rng);
              s.rays = raysAtFeatures(s.triangles, 700, UT_Vector3(-6, -6, -6), 12, rng);
@@ -97,58 +91,48 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"NeedlesAndSlivers",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = needles(1500, UT_Vector3(-5, -5, -5), 10, 3, rng);
              append(s.triangles, triangleSoup(300, UT_Vector3(-5, -5, -5), 10, 1, rng));
              s.rays = raysAtFeatures(s.triangles, 1000, UT_Vector3(-6, -6, -6), 12, rng);
              return s;
          }},
-        {"FarFromOrigin1e4", [](std::mt19937 &rng)
-         { return gridScene(UT_Vector3(1e4f, -2e4f, 1.5e4f), 0.5f, 0.02f, 1000, rng); }},
+        {"FarFromOrigin1e4",
+         [](std::mt19937 &rng) { return gridScene(UT_Vector3(1e4f, -2e4f, 1.5e4f), 0.5f, 0.02f, 1000, rng); }},
         {"FarFromOrigin1e5",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s = gridScene(UT_Vector3(1e5f, 1e5f, -1e5f), 2.0f, 0.1f, 800, rng);
              append(s.triangles, triangleSoup(500, UT_Vector3(1e5f, 1e5f, -1e5f - 20), 40, 4, rng));
              return s;
          }},
         {"TinyTriangles",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = triangleSoup(1000, UT_Vector3(0, 0, 0), 0.01f, 1e-4f, rng);
              append(s.triangles, triangleSoup(600, UT_Vector3(100, 100, 100), 0.01f, 1e-4f, rng));
-             s.rays =
-                 raysAtFeatures(s.triangles, 800, UT_Vector3(-0.01f, -0.01f, -0.01f), 0.03f, rng);
-             append(s.rays,
-                    raysAtFeatures(s.triangles, 300, UT_Vector3(99.9f, 99.9f, 99.9f), 0.2f, rng));
+             s.rays = raysAtFeatures(s.triangles, 800, UT_Vector3(-0.01f, -0.01f, -0.01f), 0.03f, rng);
+             append(s.rays, raysAtFeatures(s.triangles, 300, UT_Vector3(99.9f, 99.9f, 99.9f), 0.2f, rng));
              return s;
          }},
         {"NonFiniteAndHugeCoordinates",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s = gridScene(UT_Vector3(-6, -6, 0), 0.5f, 0.01f, 600, rng);
              const float inf = std::numeric_limits<float>::infinity();
              const float nan = std::numeric_limits<float>::quiet_NaN();
              const std::vector<Triangle> odd = {
                  {UT_Vector3(0, 0, 0.5f), UT_Vector3(inf, 1, 1), UT_Vector3(1, 2, 3)},
                  {UT_Vector3(nan, 0, 0), UT_Vector3(1, 0, 0), UT_Vector3(0, 1, 0)},
-                 {UT_Vector3(-1e13f, -1e13f, 2), UT_Vector3(1e13f, -1e13f, 2),
-                  UT_Vector3(0, 1e13f, 2)},
-                 {UT_Vector3(-3e38f, -3e38f, 3), UT_Vector3(3e38f, -3e38f, 3),
-                  UT_Vector3(0, 3e38f, 3)},
-                 {UT_Vector3(0, 0, 0.25f), UT_Vector3(1, 1e-7f, 0.25f),
-                  UT_Vector3(3, 3e-7f, 0.25f)},
+                 {UT_Vector3(-1e13f, -1e13f, 2), UT_Vector3(1e13f, -1e13f, 2), UT_Vector3(0, 1e13f, 2)},
+                 {UT_Vector3(-3e38f, -3e38f, 3), UT_Vector3(3e38f, -3e38f, 3), UT_Vector3(0, 3e38f, 3)},
+                 {UT_Vector3(0, 0, 0.25f), UT_Vector3(1, 1e-7f, 0.25f), UT_Vector3(3, 3e-7f, 0.25f)},
              };
              for (size_t k = 0; k < odd.size(); ++k)
                  s.triangles.insert(s.triangles.begin() + 97 * k, odd[k]);
              return s;
          }},
         {"ClosedRoomFromInside",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = closedRoom(rng);
              append(s.triangles, triangleSoup(1000, UT_Vector3(-4, -4, -4), 8, 1, rng));
@@ -157,8 +141,7 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"DirectionsSlightlyOffUnitLength",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              // The hit point is stepped |t| along the normalised direction
              // while t was computed with the direction as passed, so it lands
              // off the plane by |1 - 1/|d|| times the distance travelled:
@@ -167,8 +150,7 @@ const std::vector<SceneCase> &sceneCases()
              const UT_Vector3 corner(-6, -6, 2e4f);
              s.triangles = gridMesh(24, 24, corner, 0.5f, 0.02f, rng);
              s.rays = raysAtFeatures(s.triangles, 1200, UT_Vector3(-20, -20, -20), 40, rng);
-             const float scales[] = {1 + 1e-6f, 1 - 3e-6f, 1 + 2e-5f,
-                                     1 - 1e-4f, 1 + 6e-4f, 1 - 1.5e-3f};
+             const float scales[] = {1 + 1e-6f, 1 - 3e-6f, 1 + 2e-5f, 1 - 1e-4f, 1 + 6e-4f, 1 - 1.5e-3f};
              for (size_t i = 0; i < s.rays.size(); ++i)
              {
                  const float f = scales[i % 6];
@@ -178,8 +160,7 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"RaysLeavingSurfacesOfARoom",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = closedRoom(rng);
              append(s.triangles, triangleSoup(600, UT_Vector3(-4, -4, -4), 8, 1, rng));
@@ -190,16 +171,13 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"RaysLeavingABumpyGridFarFromOrigin",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              const UT_Vector3 corner(3e4f, -1e4f, 2e4f);
              s.triangles = gridMesh(24, 24, corner, 0.5f, 0.05f, rng);
-             append(s.triangles, gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() + 3),
-                                          0.5f, 0.0f, rng));
+             append(s.triangles, gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() + 3), 0.5f, 0.0f, rng));
              // A floor facing up at the rays mirrored down off the grid.
-             for (Triangle t : gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() - 3),
-                                        0.5f, 0.0f, rng))
+             for (Triangle t : gridMesh(24, 24, UT_Vector3(corner.x(), corner.y(), corner.z() - 3), 0.5f, 0.0f, rng))
              {
                  std::swap(t[1], t[2]);
                  s.triangles.push_back(t);
@@ -210,16 +188,14 @@ const std::vector<SceneCase> &sceneCases()
              return s;
          }},
         {"NearTheDistanceBound",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              Scene s;
              s.triangles = gridMesh(8, 8, UT_Vector3(-4, -4, 0), 1, 0.5f, rng);
              for (int k = 0; k < 600; ++k)
              {
                  const float away = 99990.0f + float(k % 40) * 0.5f;
                  const UT_Vector3 o(float(k % 7) - 3, float(k % 5) - 2, -away);
-                 s.rays.push_back(
-                     {o, unitDirection(float(k % 3) * 1e-5f, float(k % 11) * 1e-6f, 1)});
+                 s.rays.push_back({o, unitDirection(float(k % 3) * 1e-5f, float(k % 11) * 1e-6f, 1)});
              }
              return s;
          }},
@@ -228,8 +204,7 @@ const std::vector<SceneCase> &sceneCases()
 }
 
 class ColliderBvhEquivalence : public ::testing::TestWithParam<size_t>
-{
-};
+{};
 
 }  // namespace
 
@@ -242,16 +217,13 @@ TEST_P(ColliderBvhEquivalence, AgreesWithExhaustiveSearchBitForBit)
     EXPECT_GT(hits, int(scene.rays.size() / 10));  // the scene is not trivially missed
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, ColliderBvhEquivalence,
-                         ::testing::Range<size_t>(0, sceneCases().size()),
-                         [](const ::testing::TestParamInfo<size_t> &info)
-                         { return sceneCases()[info.param].name; });
+INSTANTIATE_TEST_SUITE_P(Scenes, ColliderBvhEquivalence, ::testing::Range<size_t>(0, sceneCases().size()),
+                         [](const ::testing::TestParamInfo<size_t> &info) { return sceneCases()[info.param].name; });
 
 TEST(ColliderBvh, RefusesMismatchedIndexAndThenReportsNoHits)
 {
     ColliderBvh bvh;
-    const std::vector<Triangle> one = {
-        {UT_Vector3(0, 0, 1), UT_Vector3(1, 0, 1), UT_Vector3(0, 1, 1)}};
+    const std::vector<Triangle> one = {{UT_Vector3(0, 0, 1), UT_Vector3(1, 0, 1), UT_Vector3(0, 1, 1)}};
     ASSERT_TRUE(bvh.build(one));
     NearestHit hit{-5, {}};
     EXPECT_TRUE(bvh.nearestHit(UT_Vector3(0.25f, 0.25f, 0), UT_Vector3(0, 0, 1), hit));
@@ -274,8 +246,7 @@ TEST(ColliderBvh, ThreadsShareOneStructure)
     for (size_t i = 0; i < rays.size(); ++i)
         bvh.nearestHit(rays[i].origin, rays[i].direction, serial[i]);
     std::vector<NearestHit> parallel(rays.size(), NearestHit{-1, {}});
-    const auto run = [&](size_t first)
-    {
+    const auto run = [&](size_t first) {
         for (size_t i = first; i < rays.size(); i += 2)
             bvh.nearestHit(rays[i].origin, rays[i].direction, parallel[i]);
     };

@@ -18,18 +18,15 @@ namespace
 std::vector<UT_Vector3> probeDirections(const std::vector<Triangle> &triangles, std::mt19937 &rng)
 {
     std::uniform_real_distribution<float> any(-1, 1);
-    const float tilts[] = {0.0f, 1e-8f, -1e-8f, 1e-7f, -1e-7f, 1e-6f, -1e-6f, 3e-5f, -3e-5f,
-                           1e-3f, -1e-3f};
+    const float tilts[] = {0.0f, 1e-8f, -1e-8f, 1e-7f, -1e-7f, 1e-6f, -1e-6f, 3e-5f, -3e-5f, 1e-3f, -1e-3f};
     std::vector<UT_Vector3> directions;
     for (const Triangle &t : triangles)
     {
         const UT_Vector3 m = cross(sub(t[2], t[0]), sub(t[1], t[0]));
         const UT_Vector3 normal = unitDirection(m.x(), m.y(), m.z());
-        const UT_Vector3 edge =
-            unitDirection(t[2].x() - t[1].x(), t[2].y() - t[1].y(), t[2].z() - t[1].z());
+        const UT_Vector3 edge = unitDirection(t[2].x() - t[1].x(), t[2].y() - t[1].y(), t[2].z() - t[1].z());
         for (const float tilt : tilts)
-            directions.push_back(unitDirection(edge.x() + tilt * normal.x(),
-                                               edge.y() + tilt * normal.y(),
+            directions.push_back(unitDirection(edge.x() + tilt * normal.x(), edge.y() + tilt * normal.y(),
                                                edge.z() + tilt * normal.z()));
         directions.push_back(normal);
         directions.push_back(UT_Vector3(-normal.x(), -normal.y(), -normal.z()));
@@ -55,15 +52,12 @@ struct ConeCase
 const std::vector<ConeCase> &coneCases()
 {
     static const std::vector<ConeCase> cases = {
-        {"FlatGrid", [](std::mt19937 &rng)
-         { return gridMesh(4, 4, UT_Vector3(-1, -1, 2), 0.5f, 0.0f, rng); }, true},
-        {"BumpyGrid", [](std::mt19937 &rng)
-         { return gridMesh(4, 4, UT_Vector3(-1, -1, 2), 0.5f, 0.1f, rng); }, true},
-        {"FlatGridFarFromOrigin", [](std::mt19937 &rng)
-         { return gridMesh(4, 4, UT_Vector3(1e5f, -3e4f, 7e4f), 0.01f, 0.0f, rng); }, true},
+        {"FlatGrid", [](std::mt19937 &rng) { return gridMesh(4, 4, UT_Vector3(-1, -1, 2), 0.5f, 0.0f, rng); }, true},
+        {"BumpyGrid", [](std::mt19937 &rng) { return gridMesh(4, 4, UT_Vector3(-1, -1, 2), 0.5f, 0.1f, rng); }, true},
+        {"FlatGridFarFromOrigin",
+         [](std::mt19937 &rng) { return gridMesh(4, 4, UT_Vector3(1e5f, -3e4f, 7e4f), 0.01f, 0.0f, rng); }, true},
         {"TiltedWall",
-         [](std::mt19937 &rng)
-         {
+         [](std::mt19937 &rng) {
              std::vector<Triangle> wall = gridMesh(4, 4, UT_Vector3(0, 0, 0), 1.0f, 0.0f, rng);
              for (Triangle &t : wall)
                  for (UT_Vector3 &p : t)
@@ -71,17 +65,14 @@ const std::vector<ConeCase> &coneCases()
              return wall;
          },
          true},
-        {"Soup", [](std::mt19937 &rng)
-         { return triangleSoup(16, UT_Vector3(0, 0, 0), 2, 1, rng); }, false},
-        {"Slivers", [](std::mt19937 &rng)
-         { return needles(16, UT_Vector3(0, 0, 0), 2, 1, rng); }, false},
+        {"Soup", [](std::mt19937 &rng) { return triangleSoup(16, UT_Vector3(0, 0, 0), 2, 1, rng); }, false},
+        {"Slivers", [](std::mt19937 &rng) { return needles(16, UT_Vector3(0, 0, 0), 2, 1, rng); }, false},
     };
     return cases;
 }
 
 class FacingConeSoundness : public ::testing::TestWithParam<size_t>
-{
-};
+{};
 
 }  // namespace
 
@@ -120,9 +111,8 @@ TEST_P(FacingConeSoundness, SkipsOnlyTrianglesEveryRayMeetsFromBehind)
                 continue;
             ++skips;
             for (size_t k = ranges[child].first; k < ranges[child].second; ++k)
-                ASSERT_FALSE(facesRay(d, triangles[k]))
-                    << "child " << child << " skipped triangle " << k << " facing (" << d.x()
-                    << ", " << d.y() << ", " << d.z() << ")";
+                ASSERT_FALSE(facesRay(d, triangles[k])) << "child " << child << " skipped triangle " << k << " facing ("
+                                                        << d.x() << ", " << d.y() << ", " << d.z() << ")";
         }
     }
     if (coneCases()[GetParam()].expectSkips)
@@ -131,10 +121,8 @@ TEST_P(FacingConeSoundness, SkipsOnlyTrianglesEveryRayMeetsFromBehind)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Triangles, FacingConeSoundness,
-                         ::testing::Range<size_t>(0, coneCases().size()),
-                         [](const ::testing::TestParamInfo<size_t> &info)
-                         { return coneCases()[info.param].name; });
+INSTANTIATE_TEST_SUITE_P(Triangles, FacingConeSoundness, ::testing::Range<size_t>(0, coneCases().size()),
+                         [](const ::testing::TestParamInfo<size_t> &info) { return coneCases()[info.param].name; });
 
 TEST(FacingCone, EmptySlotsAndConesOfOpposedNormalsNeverSkip)
 {

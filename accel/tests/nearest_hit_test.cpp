@@ -20,8 +20,7 @@ TEST(NearestHitExhaustive, TakesTheNearestAndTheFirstAmongEqualDistances)
     EXPECT_EQ(hit.primitive, 1);
     EXPECT_EQ(hit.hit.squaredDistance, 1.0f);
 
-    ASSERT_TRUE(
-        nearestHitExhaustive(triangles, {10, 20, 30, 40}, UT_Vector3(0.25f, 0.25f, 0), kUp, hit));
+    ASSERT_TRUE(nearestHitExhaustive(triangles, {10, 20, 30, 40}, UT_Vector3(0.25f, 0.25f, 0), kUp, hit));
     EXPECT_EQ(hit.primitive, 20);
 }
 
@@ -37,9 +36,7 @@ TEST(NearestHitExhaustive, IgnoresHitsAtTheDistanceBound)
     for (const Case &c : {Case{-99999.99f, true}, Case{-100000.0f, false}, Case{-200000.0f, false}})
     {
         NearestHit hit{-1, {}};
-        EXPECT_EQ(nearestHitExhaustive(triangles, {}, UT_Vector3(0.25f, 0.25f, c.start), kUp, hit),
-                  c.hit)
-            << c.start;
+        EXPECT_EQ(nearestHitExhaustive(triangles, {}, UT_Vector3(0.25f, 0.25f, c.start), kUp, hit), c.hit) << c.start;
     }
 }
 
@@ -48,8 +45,7 @@ TEST(NearestHitExhaustive, ReportsNothingForMismatchedIndexOrNoHit)
     const std::vector<Triangle> triangles = {unitAt(1)};
     NearestHit hit{-7, {}};
     EXPECT_FALSE(nearestHitExhaustive(triangles, {1, 2}, UT_Vector3(0.25f, 0.25f, 0), kUp, hit));
-    EXPECT_FALSE(
-        nearestHitExhaustive(triangles, {}, UT_Vector3(0.25f, 0.25f, 2), kUp, hit));  // behind
+    EXPECT_FALSE(nearestHitExhaustive(triangles, {}, UT_Vector3(0.25f, 0.25f, 2), kUp, hit));  // behind
     EXPECT_FALSE(nearestHitExhaustive({}, {}, UT_Vector3(0.25f, 0.25f, 0), kUp, hit));
     EXPECT_EQ(hit.primitive, -7);
 }

@@ -12,8 +12,7 @@
 // what is written to them from end to end.
 TEST(PageStorage, AlignsSmallAndLargeArraysToCacheLines)
 {
-    for (const size_t bytes : {size_t(0), size_t(1), size_t(1000), size_t(1) << 20,
-                               (size_t(3) << 20) + 40})
+    for (const size_t bytes : {size_t(0), size_t(1), size_t(1000), size_t(1) << 20, (size_t(3) << 20) + 40})
     {
         void *data = allocatePageStorage(bytes);
         ASSERT_NE(data, nullptr);

@@ -29,8 +29,7 @@ double boxRadius(const std::vector<Triangle> &triangles)
         if (c.fate != TriangleFate::Bounded)
             continue;
         for (int k = 0; k < 3; ++k)
-            extreme[k] = std::max({extreme[k], std::fabs(double(c.box.lo[k])),
-                                   std::fabs(double(c.box.hi[k]))});
+            extreme[k] = std::max({extreme[k], std::fabs(double(c.box.lo[k])), std::fabs(double(c.box.hi[k]))});
     }
     return std::sqrt(extreme[0] * extreme[0] + extreme[1] * extreme[1] + extreme[2] * extreme[2]);
 }
@@ -52,18 +51,14 @@ TEST(PrepareTraversal, StartingReachHoldsEveryHit)
     };
     const Case cases[] = {
         {"origins among the triangles", UT_Vector3(-5, -5, -5), 10, UT_Vector3(-5, -5, -5), 10},
-        {"origins far around a central scene", UT_Vector3(-5, -5, -5), 10,
-         UT_Vector3(-500, -500, -500), 1000},
-        {"scene far from the coordinate origin", UT_Vector3(1e4f, 2e4f, -3e4f), 10,
-         UT_Vector3(-20, -20, -20), 40},
-        {"origins far beyond a distant scene", UT_Vector3(1e4f, 2e4f, -3e4f), 10,
-         UT_Vector3(3e4f, 5e4f, -7e4f), 100},
+        {"origins far around a central scene", UT_Vector3(-5, -5, -5), 10, UT_Vector3(-500, -500, -500), 1000},
+        {"scene far from the coordinate origin", UT_Vector3(1e4f, 2e4f, -3e4f), 10, UT_Vector3(-20, -20, -20), 40},
+        {"origins far beyond a distant scene", UT_Vector3(1e4f, 2e4f, -3e4f), 10, UT_Vector3(3e4f, 5e4f, -7e4f), 100},
     };
     std::mt19937 rng(77);
     for (const Case &c : cases)
     {
-        const std::vector<Triangle> triangles =
-            triangleSoup(200, c.sceneCorner, c.sceneExtent, 3.0f, rng);
+        const std::vector<Triangle> triangles = triangleSoup(200, c.sceneCorner, c.sceneExtent, 3.0f, rng);
         const double radius = boxRadius(triangles);
         int hits = 0;
         for (const TestRay &r : raysAtFeatures(triangles, 400, c.rayCorner, c.rayExtent, rng))
@@ -90,20 +85,17 @@ TEST(PrepareTraversal, StartingReachHoldsEveryHit)
 // every length the walk accepts, and stay close enough to be useful.
 TEST(PrepareTraversal, BoundsTheScaleErrorOfEveryAcceptedLength)
 {
-    const double lengthFactors[] = {1.0,          1.0 + 0x1p-23, 1.0 - 0x1p-23, 1.0 + 0x1p-12,
-                                    1.0 - 0x1p-12, 1.0 + 0x1p-11, 1.0 - 0x1p-11, 1.0 + 0.0009,
-                                    1.0 - 0.0009};
-    const UT_Vector3 axes[] = {UT_Vector3(1, 0, 0), UT_Vector3(0.6f, -0.8f, 0),
-                               UT_Vector3(0.48f, 0.6f, -0.64f)};
+    const double lengthFactors[] = {1.0,           1.0 + 0x1p-23, 1.0 - 0x1p-23, 1.0 + 0x1p-12, 1.0 - 0x1p-12,
+                                    1.0 + 0x1p-11, 1.0 - 0x1p-11, 1.0 + 0.0009,  1.0 - 0.0009};
+    const UT_Vector3 axes[] = {UT_Vector3(1, 0, 0), UT_Vector3(0.6f, -0.8f, 0), UT_Vector3(0.48f, 0.6f, -0.64f)};
     for (const UT_Vector3 &axis : axes)
         for (double factor : lengthFactors)
         {
-            const UT_Vector3 d(float(axis.x() * factor), float(axis.y() * factor),
-                               float(axis.z() * factor));
+            const UT_Vector3 d(float(axis.x() * factor), float(axis.y() * factor), float(axis.z() * factor));
             TraversalRay ray;
             ASSERT_TRUE(prepareTraversal(UT_Vector3(1, 2, 3), d, 10.0, ray)) << factor;
-            const long double len2 = (long double)d.x() * d.x() + (long double)d.y() * d.y() +
-                                     (long double)d.z() * d.z();
+            const long double len2 =
+                (long double)d.x() * d.x() + (long double)d.y() * d.y() + (long double)d.z() * d.z();
             const long double eta = std::fabs(1.0L - 1.0L / std::sqrt(len2));
             const long double floor = eta + 4.0L * roundingBounds::kUnit;
             EXPECT_GE((long double)ray.scaleError, floor) << factor;
@@ -123,8 +115,7 @@ TEST(PrepareTraversal, LeavesRaysItCannotBoundToTheExhaustiveSearch)
     const Case cases[] = {
         {"unit ray", UT_Vector3(1, 2, 3), UT_Vector3(0, 0, 1), true},
         {"origin at the coordinate limit", UT_Vector3(0x1p40f, 0, 0), UT_Vector3(0, 1, 0), true},
-        {"origin beyond the coordinate limit", UT_Vector3(0x1p41f, 0, 0), UT_Vector3(0, 1, 0),
-         false},
+        {"origin beyond the coordinate limit", UT_Vector3(0x1p41f, 0, 0), UT_Vector3(0, 1, 0), false},
         {"infinite origin", UT_Vector3(0, -kInf, 0), UT_Vector3(0, 1, 0), false},
         {"NaN origin", UT_Vector3(0, 0, kNan), UT_Vector3(0, 1, 0), false},
         {"infinite direction", UT_Vector3(0, 0, 0), UT_Vector3(kInf, 0, 0), false},

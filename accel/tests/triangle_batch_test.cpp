@@ -16,13 +16,12 @@ namespace
 void expectSameAsScalar(const Triangle &t, const UT_Vector3 &origin, const UT_Vector3 &direction)
 {
     TriangleHit expected{};
-    const bool scalar = hitTriangle(origin, direction, t, expected) &&
-                        double(expected.squaredDistance) < kNoHitSquaredDistance;
+    const bool scalar =
+        hitTriangle(origin, direction, t, expected) && double(expected.squaredDistance) < kNoHitSquaredDistance;
     const PackedTriangle p = packTriangle(t, 7);
     BestHit best;
     const bool batch = testTriangleBatch(&p, 1, makeExactRay(origin, direction), best);
-    ASSERT_EQ(scalar, batch) << "origin (" << origin.x() << ", " << origin.y() << ", " << origin.z()
-                             << ")";
+    ASSERT_EQ(scalar, batch) << "origin (" << origin.x() << ", " << origin.y() << ", " << origin.z() << ")";
     if (scalar)
     {
         EXPECT_EQ(std::memcmp(&expected, &best.hit, sizeof(TriangleHit)), 0);

@@ -15,8 +15,7 @@ namespace
 const float kInf = std::numeric_limits<float>::infinity();
 const float kNan = std::numeric_limits<float>::quiet_NaN();
 
-Triangle triangle(float x0, float y0, float z0, float x1, float y1, float z1, float x2, float y2,
-                  float z2)
+Triangle triangle(float x0, float y0, float z0, float x1, float y1, float z1, float x2, float y2, float z2)
 {
     return {UT_Vector3(x0, y0, z0), UT_Vector3(x1, y1, z1), UT_Vector3(x2, y2, z2)};
 }
@@ -40,8 +39,7 @@ bool boxAdmitsHit(const Triangle &t, const TestRay &ray, float d2)
 bool outsideCorners(const Triangle &t, const UT_Vector3 &p)
 {
     for (int c = 0; c < 3; ++c)
-        if (p[c] < std::min({t[0][c], t[1][c], t[2][c]}) ||
-            p[c] > std::max({t[0][c], t[1][c], t[2][c]}))
+        if (p[c] < std::min({t[0][c], t[1][c], t[2][c]}) || p[c] > std::max({t[0][c], t[1][c], t[2][c]}))
             return true;
     return false;
 }
@@ -60,22 +58,16 @@ TEST(ClassifyTriangle, SortsTrianglesByWhatTheirHitsCanDo)
         {"regular", triangle(0, 0, 0, 1, 0, 0, 0, 1, 0), TriangleFate::Bounded},
         {"needle of aspect 100", triangle(0, 0, 0, 1, 0, 0, 0.5f, 0.01f, 0), TriangleFate::Bounded},
         {"small", triangle(0, 0, 0, 1e-6f, 0, 0, 0, 1e-6f, 0), TriangleFate::Bounded},
-        {"far from the origin", triangle(1e5f, 1e5f, 0, 1e5f + 1, 1e5f, 0, 1e5f, 1e5f + 1, 0),
-         TriangleFate::Bounded},
+        {"far from the origin", triangle(1e5f, 1e5f, 0, 1e5f + 1, 1e5f, 0, 1e5f, 1e5f + 1, 0), TriangleFate::Bounded},
         {"exactly collinear", triangle(0, 0, 0, 1, 0, 0, 2, 0, 0), TriangleFate::Never},
         {"two equal corners", triangle(0, 0, 0, 0, 0, 0, 0, 1, 0), TriangleFate::Never},
         {"NaN corner", triangle(kNan, 0, 0, 1, 0, 0, 0, 1, 0), TriangleFate::Never},
-        {"sliver of aspect 1e4", triangle(0, 0, 0, 1, 0, 0, 0.5f, 1e-4f, 0),
-         TriangleFate::AlwaysTest},
-        {"collinear up to rounding", triangle(0, 0, 0, 1, 1e-7f, 0, 3, 3e-7f, 1e-7f),
-         TriangleFate::AlwaysTest},
+        {"sliver of aspect 1e4", triangle(0, 0, 0, 1, 0, 0, 0.5f, 1e-4f, 0), TriangleFate::AlwaysTest},
+        {"collinear up to rounding", triangle(0, 0, 0, 1, 1e-7f, 0, 3, 3e-7f, 1e-7f), TriangleFate::AlwaysTest},
         {"tiny", triangle(0, 0, 0, 1e-20f, 0, 0, 0, 1e-20f, 0), TriangleFate::AlwaysTest},
-        {"huge coordinates", triangle(1e13f, 0, 0, 1e13f, 1e13f, 0, 0, 1e13f, 0),
-         TriangleFate::AlwaysTest},
-        {"infinite corner, finite normal", triangle(0, 0, 0, kInf, 1, 1, 1, 2, 3),
-         TriangleFate::AlwaysTest},
-        {"infinite corner, NaN normal", triangle(kInf, 0, 0, kInf, 1, 0, kInf, 0, 1),
-         TriangleFate::Never},
+        {"huge coordinates", triangle(1e13f, 0, 0, 1e13f, 1e13f, 0, 0, 1e13f, 0), TriangleFate::AlwaysTest},
+        {"infinite corner, finite normal", triangle(0, 0, 0, kInf, 1, 1, 1, 2, 3), TriangleFate::AlwaysTest},
+        {"infinite corner, NaN normal", triangle(kInf, 0, 0, kInf, 1, 0, kInf, 0, 1), TriangleFate::Never},
     };
     for (const Case &c : cases)
     {
@@ -94,9 +86,9 @@ TEST(ClassifyTriangle, SortsTrianglesByWhatTheirHitsCanDo)
 TEST(ClassifyTriangle, NeverMetTrianglesAcceptNoRay)
 {
     std::mt19937 rng(5);
-    const std::vector<Triangle> never = {
-        triangle(0, 0, 0, 1, 0, 0, 2, 0, 0), triangle(0, 0, 0, 0, 0, 0, 0, 1, 0),
-        triangle(kNan, 0, 0, 1, 0, 0, 0, 1, 0), triangle(0, 0, 0, kInf, 0, 0, 0, 1, 0)};
+    const std::vector<Triangle> never = {triangle(0, 0, 0, 1, 0, 0, 2, 0, 0), triangle(0, 0, 0, 0, 0, 0, 0, 1, 0),
+                                         triangle(kNan, 0, 0, 1, 0, 0, 0, 1, 0),
+                                         triangle(0, 0, 0, kInf, 0, 0, 0, 1, 0)};
     for (const Triangle &t : never)
     {
         ASSERT_EQ(int(classifyTriangle(t).fate), int(TriangleFate::Never));
@@ -127,16 +119,14 @@ TEST(ClassifyTriangle, BoxesHoldEveryAcceptedHit)
             triangles.insert(triangles.end(), soup.begin(), soup.end());
             triangles.erase(
                 std::remove_if(triangles.begin(), triangles.end(),
-                               [](const Triangle &t)
-                               { return classifyTriangle(t).fate != TriangleFate::Bounded; }),
+                               [](const Triangle &t) { return classifyTriangle(t).fate != TriangleFate::Bounded; }),
                 triangles.end());
             if (triangles.empty())
                 continue;  // corners that collapse at this offset
             for (const float reach : {size * 3, 300.0f})
             {
                 const UT_Vector3 from(corner.x() - reach, corner.y() - reach, corner.z() - reach);
-                for (const TestRay &ray :
-                     raysAtFeatures(triangles, 400, from, 2 * reach + size, rng))
+                for (const TestRay &ray : raysAtFeatures(triangles, 400, from, 2 * reach + size, rng))
                     for (const Triangle &t : triangles)
                     {
                         TriangleHit hit;

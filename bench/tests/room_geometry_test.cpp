@@ -19,8 +19,7 @@ protected:
     {
         // One folder per case: CTest may run the cases at once.
         const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-        myFolder = std::filesystem::path(::testing::TempDir()) /
-                   (std::string("velkor_room_files_") + test->name());
+        myFolder = std::filesystem::path(::testing::TempDir()) / (std::string("velkor_room_files_") + test->name());
         std::filesystem::create_directories(myFolder);
         myScene = makeRoomScene(2000);
         myRays = makeRoomRays(myScene, 500);
@@ -38,10 +37,7 @@ protected:
     std::unique_ptr<GU_Detail> myCollider;
 };
 
-bool sameBits(const UT_Vector3 &a, const UT_Vector3 &b)
-{
-    return a.x() == b.x() && a.y() == b.y() && a.z() == b.z();
-}
+bool sameBits(const UT_Vector3 &a, const UT_Vector3 &b) { return a.x() == b.x() && a.y() == b.y() && a.z() == b.z(); }
 
 // The cook and the reference tracer read the files; the room generator's
 // values must come back bit for bit, or they would trace different scenes.

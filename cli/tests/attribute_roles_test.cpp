@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct AttributeSpec
 {
@@ -29,13 +30,13 @@ TEST(AttributeRoles, GathersByCodeInDictionaryOrder)
 {
     const GU_Detail gdp = detailWith({{"P", 3, 1, false},
                                       {"N", 3, 3, false},
-                                      {"rest", 3, 0, false},   // untyped counts as a position
-                                      {"Cd", 3, 5, false},     // colour: not gathered
-                                      {"hp", 4, 2, false},     // hpoint: not gathered
-                                      {"uv", 2, 3, false},     // too few components
-                                      {"Cs", 4, 4, false},     // four components are enough
-                                      {"name", 3, 1, true},    // strings never count
-                                      {"weird", 3, -1, false}, // unknown token
+                                      {"rest", 3, 0, false},    // untyped counts as a position
+                                      {"Cd", 3, 5, false},      // colour: not gathered
+                                      {"hp", 4, 2, false},      // hpoint: not gathered
+                                      {"uv", 2, 3, false},      // too few components
+                                      {"Cs", 4, 4, false},      // four components are enough
+                                      {"name", 3, 1, true},     // strings never count
+                                      {"weird", 3, -1, false},  // unknown token
                                       {"aim", 3, 3, false},
                                       {"power", 3, 4, false}});
     const AttributeRoles roles = gatherAttributeRoles(gdp);
@@ -55,10 +56,10 @@ TEST(AttributeRoles, ListsLineUpOnlyWithEqualLengths)
         bool collider;
     };
     const Case cases[] = {
-        {{{"P", 3, 1, false}, {"N", 3, 3, false}}, false, true},                     // no intensity
-        {{{"P", 3, 1, false}, {"Cs", 3, 4, false}}, false, false},                   // no direction
-        {{{"N", 3, 3, false}, {"Cs", 3, 4, false}}, false, false},                   // no position
-        {{}, true, false},                                                            // nothing: lines up, traces nothing
+        {{{"P", 3, 1, false}, {"N", 3, 3, false}}, false, true},    // no intensity
+        {{{"P", 3, 1, false}, {"Cs", 3, 4, false}}, false, false},  // no direction
+        {{{"N", 3, 3, false}, {"Cs", 3, 4, false}}, false, false},  // no position
+        {{}, true, false},                                          // nothing: lines up, traces nothing
         {{{"P", 3, 1, false}, {"rest", 3, 0, false}, {"N", 3, 3, false}, {"Cs", 3, 4, false}}, false, true},
     };
     for (const Case &c : cases)
@@ -69,4 +70,4 @@ TEST(AttributeRoles, ListsLineUpOnlyWithEqualLengths)
     }
 }
 
-} // namespace
+}  // namespace

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Ray
 {
@@ -150,8 +151,7 @@ struct Solid
 };
 
 class EveryRayFromInsideStops : public testing::TestWithParam<Solid>
-{
-};
+{};
 
 TEST_P(EveryRayFromInsideStops, OnTheSolid)
 {
@@ -223,11 +223,10 @@ TEST(ColliderCook, WindingsSurviveTheCut)
             EXPECT_EQ(hits.positions[r][axis], -rays[r].origin[axis] / 3.0f) << r;
         }
     }
-    const Hits lHits = cook({{{0.5f, 0.5f, -5}, {0, 0, 1}}, {{0.5f, 1.5f, 5}, {0, 0, -1}}},
-                            collider(kLRoom, "l.obj"));
+    const Hits lHits = cook({{{0.5f, 0.5f, -5}, {0, 0, 1}}, {{0.5f, 1.5f, 5}, {0, 0, -1}}}, collider(kLRoom, "l.obj"));
     ASSERT_EQ(lHits.positions.size(), 2u);
     EXPECT_EQ(lHits.positions[0].z(), 1.0f);
     EXPECT_EQ(lHits.positions[1].z(), -1.0f);
 }
 
-} // namespace
+}  // namespace

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char *kQuads = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
                      "f 1 2 3 4\nf 5 6 7 8\nf 1 2 6\n";
@@ -40,7 +41,7 @@ struct PlanCase
     std::vector<std::string> flags;
     bool cut;
     bool directions;
-    const char *warning; // part of the one warning expected, or null for none
+    const char *warning;  // part of the one warning expected, or null for none
 };
 
 // What happens by file type and flag: OBJ files are cut and given
@@ -53,7 +54,12 @@ TEST(ColliderPreparation, PlansFollowTheFileTypeAndFlags)
         {"obj kept", kQuads, "a.obj", {"--keep-polygons"}, false, true, "2 polygons have more than three corners"},
         {"obj keep directions", kQuads, "a.obj", {"--collider-directions", "keep"}, true, false, nullptr},
         {"obj with normals", kQuadsWithNormals, "a.OBJ", {}, true, false, nullptr},
-        {"obj kept with normals", kQuadsWithNormals, "a.obj", {"--keep-polygons"}, false, false,
+        {"obj kept with normals",
+         kQuadsWithNormals,
+         "a.obj",
+         {"--keep-polygons"},
+         false,
+         false,
          "(--keep-polygons is on)"},
         {"obj triangles", kTrianglesWithNormals, "a.obj", {"--collider-directions", "faces"}, false, false, nullptr},
         {"geo default", kQuads, "a.geo", {}, false, false, "(--triangulate cuts them into triangles)"},
@@ -105,4 +111,4 @@ TEST(ColliderPreparation, NamesAndMissingPositions)
     EXPECT_TRUE(prepareCollider(bare, plan).warnings.empty());
 }
 
-} // namespace
+}  // namespace

@@ -5,7 +5,8 @@
 #include <array>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 using Vec = std::array<double, 3>;
 
@@ -93,4 +94,4 @@ TEST(DemoScene, EmittersSpreadFromTheLampAtFullIntensity)
         EXPECT_TRUE(seen);
 }
 
-} // namespace
+}  // namespace

@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(PluginPath, OptionThenEnvironmentThenBesideTheProgram)
 {
@@ -46,8 +47,9 @@ TEST(PluginPath, BesideTheProgramThenTheInstalledFolder)
     for (const auto &c : cases)
     {
         const auto exists = [&](const std::string &path) {
-            return fs::u8path(path) == fs::u8path(besidePath) ? c.beside
-                                                              : fs::u8path(path) == fs::u8path(installedPath) && c.installed;
+            return fs::u8path(path) == fs::u8path(besidePath)
+                       ? c.beside
+                       : fs::u8path(path) == fs::u8path(installedPath) && c.installed;
         };
         const PluginLocation found = choosePluginPath("", "", exe, "SOP_Velkor.so", "../lib/velkor/plugins", exists);
         EXPECT_EQ(fs::u8path(found.path), fs::u8path(c.expected)) << c.beside << c.installed;
@@ -77,4 +79,4 @@ TEST(PluginPath, ThisProcessLooksBesideItsOwnExecutable)
     EXPECT_EQ(std::filesystem::u8path(found.path), exe.parent_path() / pluginFileName());
 }
 
-} // namespace
+}  // namespace

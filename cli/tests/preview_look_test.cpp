@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(PreviewLook, ViewTakesAPageOrACameraName)
 {
@@ -17,13 +18,13 @@ TEST(PreviewLook, ViewTakesAPageOrACameraName)
         {"", "", true, "", PreviewView::Iso},
         {"out.html", "", true, "out.html", PreviewView::Iso},
         {"dir/Out.HTM", "x", true, "dir/Out.HTM", PreviewView::X},
-        {"y", "", true, "", PreviewView::Y},       // the camera, as before --camera
-        {"ISO", "iso", true, "", PreviewView::Iso}, // both, agreeing
+        {"y", "", true, "", PreviewView::Y},         // the camera, as before --camera
+        {"ISO", "iso", true, "", PreviewView::Iso},  // both, agreeing
         {"", "z", true, "", PreviewView::Z},
         {"x", "y", false, "", PreviewView::Iso},   // both, disagreeing
         {"isp", "", false, "", PreviewView::Iso},  // a mistyped camera is not a file name
         {"view.png", "", false, "", PreviewView::Iso},
-        {".html", "", false, "", PreviewView::Iso}, // no name before the extension
+        {".html", "", false, "", PreviewView::Iso},  // no name before the extension
     };
     for (const auto &c : cases)
     {
@@ -51,4 +52,4 @@ TEST(PreviewLook, SizeAndPointsReachThePicture)
     EXPECT_EQ(PreviewLook().previewOptions().points, PointsShown::All);
 }
 
-} // namespace
+}  // namespace

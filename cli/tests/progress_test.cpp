@@ -3,11 +3,13 @@
 #include <UT/UT_Interrupt.h>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(ProgressLine, ShowsPointsRaysAndTime)
 {
-    EXPECT_EQ(formatProgressLine(1234, 1000000, 56789, 12.34), "Tracing  1,234 / 1,000,000 points  56,789 rays  12.3 s");
+    EXPECT_EQ(formatProgressLine(1234, 1000000, 56789, 12.34),
+              "Tracing  1,234 / 1,000,000 points  56,789 rays  12.3 s");
 }
 
 TEST(ProgressLine, UnknownCountsAreMarkedNotInvented)
@@ -38,4 +40,4 @@ TEST(CookProgress, ListensOnlyWhileAliveAndEnabled)
     EXPECT_EQ(reads, 0);
 }
 
-} // namespace
+}  // namespace

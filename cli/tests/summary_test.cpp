@@ -4,13 +4,19 @@
 
 #include <climits>
 
-namespace {
+namespace
+{
 
 TEST(FormatCount, GroupsThousands)
 {
     const std::pair<int64_t, const char *> cases[] = {
-        {0, "0"},          {999, "999"},         {1000, "1,000"},   {123456, "123,456"},
-        {1234567, "1,234,567"}, {-1000, "-1,000"}, {INT64_MIN, "-9,223,372,036,854,775,808"},
+        {0, "0"},
+        {999, "999"},
+        {1000, "1,000"},
+        {123456, "123,456"},
+        {1234567, "1,234,567"},
+        {-1000, "-1,000"},
+        {INT64_MIN, "-9,223,372,036,854,775,808"},
     };
     for (const auto &[value, text] : cases)
         EXPECT_EQ(formatCount(value), text);
@@ -49,8 +55,9 @@ TEST(Summary, ListsEveryMessageWithItsSeverity)
     s.messages.push_back({"SOP", 4, UT_ERROR_ABORT, "Tracing interrupted"});
     s.fileWarnings.push_back("out.geo: something odd");
     const std::string text = formatSummary(s);
-    EXPECT_NE(text.find("  Warning: Invalid bounces\n  Error: Tracing interrupted\n  Warning: out.geo: something odd\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.find("  Warning: Invalid bounces\n  Error: Tracing interrupted\n  Warning: out.geo: something odd\n"),
+        std::string::npos)
         << text;
     EXPECT_EQ(text.find("none"), std::string::npos) << text;
 }
@@ -58,10 +65,10 @@ TEST(Summary, ListsEveryMessageWithItsSeverity)
 TEST(Summary, ShrunkOutputIsShownAsACountNotANegativeGain)
 {
     CookSummary s = exampleSummary();
-    s.outputPoints = 0; // a cook refused before copying its input
+    s.outputPoints = 0;  // a cook refused before copying its input
     const std::string text = formatSummary(s);
     EXPECT_NE(text.find("output points    0\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("appended"), std::string::npos) << text;
 }
 
-} // namespace
+}  // namespace

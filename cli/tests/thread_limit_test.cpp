@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(ThreadLimit, HoldsWhileAliveAndLiftsAfterwards)
 {
@@ -14,9 +15,9 @@ TEST(ThreadLimit, HoldsWhileAliveAndLiftsAfterwards)
     }
     EXPECT_EQ(ThreadLimit::active(), machine);
     {
-        const ThreadLimit none(0); // leaves the machine's count alone
+        const ThreadLimit none(0);  // leaves the machine's count alone
         EXPECT_EQ(ThreadLimit::active(), machine);
     }
 }
 
-} // namespace
+}  // namespace

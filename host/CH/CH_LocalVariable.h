@@ -9,7 +9,7 @@
 
 struct CH_LocalVariable
 {
-    const char *name; // null ends the table
+    const char *name;  // null ends the table
     int id;
-    unsigned flags; // carried for the node type; the host does not interpret them
+    unsigned flags;  // carried for the node type; the host does not interpret them
 };

@@ -13,7 +13,7 @@ std::vector<double> expandDefaults(const std::vector<double> &defaults, int tupl
         expanded[i] = defaults[std::min(i, defaults.size() - 1)];
     return expanded;
 }
-} // namespace
+}  // namespace
 
 bool GA_ATINumeric::isValidLayout(int32_t storage, int32_t layout, int tupleSize)
 {
@@ -24,14 +24,11 @@ bool GA_ATINumeric::isValidLayout(int32_t storage, int32_t layout, int tupleSize
     return layout == GA_LAYOUT_INTERLEAVED && (storage == GA_STORE_REAL32 || storage == GA_STORE_REAL64);
 }
 
-GA_ATINumeric::GA_ATINumeric(const std::string &name, int tupleSize, GA_Storage storage,
-                             GA_StorageLayout layout, const std::vector<double> &defaults)
-    : GA_Attribute(theAttributeType, name, tupleSize),
-      myStorage(storage),
-      myDefaults(expandDefaults(defaults, tupleSize)),
-      myData(storage, layout, getTupleSize(), myDefaults)
-{
-}
+GA_ATINumeric::GA_ATINumeric(const std::string &name, int tupleSize, GA_Storage storage, GA_StorageLayout layout,
+                             const std::vector<double> &defaults)
+    : GA_Attribute(theAttributeType, name, tupleSize), myStorage(storage),
+      myDefaults(expandDefaults(defaults, tupleSize)), myData(storage, layout, getTupleSize(), myDefaults)
+{}
 
 double GA_ATINumeric::getDouble(GA_Offset off, int component) const
 {
@@ -52,15 +49,9 @@ void GA_ATINumeric::setDouble(GA_Offset off, int component, double value)
         myData.array(component).setDouble(off, 0, value);
 }
 
-GA_Size GA_ATINumeric::size() const
-{
-    return myData.size();
-}
+GA_Size GA_ATINumeric::size() const { return myData.size(); }
 
-void GA_ATINumeric::setSize(GA_Size n)
-{
-    myData.setSize(n);
-}
+void GA_ATINumeric::setSize(GA_Size n) { myData.setSize(n); }
 
 std::unique_ptr<GA_Attribute> GA_ATINumeric::clone() const
 {

@@ -16,8 +16,8 @@ public:
 
     // defaults: the default tuple for new elements; shorter lists repeat
     // their last value, an empty list means 0. Callers check isValidLayout.
-    GA_ATINumeric(const std::string &name, int tupleSize, GA_Storage storage,
-                  GA_StorageLayout layout, const std::vector<double> &defaults);
+    GA_ATINumeric(const std::string &name, int tupleSize, GA_Storage storage, GA_StorageLayout layout,
+                  const std::vector<double> &defaults);
 
     GA_Storage getStorage() const { return myStorage; }
     GA_StorageLayout getLayout() const { return myData.getLayout(); }
@@ -38,7 +38,7 @@ private:
     GA_ATINumeric(const GA_ATINumeric &src) = default;
 
     GA_Storage myStorage;
-    std::vector<double> myDefaults; // expanded to the tuple size
+    std::vector<double> myDefaults;  // expanded to the tuple size
     GA_DataArrayTuple myData;
 };
 

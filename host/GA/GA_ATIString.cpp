@@ -6,8 +6,7 @@ const GA_AttributeType GA_ATIString::theAttributeType("string");
 
 GA_ATIString::GA_ATIString(const std::string &name, int tupleSize)
     : GA_Attribute(theAttributeType, name, tupleSize), myTable(1), myLookup{{std::string(), 0}}
-{
-}
+{}
 
 const std::string &GA_ATIString::getString(GA_Offset off, int component) const
 {
@@ -31,10 +30,7 @@ void GA_ATIString::setString(GA_Offset off, const std::string &value, int compon
     myIndices[size_t(off * tupleSize + component)] = found->second;
 }
 
-GA_Size GA_ATIString::size() const
-{
-    return mySize;
-}
+GA_Size GA_ATIString::size() const { return mySize; }
 
 void GA_ATIString::setSize(GA_Size n)
 {

@@ -25,8 +25,8 @@ public:
 private:
     GA_ATIString(const GA_ATIString &src) = default;
 
-    std::vector<std::string> myTable;   // index 0 is the empty string
-    std::vector<int32_t> myIndices;     // tupleSize per element
-    std::unordered_map<std::string, int32_t> myLookup; // table position of each string
+    std::vector<std::string> myTable;                   // index 0 is the empty string
+    std::vector<int32_t> myIndices;                     // tupleSize per element
+    std::unordered_map<std::string, int32_t> myLookup;  // table position of each string
     GA_Size mySize = 0;
 };

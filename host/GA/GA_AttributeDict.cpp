@@ -8,10 +8,7 @@ GA_AttributeDict::iterator::iterator(const GA_AttributeDict *dict, GA_AttributeS
     skipToScope();
 }
 
-bool GA_AttributeDict::iterator::atEnd() const
-{
-    return !myDict || myIndex >= myDict->myAttribs.size();
-}
+bool GA_AttributeDict::iterator::atEnd() const { return !myDict || myIndex >= myDict->myAttribs.size(); }
 
 GA_Attribute *GA_AttributeDict::iterator::attrib() const
 {
@@ -58,6 +55,6 @@ bool GA_AttributeDict::remove(const std::string &name)
                            [&](const std::unique_ptr<GA_Attribute> &a) { return name == a->getName(); });
     if (it == myAttribs.end())
         return false;
-    myAttribs.erase(it); // keeps the creation order of the rest
+    myAttribs.erase(it);  // keeps the creation order of the rest
     return true;
 }

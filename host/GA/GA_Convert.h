@@ -18,15 +18,51 @@
 #include <type_traits>
 
 // Storage code of an element type; GA_STORE_INVALID for any other type.
-template <typename T> struct GA_StorageOf { static constexpr GA_Storage value = GA_STORE_INVALID; };
-template <> struct GA_StorageOf<uint8_t> { static constexpr GA_Storage value = GA_STORE_UINT8; };
-template <> struct GA_StorageOf<int8_t> { static constexpr GA_Storage value = GA_STORE_INT8; };
-template <> struct GA_StorageOf<int16_t> { static constexpr GA_Storage value = GA_STORE_INT16; };
-template <> struct GA_StorageOf<int32_t> { static constexpr GA_Storage value = GA_STORE_INT32; };
-template <> struct GA_StorageOf<int64_t> { static constexpr GA_Storage value = GA_STORE_INT64; };
-template <> struct GA_StorageOf<fpreal16> { static constexpr GA_Storage value = GA_STORE_REAL16; };
-template <> struct GA_StorageOf<float> { static constexpr GA_Storage value = GA_STORE_REAL32; };
-template <> struct GA_StorageOf<double> { static constexpr GA_Storage value = GA_STORE_REAL64; };
+template <typename T>
+struct GA_StorageOf
+{
+    static constexpr GA_Storage value = GA_STORE_INVALID;
+};
+template <>
+struct GA_StorageOf<uint8_t>
+{
+    static constexpr GA_Storage value = GA_STORE_UINT8;
+};
+template <>
+struct GA_StorageOf<int8_t>
+{
+    static constexpr GA_Storage value = GA_STORE_INT8;
+};
+template <>
+struct GA_StorageOf<int16_t>
+{
+    static constexpr GA_Storage value = GA_STORE_INT16;
+};
+template <>
+struct GA_StorageOf<int32_t>
+{
+    static constexpr GA_Storage value = GA_STORE_INT32;
+};
+template <>
+struct GA_StorageOf<int64_t>
+{
+    static constexpr GA_Storage value = GA_STORE_INT64;
+};
+template <>
+struct GA_StorageOf<fpreal16>
+{
+    static constexpr GA_Storage value = GA_STORE_REAL16;
+};
+template <>
+struct GA_StorageOf<float>
+{
+    static constexpr GA_Storage value = GA_STORE_REAL32;
+};
+template <>
+struct GA_StorageOf<double>
+{
+    static constexpr GA_Storage value = GA_STORE_REAL64;
+};
 
 // double to float without an out-of-range cast. Above FLT_MAX, values below
 // the midpoint to 2^128 round down to FLT_MAX; from the midpoint on (a tie
@@ -35,10 +71,10 @@ inline float GAnarrowToFloat(double v)
 {
     constexpr double largest = double(std::numeric_limits<float>::max());
     if (!(std::fabs(v) > largest) || std::isinf(v))
-        return static_cast<float>(v); // in range, NaN or infinite
-    constexpr double midpoint = 0x1.ffffffp127; // 2^128 - 2^103
-    const float magnitude = std::fabs(v) >= midpoint ? std::numeric_limits<float>::infinity()
-                                                     : std::numeric_limits<float>::max();
+        return static_cast<float>(v);            // in range, NaN or infinite
+    constexpr double midpoint = 0x1.ffffffp127;  // 2^128 - 2^103
+    const float magnitude =
+        std::fabs(v) >= midpoint ? std::numeric_limits<float>::infinity() : std::numeric_limits<float>::max();
     return v < 0 ? -magnitude : magnitude;
 }
 
@@ -86,5 +122,5 @@ inline T GAconvertValue(S v)
     else if constexpr (std::is_same_v<T, float> && std::is_same_v<S, double>)
         return GAnarrowToFloat(v);
     else
-        return static_cast<T>(v); // integer to floating, or float to double: always defined
+        return static_cast<T>(v);  // integer to floating, or float to double: always defined
 }

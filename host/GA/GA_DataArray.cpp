@@ -13,15 +13,32 @@ void dispatchStorage(GA_Storage storage, F &&f)
 {
     switch (storage)
     {
-    case GA_STORE_UINT8: f(static_cast<uint8_t *>(nullptr)); break;
-    case GA_STORE_INT8: f(static_cast<int8_t *>(nullptr)); break;
-    case GA_STORE_INT16: f(static_cast<int16_t *>(nullptr)); break;
-    case GA_STORE_INT32: f(static_cast<int32_t *>(nullptr)); break;
-    case GA_STORE_INT64: f(static_cast<int64_t *>(nullptr)); break;
-    case GA_STORE_REAL16: f(static_cast<fpreal16 *>(nullptr)); break;
-    case GA_STORE_REAL32: f(static_cast<float *>(nullptr)); break;
-    case GA_STORE_REAL64: f(static_cast<double *>(nullptr)); break;
-    case GA_STORE_INVALID: break;
+    case GA_STORE_UINT8:
+        f(static_cast<uint8_t *>(nullptr));
+        break;
+    case GA_STORE_INT8:
+        f(static_cast<int8_t *>(nullptr));
+        break;
+    case GA_STORE_INT16:
+        f(static_cast<int16_t *>(nullptr));
+        break;
+    case GA_STORE_INT32:
+        f(static_cast<int32_t *>(nullptr));
+        break;
+    case GA_STORE_INT64:
+        f(static_cast<int64_t *>(nullptr));
+        break;
+    case GA_STORE_REAL16:
+        f(static_cast<fpreal16 *>(nullptr));
+        break;
+    case GA_STORE_REAL32:
+        f(static_cast<float *>(nullptr));
+        break;
+    case GA_STORE_REAL64:
+        f(static_cast<double *>(nullptr));
+        break;
+    case GA_STORE_INVALID:
+        break;
     }
 }
 
@@ -58,11 +75,21 @@ void fillTuples(unsigned char *dst, const void *tuple, size_t tupleBytes, size_t
     // without a library call: one element appended copies one tuple.
     switch (tupleBytes)
     {
-    case 4: std::memcpy(dst, tuple, 4); break;
-    case 8: std::memcpy(dst, tuple, 8); break;
-    case 12: std::memcpy(dst, tuple, 12); break;
-    case 16: std::memcpy(dst, tuple, 16); break;
-    default: std::memcpy(dst, tuple, tupleBytes); break;
+    case 4:
+        std::memcpy(dst, tuple, 4);
+        break;
+    case 8:
+        std::memcpy(dst, tuple, 8);
+        break;
+    case 12:
+        std::memcpy(dst, tuple, 12);
+        break;
+    case 16:
+        std::memcpy(dst, tuple, 16);
+        break;
+    default:
+        std::memcpy(dst, tuple, tupleBytes);
+        break;
     }
     size_t done = 1;
     while (done < count)
@@ -72,13 +99,11 @@ void fillTuples(unsigned char *dst, const void *tuple, size_t tupleBytes, size_t
         done += n;
     }
 }
-} // namespace
+}  // namespace
 
 GA_DataArray::GA_DataArray(GA_Storage storage, int tupleSize, const std::vector<double> &defaults)
-    : myStorage(GAisValidStorage(storage) ? storage : GA_STORE_INVALID),
-      myTupleSize(std::max(tupleSize, 0)),
-      myTupleBytes(size_t(GAsizeofStorage(myStorage)) * size_t(myTupleSize)),
-      myDefault(myTupleBytes)
+    : myStorage(GAisValidStorage(storage) ? storage : GA_STORE_INVALID), myTupleSize(std::max(tupleSize, 0)),
+      myTupleBytes(size_t(GAsizeofStorage(myStorage)) * size_t(myTupleSize)), myDefault(myTupleBytes)
 {
     const size_t elementBytes = size_t(GAsizeofStorage(myStorage));
     for (int i = 0; i < myTupleSize; ++i)
@@ -90,8 +115,8 @@ GA_DataArray::GA_DataArray(GA_Storage storage, int tupleSize, const std::vector<
 }
 
 GA_DataArray::GA_DataArray(const GA_DataArray &src)
-    : myStorage(src.myStorage), myTupleSize(src.myTupleSize), myTupleBytes(src.myTupleBytes),
-      mySize(src.mySize), myDefault(src.myDefault), myPages(src.myPages)
+    : myStorage(src.myStorage), myTupleSize(src.myTupleSize), myTupleBytes(src.myTupleBytes), mySize(src.mySize),
+      myDefault(src.myDefault), myPages(src.myPages)
 {
     for (GA_Page *pg : myPages)
         pg->addRef();
@@ -115,10 +140,7 @@ GA_DataArray &GA_DataArray::operator=(const GA_DataArray &src)
     return *this;
 }
 
-GA_DataArray::~GA_DataArray()
-{
-    releasePages();
-}
+GA_DataArray::~GA_DataArray() { releasePages(); }
 
 void GA_DataArray::releasePages()
 {
@@ -168,7 +190,7 @@ void GA_DataArray::resize(GA_Size n)
                 fill->addRef();
                 myPages.push_back(fill);
             }
-            fill->release(); // drop the reference allocate() gave
+            fill->release();  // drop the reference allocate() gave
         }
     }
     else
@@ -226,10 +248,7 @@ void GA_DataArray::setComponentBytes(GA_Offset off, int first, int count, const 
         std::memcpy(block + size_t(off & GA_PAGE_MASK) * myTupleBytes + begin, values, bytes);
 }
 
-void GA_DataArray::setTupleBytes(GA_Offset off, const void *tuple)
-{
-    setComponentBytes(off, 0, myTupleSize, tuple);
-}
+void GA_DataArray::setTupleBytes(GA_Offset off, const void *tuple) { setComponentBytes(off, 0, myTupleSize, tuple); }
 
 double GA_DataArray::getDouble(GA_Offset off, int component) const
 {

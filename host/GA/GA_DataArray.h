@@ -27,8 +27,8 @@ class UT_API GA_DataArray
 public:
     // defaults: the default tuple for new elements (tupleSize values).
     GA_DataArray(GA_Storage storage, int tupleSize, const std::vector<double> &defaults);
-    GA_DataArray(const GA_DataArray &src);            // shares every page
-    GA_DataArray &operator=(const GA_DataArray &src); // shares every page
+    GA_DataArray(const GA_DataArray &src);             // shares every page
+    GA_DataArray &operator=(const GA_DataArray &src);  // shares every page
     ~GA_DataArray();
 
     GA_Storage getStorage() const { return myStorage; }
@@ -52,7 +52,8 @@ public:
     void setDouble(GA_Offset off, int component, double value);
 
     // Typed tuple access; T must match the storage. Null outside 0..size()-1.
-    template <typename T> const T *tupleAt(GA_Offset off) const;
+    template <typename T>
+    const T *tupleAt(GA_Offset off) const;
     // Writes one whole tuple given in the storage's own type, under the
     // copy-on-write rules: a constant page already holding exactly these bytes
     // stays constant; any other constant page or shared block is first turned
@@ -87,7 +88,7 @@ private:
     int myTupleSize;
     size_t myTupleBytes;
     GA_Size mySize = 0;
-    std::vector<unsigned char> myDefault; // one tuple in the storage type
+    std::vector<unsigned char> myDefault;  // one tuple in the storage type
     std::vector<GA_Page *> myPages;
 };
 

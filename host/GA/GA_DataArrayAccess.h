@@ -17,8 +17,7 @@
 // The numeric attribute behind attrib when it holds three or more components
 // of ET in the given layout and off is one of its elements; null otherwise.
 template <typename ET>
-inline const GA_ATINumeric *GAnumericForAccess(const GA_Attribute *attrib, GA_StorageLayout layout,
-                                               GA_Offset off)
+inline const GA_ATINumeric *GAnumericForAccess(const GA_Attribute *attrib, GA_StorageLayout layout, GA_Offset off)
 {
     if (!attrib || &attrib->getType() != &GA_ATINumeric::theAttributeType)
         return nullptr;
@@ -38,8 +37,7 @@ VT GA_DataArray::directGetterVector(const GA_Attribute *attrib, GA_Offset off)
     if (!numeric)
         return VT();
     const GA_DataArrayTuple &data = numeric->getData();
-    return VT(GAconvertValue<FT>(*data.array(0).tupleAt<ET>(off)),
-              GAconvertValue<FT>(*data.array(1).tupleAt<ET>(off)),
+    return VT(GAconvertValue<FT>(*data.array(0).tupleAt<ET>(off)), GAconvertValue<FT>(*data.array(1).tupleAt<ET>(off)),
               GAconvertValue<FT>(*data.array(2).tupleAt<ET>(off)));
 }
 
@@ -75,7 +73,6 @@ void GA_DataArray::directVector3SetterVector(GA_Attribute *attrib, GA_Offset off
     const GA_ATINumeric *numeric = GAnumericForAccess<ET>(attrib, GA_LAYOUT_INTERLEAVED, off);
     if (!numeric)
         return;
-    const ET elements[3] = {GAconvertValue<ET>(value[0]), GAconvertValue<ET>(value[1]),
-                            GAconvertValue<ET>(value[2])};
+    const ET elements[3] = {GAconvertValue<ET>(value[0]), GAconvertValue<ET>(value[1]), GAconvertValue<ET>(value[2])};
     static_cast<GA_ATINumeric *>(attrib)->getData().array(0).setComponentBytes(off, 0, 3, elements);
 }

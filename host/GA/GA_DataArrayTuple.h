@@ -14,9 +14,8 @@
 class UT_API GA_DataArrayTuple
 {
 public:
-    GA_DataArrayTuple(GA_Storage storage, GA_StorageLayout layout, int tupleSize,
-                      const std::vector<double> &defaults);
-    GA_DataArrayTuple(const GA_DataArrayTuple &src); // shares pages
+    GA_DataArrayTuple(GA_Storage storage, GA_StorageLayout layout, int tupleSize, const std::vector<double> &defaults);
+    GA_DataArrayTuple(const GA_DataArrayTuple &src);  // shares pages
     GA_DataArrayTuple &operator=(const GA_DataArrayTuple &) = delete;
 
     GA_StorageLayout getLayout() const { return myLayout; }

@@ -10,7 +10,7 @@ namespace
 // is 16 bytes so the block keeps malloc's 16-byte alignment on x86-64.
 constexpr size_t theHeaderBytes = 16;
 std::atomic<size_t> theBytesInUse{0};
-}
+}  // namespace
 
 void *GA_Memory::Malloc(size_t bytes)
 {
@@ -33,7 +33,4 @@ void GA_Memory::Free(void *block)
     std::free(raw);
 }
 
-size_t GA_Memory::bytesInUse()
-{
-    return theBytesInUse.load(std::memory_order_relaxed);
-}
+size_t GA_Memory::bytesInUse() { return theBytesInUse.load(std::memory_order_relaxed); }

@@ -41,7 +41,7 @@ private:
     GA_Page(const GA_Page &) = delete;
     GA_Page &operator=(const GA_Page &) = delete;
 
-    alignas(16) std::atomic<int32_t> myRefs{1}; // aligns the bytes that follow
+    alignas(16) std::atomic<int32_t> myRefs{1};  // aligns the bytes that follow
     bool myConstant;
-    unsigned char *myBytes; // just past this record, in the same block
+    unsigned char *myBytes;  // just past this record, in the same block
 };

@@ -2,14 +2,9 @@
 
 #include <utility>
 
-GEO_Detail::GEO_Detail() : myPointMap(myPointAttribs)
-{
-}
+GEO_Detail::GEO_Detail() : myPointMap(myPointAttribs) {}
 
-GEO_Detail::GEO_Detail(const GEO_Detail &src) : myPointMap(myPointAttribs)
-{
-    copy(src);
-}
+GEO_Detail::GEO_Detail(const GEO_Detail &src) : myPointMap(myPointAttribs) { copy(src); }
 
 GEO_Detail &GEO_Detail::operator=(const GEO_Detail &src)
 {

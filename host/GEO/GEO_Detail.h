@@ -43,11 +43,9 @@ public:
     // size below 1, or a name already in use.
     GA_ATINumeric *addNumericPointAttribute(const std::string &name, int tupleSize, GA_Storage storage,
                                             GA_StorageLayout layout = GA_LAYOUT_COMPONENTS,
-                                            int32_t typeInfo = GA_TYPE_VOID,
-                                            const std::vector<double> &defaults = {});
+                                            int32_t typeInfo = GA_TYPE_VOID, const std::vector<double> &defaults = {});
     // Shorthand for an interleaved fpreal32 attribute of three components.
-    GA_ATINumeric *addFloatTuple3(const std::string &name, int32_t typeInfo,
-                                  const std::vector<double> &defaults = {});
+    GA_ATINumeric *addFloatTuple3(const std::string &name, int32_t typeInfo, const std::vector<double> &defaults = {});
     GA_ATIString *addStringPointAttribute(const std::string &name, int tupleSize = 1);
     bool destroyPointAttribute(const std::string &name) { return myPointAttribs.remove(name); }
 

@@ -4,8 +4,7 @@
 
 GEO_Primitive::GEO_Primitive(GEO_Detail *detail, std::vector<GA_Offset> vertices)
     : myDetail(detail), myVertices(std::move(vertices))
-{
-}
+{}
 
 GEO_Primitive::~GEO_Primitive() = default;
 
@@ -18,8 +17,7 @@ GA_Offset GEO_Primitive::getPointOffset(GA_Size k) const
 
 GEO_PrimPoly::GEO_PrimPoly(GEO_Detail *detail, std::vector<GA_Offset> vertices, bool closed)
     : GEO_Primitive(detail, std::move(vertices)), myClosed(closed)
-{
-}
+{}
 
 GEO_Primitive *GEO_PrimPoly::cloneInto(GEO_Detail *detail) const
 {

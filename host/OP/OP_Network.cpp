@@ -4,20 +4,13 @@
 
 #include <exception>
 
-OP_Network::OP_Network(const char *name, OP_OperatorTable *table)
-    : OP_Node(nullptr, name, nullptr), myTable(table)
-{
-}
+OP_Network::OP_Network(const char *name, OP_OperatorTable *table) : OP_Node(nullptr, name, nullptr), myTable(table) {}
 
 OP_Network::OP_Network(OP_Network *parent, const char *name, OP_Operator *op)
     : OP_Node(parent, name, op), myTable(nullptr)
-{
-}
+{}
 
-OP_Network::~OP_Network()
-{
-    destroyAllChildren();
-}
+OP_Network::~OP_Network() { destroyAllChildren(); }
 
 OP_OperatorTable *OP_Network::getOperatorTable() const
 {
@@ -133,7 +126,4 @@ OP_Node *OP_Network::createNode(const char *type, const char *name, std::string 
     return node;
 }
 
-OP_ERROR OP_Network::cookMe(OP_Context & /*context*/)
-{
-    return error();
-}
+OP_ERROR OP_Network::cookMe(OP_Context & /*context*/) { return error(); }

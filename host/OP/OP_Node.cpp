@@ -5,12 +5,9 @@
 #include <limits>
 
 OP_Node::OP_Node(OP_Network *parent, const char *name, OP_Operator *op)
-    : OP_Parameters(op ? op->getParmTemplates() : nullptr),
-      myParent(parent),
-      myName(name && *name ? name : (op ? op->getName() : std::string("node"))),
-      myOperator(op)
-{
-}
+    : OP_Parameters(op ? op->getParmTemplates() : nullptr), myParent(parent),
+      myName(name && *name ? name : (op ? op->getName() : std::string("node"))), myOperator(op)
+{}
 
 OP_Node::~OP_Node()
 {
@@ -31,10 +28,7 @@ OP_Node::~OP_Node()
     }
 }
 
-unsigned OP_Node::minInputs() const
-{
-    return myOperator ? myOperator->minInputs() : 0;
-}
+unsigned OP_Node::minInputs() const { return myOperator ? myOperator->minInputs() : 0; }
 
 unsigned OP_Node::maxInputs() const
 {
@@ -46,10 +40,7 @@ std::string OP_Node::describeInput(unsigned idx) const
     return myOperator ? myOperator->describeInput(idx) : "Input " + std::to_string(idx + 1);
 }
 
-OP_Node *OP_Node::getInput(unsigned idx) const
-{
-    return idx < myInputs.size() ? myInputs[idx] : nullptr;
-}
+OP_Node *OP_Node::getInput(unsigned idx) const { return idx < myInputs.size() ? myInputs[idx] : nullptr; }
 
 bool OP_Node::feedsInto(const OP_Node *node) const
 {
@@ -151,10 +142,7 @@ OP_ERROR OP_Node::cook(OP_Context &context)
     return error();
 }
 
-void OP_Node::parmChanged(int /*index*/)
-{
-    myDirty = true;
-}
+void OP_Node::parmChanged(int /*index*/) { myDirty = true; }
 
 bool OP_Node::getVariableValue(const char *name, fpreal &value, int thread)
 {
@@ -168,15 +156,9 @@ bool OP_Node::getVariableValue(const char *name, UT_String &value, int thread)
     return var && evalVariableValue(value, var->id, thread);
 }
 
-bool OP_Node::evalVariableValue(fpreal & /*value*/, int /*index*/, int /*thread*/)
-{
-    return false;
-}
+bool OP_Node::evalVariableValue(fpreal & /*value*/, int /*index*/, int /*thread*/) { return false; }
 
-bool OP_Node::evalVariableValue(UT_String & /*value*/, int /*index*/, int /*thread*/)
-{
-    return false;
-}
+bool OP_Node::evalVariableValue(UT_String & /*value*/, int /*index*/, int /*thread*/) { return false; }
 
 int64_t OP_Node::getCookStatistic(const char *name, int64_t fallback) const
 {

@@ -110,7 +110,7 @@ private:
     bool myIsCooking = false;
     int myCookCount = 0;
     fpreal myLastCookTime = 0;
-    std::vector<int> myInputCookCounts; // of each input at the last cook
+    std::vector<int> myInputCookCounts;  // of each input at the last cook
     int myLockCount = 0;
     std::vector<std::pair<std::string, int64_t>> myCookStatistics;
 };

@@ -4,19 +4,11 @@
 
 #include <cstring>
 
-OP_Operator::OP_Operator(const char *name, const char *english, OP_Constructor construct,
-                         PRM_Template *templates, unsigned minInputs, unsigned maxInputs,
-                         CH_LocalVariable *variables, unsigned flags, const char **inputLabels,
-                         int maxOutputs, const char *subMenuPath)
-    : myName(name ? name : ""),
-      myEnglish(english ? english : ""),
-      myConstructor(construct),
-      myTemplates(templates),
-      myMinInputs(minInputs),
-      myMaxInputs(maxInputs),
-      myVariables(variables),
-      myFlags(flags),
-      myMaxOutputs(maxOutputs),
+OP_Operator::OP_Operator(const char *name, const char *english, OP_Constructor construct, PRM_Template *templates,
+                         unsigned minInputs, unsigned maxInputs, CH_LocalVariable *variables, unsigned flags,
+                         const char **inputLabels, int maxOutputs, const char *subMenuPath)
+    : myName(name ? name : ""), myEnglish(english ? english : ""), myConstructor(construct), myTemplates(templates),
+      myMinInputs(minInputs), myMaxInputs(maxInputs), myVariables(variables), myFlags(flags), myMaxOutputs(maxOutputs),
       mySubMenuPath(subMenuPath ? subMenuPath : "")
 {
     if (inputLabels)

@@ -29,7 +29,7 @@ typedef OP_Node *(*OP_Constructor)(OP_Network *parent, const char *name, OP_Oper
 // Operator flags the host acts on; other bits are carried for the node type.
 enum : unsigned
 {
-    OP_FLAG_GENERATOR = 0x1 // makes geometry of its own rather than from inputs
+    OP_FLAG_GENERATOR = 0x1  // makes geometry of its own rather than from inputs
 };
 
 class UT_API OP_Operator

@@ -17,11 +17,9 @@ void deleteOperator(OP_Operator *op)
 }
 
 typedef void (*RegisterFunc)(OP_OperatorTable *);
-} // namespace
+}  // namespace
 
-OP_OperatorTable::OP_OperatorTable(const char *tableName) : myName(tableName ? tableName : "")
-{
-}
+OP_OperatorTable::OP_OperatorTable(const char *tableName) : myName(tableName ? tableName : "") {}
 
 OP_OperatorTable::~OP_OperatorTable() = default;
 
@@ -106,10 +104,7 @@ bool OP_OperatorTable::checkOperator(const OP_Operator &op, std::string &why) co
     return true;
 }
 
-OP_Operator *OP_OperatorTable::getOperator(const char *name) const
-{
-    return getOperatorRef(name).get();
-}
+OP_Operator *OP_OperatorTable::getOperator(const char *name) const { return getOperatorRef(name).get(); }
 
 std::shared_ptr<OP_Operator> OP_OperatorTable::getOperatorRef(const char *name) const
 {

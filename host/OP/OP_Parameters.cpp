@@ -43,7 +43,7 @@ std::string formatFloat(fpreal value)
     }
     return text;
 }
-} // namespace
+}  // namespace
 
 std::string OPcomposeMessage(const char *wording, const char *detail)
 {
@@ -99,11 +99,20 @@ void OP_Parameters::resetParm(Parm &parm)
     {
         switch (tmpl.getType())
         {
-        case PRM_INT: parm.ints.push_back(roundToInt(tmpl.getDefaultFloat(c))); break;
-        case PRM_TOGGLE: parm.ints.push_back(tmpl.getDefaultFloat(c) != 0 ? 1 : 0); break;
-        case PRM_FLT: parm.floats.push_back(tmpl.getDefaultFloat(c)); break;
-        case PRM_STRING: parm.texts.push_back(tmpl.getDefaultString(c)); break;
-        case PRM_LIST_TERMINATOR: break;
+        case PRM_INT:
+            parm.ints.push_back(roundToInt(tmpl.getDefaultFloat(c)));
+            break;
+        case PRM_TOGGLE:
+            parm.ints.push_back(tmpl.getDefaultFloat(c) != 0 ? 1 : 0);
+            break;
+        case PRM_FLT:
+            parm.floats.push_back(tmpl.getDefaultFloat(c));
+            break;
+        case PRM_STRING:
+            parm.texts.push_back(tmpl.getDefaultString(c));
+            break;
+        case PRM_LIST_TERMINATOR:
+            break;
         }
     }
 }
@@ -241,9 +250,7 @@ void OP_Parameters::changed(int index, fpreal t)
         callback(this, index, t, tmpl);
 }
 
-void OP_Parameters::parmChanged(int /*index*/)
-{
-}
+void OP_Parameters::parmChanged(int /*index*/) {}
 
 UT_ErrorSeverity OP_Parameters::appendError(const char *type, int code, const std::string &message,
                                             UT_ErrorSeverity severity) const

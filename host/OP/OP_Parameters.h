@@ -88,9 +88,9 @@ private:
     struct Parm
     {
         const PRM_Template *tmpl;
-        std::vector<exint> ints;       // PRM_INT, PRM_TOGGLE
-        std::vector<fpreal> floats;    // PRM_FLT
-        std::vector<std::string> texts; // PRM_STRING
+        std::vector<exint> ints;         // PRM_INT, PRM_TOGGLE
+        std::vector<fpreal> floats;      // PRM_FLT
+        std::vector<std::string> texts;  // PRM_STRING
     };
 
     const Parm *findForEval(const char *token, int component) const;

@@ -37,12 +37,10 @@ public:
     // templates refer to them.
     constexpr PRM_ChoiceList(PRM_ChoiceListType type, const PRM_Name *items)
         : myType(type), myItems(items), myGenerator(nullptr)
-    {
-    }
+    {}
     constexpr PRM_ChoiceList(PRM_ChoiceListType type, PRM_ChoiceGenerator generator)
         : myType(type), myItems(nullptr), myGenerator(generator)
-    {
-    }
+    {}
 
     PRM_ChoiceListType getType() const { return myType; }
     bool isGenerated() const { return myGenerator != nullptr; }

@@ -14,8 +14,7 @@ class PRM_Default
 public:
     constexpr PRM_Default(fpreal value = 0, const char *string = nullptr, int stringMeaning = 0)
         : myFloat(value), myString(string), myStringMeaning(stringMeaning)
-    {
-    }
+    {}
 
     fpreal getFloat() const { return myFloat; }
     const char *getString() const { return myString; }

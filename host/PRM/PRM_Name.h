@@ -11,8 +11,7 @@ class PRM_Name
 public:
     constexpr PRM_Name(const char *token = nullptr, const char *label = nullptr, int flags = 0)
         : myToken(token), myLabel(label), myFlags(flags)
-    {
-    }
+    {}
 
     const char *getToken() const { return myToken; }
     // The label, or the token when no label was given.

@@ -12,8 +12,7 @@ class PRM_Range
 public:
     constexpr PRM_Range(fpreal min = 0, fpreal max = 1, bool restrictMin = false, bool restrictMax = false)
         : myMin(min), myMax(max), myRestrictMin(restrictMin), myRestrictMax(restrictMax)
-    {
-    }
+    {}
 
     fpreal getMin() const { return myMin; }
     fpreal getMax() const { return myMax; }

@@ -33,10 +33,9 @@ class UT_API PRM_Template
 public:
     // defaults: null, or vectorSize entries, one per component.
     PRM_Template(PRM_Type type = PRM_LIST_TERMINATOR, int vectorSize = 1, PRM_Name *name = nullptr,
-                 PRM_Default *defaults = nullptr, PRM_ChoiceList *choices = nullptr,
-                 PRM_Range *range = nullptr, PRM_Callback callback = nullptr, PRM_SpareData *spare = nullptr,
-                 int parmGroup = 1, const char *helpText = nullptr,
-                 const PRM_ConditionalBase *condition = nullptr);
+                 PRM_Default *defaults = nullptr, PRM_ChoiceList *choices = nullptr, PRM_Range *range = nullptr,
+                 PRM_Callback callback = nullptr, PRM_SpareData *spare = nullptr, int parmGroup = 1,
+                 const char *helpText = nullptr, const PRM_ConditionalBase *condition = nullptr);
 
     PRM_Type getType() const { return myType; }
     int getVectorSize() const { return myVectorSize; }

@@ -15,7 +15,4 @@ enum PRM_Type
 };
 
 // True for the types whose components are stored as numbers.
-inline bool PRMisNumeric(PRM_Type type)
-{
-    return type == PRM_INT || type == PRM_FLT || type == PRM_TOGGLE;
-}
+inline bool PRMisNumeric(PRM_Type type) { return type == PRM_INT || type == PRM_FLT || type == PRM_TOGGLE; }

@@ -14,7 +14,7 @@ void buildPointGroupMenu(const OP_Node * /*owner*/, std::vector<PRM_ChoiceItem> 
 {
     // Details carry no groups yet, so there is nothing to list.
 }
-} // namespace
+}  // namespace
 
 PRM_ChoiceList SOP_Node::pointGroupMenu(PRM_CHOICELIST_TOGGLE, buildPointGroupMenu);
 

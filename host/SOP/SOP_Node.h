@@ -55,9 +55,8 @@ public:
     // Spare data giving a group field a button to pick the group
     // interactively. The object is owned by the host and shared by every
     // call with the same arguments; it lives until the host library unloads.
-    static PRM_SpareData *getGroupSelectButton(int groupType, const char *groupTypeParm = nullptr,
-                                               int inputIndex = 0, PRM_SpareData *merge = nullptr,
-                                               const char *assocGroups = nullptr);
+    static PRM_SpareData *getGroupSelectButton(int groupType, const char *groupTypeParm = nullptr, int inputIndex = 0,
+                                               PRM_SpareData *merge = nullptr, const char *assocGroups = nullptr);
 
     // The geometry of output outputIdx, cooking the node first if needed.
     GU_DetailHandle getCookedGeoHandle(OP_Context &context, int outputIdx = 0);

@@ -7,11 +7,11 @@
 #pragma once
 
 #if defined(_WIN32)
-#  if defined(HOST_BUILDING_LIBRARY)
-#    define UT_API __declspec(dllexport)
-#  else
-#    define UT_API __declspec(dllimport)
-#  endif
+#if defined(HOST_BUILDING_LIBRARY)
+#define UT_API __declspec(dllexport)
 #else
-#  define UT_API __attribute__((visibility("default")))
+#define UT_API __declspec(dllimport)
+#endif
+#else
+#define UT_API __attribute__((visibility("default")))
 #endif

@@ -3,10 +3,10 @@
 #include <exception>
 
 #if defined(_WIN32)
-#  define WIN32_LEAN_AND_MEAN
-#  include <windows.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 #else
-#  include <dlfcn.h>
+#include <dlfcn.h>
 #endif
 
 namespace
@@ -32,10 +32,7 @@ void *findLibrarySymbol(void *handle, const char *name)
     return reinterpret_cast<void *>(GetProcAddress(reinterpret_cast<HMODULE>(handle), name));
 }
 
-void closeLibrary(void *handle)
-{
-    FreeLibrary(reinterpret_cast<HMODULE>(handle));
-}
+void closeLibrary(void *handle) { FreeLibrary(reinterpret_cast<HMODULE>(handle)); }
 #else
 void *openLibrary(const char *path, std::string &why)
 {
@@ -49,25 +46,16 @@ void *openLibrary(const char *path, std::string &why)
     return handle;
 }
 
-void *findLibrarySymbol(void *handle, const char *name)
-{
-    return dlsym(handle, name);
-}
+void *findLibrarySymbol(void *handle, const char *name) { return dlsym(handle, name); }
 
-void closeLibrary(void *handle)
-{
-    dlclose(handle);
-}
+void closeLibrary(void *handle) { dlclose(handle); }
 #endif
 
 typedef void (*VersionFunc)(const char **);
 typedef unsigned (*CompilerFunc)();
 
-std::string quoted(const std::string &text)
-{
-    return "\"" + text + "\"";
-}
-} // namespace
+std::string quoted(const std::string &text) { return "\"" + text + "\""; }
+}  // namespace
 
 UT_DSO::~UT_DSO()
 {
@@ -135,8 +123,8 @@ std::shared_ptr<UT_DSO> UT_DSO::openNodePlugin(const char *path, std::string &er
         library->myVersion = text;
         if (library->myVersion != requiredVersion())
         {
-            err = "Plug-in " + name + " was built for host version " + quoted(library->myVersion) +
-                  "; this host is " + quoted(requiredVersion());
+            err = "Plug-in " + name + " was built for host version " + quoted(library->myVersion) + "; this host is " +
+                  quoted(requiredVersion());
             return nullptr;
         }
         library->myCompilerVersion = compiler();

@@ -27,7 +27,7 @@
 class UT_API UT_DSO
 {
 public:
-    ~UT_DSO(); // unloads the library
+    ~UT_DSO();  // unloads the library
     UT_DSO(const UT_DSO &) = delete;
     UT_DSO &operator=(const UT_DSO &) = delete;
 

@@ -1,7 +1,6 @@
 #include <UT/UT_ErrorManager.h>
 
-UT_ErrorSeverity UT_ErrorManager::addGeneric(const char *type, int code, const char *message,
-                                             UT_ErrorSeverity severity)
+UT_ErrorSeverity UT_ErrorManager::addGeneric(const char *type, int code, const char *message, UT_ErrorSeverity severity)
 {
     UT_ErrorRecord record{type ? type : "", code, severity, message ? message : ""};
     bool known = false;
@@ -54,12 +53,18 @@ const char *UTgetSeverityLabel(UT_ErrorSeverity severity)
 {
     switch (severity)
     {
-    case UT_ERROR_NONE: return "None";
-    case UT_ERROR_MESSAGE: return "Message";
-    case UT_ERROR_PROMPT: return "Prompt";
-    case UT_ERROR_WARNING: return "Warning";
-    case UT_ERROR_ABORT: return "Error";
-    case UT_ERROR_FATAL: return "Fatal error";
+    case UT_ERROR_NONE:
+        return "None";
+    case UT_ERROR_MESSAGE:
+        return "Message";
+    case UT_ERROR_PROMPT:
+        return "Prompt";
+    case UT_ERROR_WARNING:
+        return "Warning";
+    case UT_ERROR_ABORT:
+        return "Error";
+    case UT_ERROR_FATAL:
+        return "Fatal error";
     }
     return "Error";
 }

@@ -17,10 +17,10 @@
 
 struct UT_ErrorRecord
 {
-    std::string type; // raising library, e.g. "SOP"
+    std::string type;  // raising library, e.g. "SOP"
     int code;
     UT_ErrorSeverity severity;
-    std::string message; // full text as shown to the user
+    std::string message;  // full text as shown to the user
 };
 
 class UT_API UT_ErrorManager

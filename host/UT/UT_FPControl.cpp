@@ -10,10 +10,7 @@ UT_FPState UTcaptureFPState()
     return state;
 }
 
-void UTapplyFPState(const UT_FPState &state)
-{
-    _mm_setcsr(state.mxcsr);
-}
+void UTapplyFPState(const UT_FPState &state) { _mm_setcsr(state.mxcsr); }
 #else
 UT_FPState UTcaptureFPState()
 {
@@ -22,8 +19,5 @@ UT_FPState UTcaptureFPState()
     return state;
 }
 
-void UTapplyFPState(const UT_FPState &state)
-{
-    std::fesetenv(&state.env);
-}
+void UTapplyFPState(const UT_FPState &state) { std::fesetenv(&state.env); }
 #endif

@@ -30,10 +30,7 @@ void UTapplyFPState(const UT_FPState &state);
 class UT_ScopedFPState
 {
 public:
-    explicit UT_ScopedFPState(const UT_FPState &state) : mySaved(UTcaptureFPState())
-    {
-        UTapplyFPState(state);
-    }
+    explicit UT_ScopedFPState(const UT_FPState &state) : mySaved(UTcaptureFPState()) { UTapplyFPState(state); }
     ~UT_ScopedFPState() { UTapplyFPState(mySaved); }
     UT_ScopedFPState(const UT_ScopedFPState &) = delete;
     UT_ScopedFPState &operator=(const UT_ScopedFPState &) = delete;

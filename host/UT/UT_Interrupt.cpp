@@ -4,8 +4,7 @@
 
 UT_Interrupt::UT_Interrupt() : myRequested(false)
 {
-    static_assert(std::atomic<bool>::is_always_lock_free,
-                  "requestInterrupt() must stay usable from a signal handler");
+    static_assert(std::atomic<bool>::is_always_lock_free, "requestInterrupt() must stay usable from a signal handler");
 }
 
 void UT_Interrupt::opStart(const char *message, bool showProgress)
@@ -107,7 +106,4 @@ UT_AutoInterrupt::UT_AutoInterrupt(const char *message, UT_Interrupt *server, bo
     myServer->opStart(message, showProgress);
 }
 
-UT_AutoInterrupt::~UT_AutoInterrupt()
-{
-    myServer->opEnd();
-}
+UT_AutoInterrupt::~UT_AutoInterrupt() { myServer->opEnd(); }

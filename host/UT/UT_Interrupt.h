@@ -38,9 +38,9 @@ struct UT_InterruptEvent
         END
     };
     Kind kind;
-    const char *message; // the scope's message, never null
-    int depth;           // 1 for the outermost scope
-    int percent;         // 0 at START, 100 at END, as polled for PROGRESS
+    const char *message;  // the scope's message, never null
+    int depth;            // 1 for the outermost scope
+    int percent;          // 0 at START, 100 at END, as polled for PROGRESS
 };
 
 class UT_API UT_Interrupt

@@ -32,29 +32,24 @@ namespace
 template <typename Region>
 void runIsolated(const Region &region)
 {
-    tbb::this_task_arena::isolate(
-        [&]
-        {
-            tbb::task_group_context context(tbb::task_group_context::bound);
-            context.capture_fp_settings();
-            region(context);
-        });
+    tbb::this_task_arena::isolate([&] {
+        tbb::task_group_context context(tbb::task_group_context::bound);
+        context.capture_fp_settings();
+        region(context);
+    });
 }
 
-} // namespace
+}  // namespace
 
 void UTparallelFor(size_t begin, size_t end, size_t grain, const std::function<void(size_t, size_t)> &body)
 {
     if (end <= begin)
         return;
-    runIsolated(
-        [&](tbb::task_group_context &context)
-        {
-            tbb::parallel_for(
-                tbb::blocked_range<size_t>(begin, end, std::max<size_t>(grain, 1)),
-                [&](const tbb::blocked_range<size_t> &r) { body(r.begin(), r.end()); },
-                tbb::simple_partitioner(), context);
-        });
+    runIsolated([&](tbb::task_group_context &context) {
+        tbb::parallel_for(
+            tbb::blocked_range<size_t>(begin, end, std::max<size_t>(grain, 1)),
+            [&](const tbb::blocked_range<size_t> &r) { body(r.begin(), r.end()); }, tbb::simple_partitioner(), context);
+    });
 }
 
 void UTparallelInvoke(const std::function<void()> &a, const std::function<void()> &b)
@@ -66,7 +61,7 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
-    helpers = std::min(helpers, UTgetMaxThreads() - 1); // the thread limit counts the caller too
+    helpers = std::min(helpers, UTgetMaxThreads() - 1);  // the thread limit counts the caller too
     if (helpers < 1)
     {
         main();
@@ -74,36 +69,32 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
     }
     const std::thread::id caller = std::this_thread::get_id();
     std::exception_ptr error;
-    runIsolated(
-        [&](tbb::task_group_context &context)
+    runIsolated([&](tbb::task_group_context &context) {
+        tbb::task_group group(context);
+        for (int i = 0; i < helpers; ++i)
+            group.run([&] {
+                if (std::this_thread::get_id() != caller)
+                    helper(stop);
+            });
+        try
         {
-            tbb::task_group group(context);
-            for (int i = 0; i < helpers; ++i)
-                group.run(
-                    [&]
-                    {
-                        if (std::this_thread::get_id() != caller)
-                            helper(stop);
-                    });
-            try
-            {
-                main();
-            }
-            catch (...)
-            {
+            main();
+        }
+        catch (...)
+        {
+            error = std::current_exception();
+        }
+        stop.store(true, std::memory_order_release);
+        try
+        {
+            group.wait();
+        }
+        catch (...)
+        {
+            if (!error)
                 error = std::current_exception();
-            }
-            stop.store(true, std::memory_order_release);
-            try
-            {
-                group.wait();
-            }
-            catch (...)
-            {
-                if (!error)
-                    error = std::current_exception();
-            }
-        });
+        }
+    });
     if (error)
         std::rethrow_exception(error);
 }
@@ -130,7 +121,7 @@ UT_ThreadLimit::UT_ThreadLimit(int threads)
 
 UT_ThreadLimit::~UT_ThreadLimit() = default;
 
-#else // standard threads
+#else  // standard threads
 
 namespace
 {
@@ -139,7 +130,7 @@ namespace
 std::mutex theLimitMutex;
 std::multiset<int> theLimits;
 
-} // namespace
+}  // namespace
 
 void UTparallelFor(size_t begin, size_t end, size_t grain, const std::function<void(size_t, size_t)> &body)
 {
@@ -147,12 +138,10 @@ void UTparallelFor(size_t begin, size_t end, size_t grain, const std::function<v
         return;
     grain = std::max<size_t>(grain, 1);
     const size_t chunks = (end - begin - 1) / grain + 1;
-    UTrunOnThreadPool(chunks, UTgetMaxThreads(),
-                      [&](size_t c)
-                      {
-                          const size_t from = begin + c * grain;
-                          body(from, std::min(end, from + std::min(grain, end - from)));
-                      });
+    UTrunOnThreadPool(chunks, UTgetMaxThreads(), [&](size_t c) {
+        const size_t from = begin + c * grain;
+        body(from, std::min(end, from + std::min(grain, end - from)));
+    });
 }
 
 void UTparallelInvoke(const std::function<void()> &a, const std::function<void()> &b)
@@ -164,7 +153,7 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
-    helpers = std::min(helpers, UTgetMaxThreads() - 1); // the thread limit counts the caller too
+    helpers = std::min(helpers, UTgetMaxThreads() - 1);  // the thread limit counts the caller too
     if (helpers < 1)
     {
         main();
@@ -173,8 +162,7 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
     const std::thread::id caller = std::this_thread::get_id();
     UTrunBesideOnThreadPool(
         size_t(helpers),
-        [&](size_t)
-        {
+        [&](size_t) {
             if (std::this_thread::get_id() != caller && !stop.load(std::memory_order_acquire))
                 helper(stop);
         },

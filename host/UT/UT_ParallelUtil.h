@@ -32,8 +32,7 @@
 // Runs body(subBegin, subEnd) over consecutive sub-ranges of [begin, end) of
 // about `grain` elements (a grain of 0 counts as 1). Returns when every
 // sub-range is done.
-UT_API void UTparallelFor(size_t begin, size_t end, size_t grain,
-                          const std::function<void(size_t, size_t)> &body);
+UT_API void UTparallelFor(size_t begin, size_t end, size_t grain, const std::function<void(size_t, size_t)> &body);
 
 // Runs a and b concurrently (b may run on the calling thread) and returns
 // when both are done.
@@ -80,23 +79,20 @@ private:
 //   body: T (size_t subBegin, size_t subEnd, T accumulator)
 //   join: T (T accumulated, const T &partial)
 template <typename T, typename Body, typename Join>
-T UTparallelReduce(size_t begin, size_t end, size_t grain, const T &identity, const Body &body,
-                   const Join &join)
+T UTparallelReduce(size_t begin, size_t end, size_t grain, const T &identity, const Body &body, const Join &join)
 {
     if (end <= begin)
         return identity;
     grain = std::max<size_t>(grain, 1);
     const size_t chunks = (end - begin - 1) / grain + 1;
     std::vector<T> partial(chunks, identity);
-    UTparallelFor(0, chunks, 1,
-                  [&](size_t first, size_t last)
-                  {
-                      for (size_t c = first; c < last; ++c)
-                      {
-                          const size_t from = begin + c * grain;
-                          partial[c] = body(from, std::min(end, from + grain), partial[c]);
-                      }
-                  });
+    UTparallelFor(0, chunks, 1, [&](size_t first, size_t last) {
+        for (size_t c = first; c < last; ++c)
+        {
+            const size_t from = begin + c * grain;
+            partial[c] = body(from, std::min(end, from + grain), partial[c]);
+        }
+    });
     T result = identity;
     for (const T &p : partial)
         result = join(result, p);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <system_error>
@@ -77,7 +77,7 @@ public:
             (*beside)();
         job.work();
         std::unique_lock<std::mutex> lock(myMutex);
-        mySlots = 0; // latecomers find nothing to join
+        mySlots = 0;  // latecomers find nothing to join
         myDone.wait(lock, [this] { return myActive == 0; });
         myJob = nullptr;
     }
@@ -97,7 +97,7 @@ private:
             }
             catch (const std::system_error &)
             {
-                return; // fewer helpers; the caller still does all the work
+                return;  // fewer helpers; the caller still does all the work
             }
             ++myWorkers;
         }
@@ -139,11 +139,11 @@ private:
 
 ThreadPool &pool()
 {
-    static ThreadPool *thePool = new ThreadPool; // never destroyed, see the header
+    static ThreadPool *thePool = new ThreadPool;  // never destroyed, see the header
     return *thePool;
 }
 
-} // namespace
+}  // namespace
 
 void UTrunOnThreadPool(size_t count, int threads, const std::function<void(size_t)> &task)
 {
@@ -174,8 +174,7 @@ void UTrunBesideOnThreadPool(size_t count, const std::function<void(size_t)> &ta
         busy = std::unique_lock<std::mutex>(pool().busy, std::try_to_lock);
     std::exception_ptr error;
     // Regions main starts meanwhile run serially (the pool is taken).
-    const std::function<void()> guarded = [&]
-    {
+    const std::function<void()> guarded = [&] {
         try
         {
             main();

@@ -16,8 +16,8 @@ public:
     constexpr UT_Vector3T() : vec{T(0), T(0), T(0)} {}
     constexpr UT_Vector3T(T vx, T vy, T vz) : vec{vx, vy, vz} {}
     template <typename S>
-    explicit constexpr UT_Vector3T(const UT_Vector3T<S> &v)
-        : vec{T(v.vec[0]), T(v.vec[1]), T(v.vec[2])} {}
+    explicit constexpr UT_Vector3T(const UT_Vector3T<S> &v) : vec{T(v.vec[0]), T(v.vec[1]), T(v.vec[2])}
+    {}
 
     T &x() { return vec[0]; }
     T &y() { return vec[1]; }

@@ -11,18 +11,19 @@ struct LayoutCase
     int32_t layout;
     int tupleSize;
     bool created;
-    bool pageTable; // offers the three-float page table
+    bool pageTable;  // offers the three-float page table
 };
 
-class GA_ATINumericLayout : public ::testing::TestWithParam<LayoutCase> {};
+class GA_ATINumericLayout : public ::testing::TestWithParam<LayoutCase>
+{};
 
 TEST_P(GA_ATINumericLayout, CreatesOnlyValidPairs)
 {
     const LayoutCase &c = GetParam();
     GU_Detail gdp;
     gdp.appendPointBlock(3);
-    GA_ATINumeric *attrib = gdp.addNumericPointAttribute("a", c.tupleSize, GA_Storage(c.storage),
-                                                         GA_StorageLayout(c.layout));
+    GA_ATINumeric *attrib =
+        gdp.addNumericPointAttribute("a", c.tupleSize, GA_Storage(c.storage), GA_StorageLayout(c.layout));
     EXPECT_EQ(attrib != nullptr, c.created);
     EXPECT_EQ(GA_ATINumeric::isValidLayout(c.storage, c.layout, c.tupleSize), c.created);
     if (attrib)
@@ -36,21 +37,20 @@ TEST_P(GA_ATINumericLayout, CreatesOnlyValidPairs)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, GA_ATINumericLayout,
-    ::testing::Values(LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 3, true, true},
-                      LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 4, true, false},
-                      LayoutCase{GA_STORE_REAL64, GA_LAYOUT_INTERLEAVED, 3, true, false},
-                      LayoutCase{GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 3, true, false},
-                      LayoutCase{GA_STORE_UINT8, GA_LAYOUT_COMPONENTS, 3, true, false},
-                      LayoutCase{GA_STORE_UINT8, GA_LAYOUT_INTERLEAVED, 3, false, false},
-                      LayoutCase{GA_STORE_INT64, GA_LAYOUT_INTERLEAVED, 3, false, false},
-                      LayoutCase{GA_STORE_REAL16, GA_LAYOUT_INTERLEAVED, 3, false, false},
-                      LayoutCase{GA_STORE_INVALID, GA_LAYOUT_COMPONENTS, 3, false, false},
-                      LayoutCase{9, GA_LAYOUT_COMPONENTS, 3, false, false},
-                      LayoutCase{GA_STORE_REAL32, 2, 3, false, false},
-                      LayoutCase{GA_STORE_REAL32, -1, 3, false, false},
-                      LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 0, false, false}));
+INSTANTIATE_TEST_SUITE_P(Pairs, GA_ATINumericLayout,
+                         ::testing::Values(LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 3, true, true},
+                                           LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 4, true, false},
+                                           LayoutCase{GA_STORE_REAL64, GA_LAYOUT_INTERLEAVED, 3, true, false},
+                                           LayoutCase{GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 3, true, false},
+                                           LayoutCase{GA_STORE_UINT8, GA_LAYOUT_COMPONENTS, 3, true, false},
+                                           LayoutCase{GA_STORE_UINT8, GA_LAYOUT_INTERLEAVED, 3, false, false},
+                                           LayoutCase{GA_STORE_INT64, GA_LAYOUT_INTERLEAVED, 3, false, false},
+                                           LayoutCase{GA_STORE_REAL16, GA_LAYOUT_INTERLEAVED, 3, false, false},
+                                           LayoutCase{GA_STORE_INVALID, GA_LAYOUT_COMPONENTS, 3, false, false},
+                                           LayoutCase{9, GA_LAYOUT_COMPONENTS, 3, false, false},
+                                           LayoutCase{GA_STORE_REAL32, 2, 3, false, false},
+                                           LayoutCase{GA_STORE_REAL32, -1, 3, false, false},
+                                           LayoutCase{GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, 0, false, false}));
 
 TEST(GA_ATINumeric, DefaultsRepeatTheLastValue)
 {

@@ -14,7 +14,7 @@ std::vector<std::string> namesInScope(const GEO_Detail &gdp, GA_AttributeScope s
         names.push_back(it.attrib()->getName());
     return names;
 }
-} // namespace
+}  // namespace
 
 TEST(GA_AttributeDict, IteratesInCreationOrderWithinScope)
 {
@@ -28,7 +28,7 @@ TEST(GA_AttributeDict, IteratesInCreationOrderWithinScope)
     gdp.addNumericPointAttribute("alpha", 1, GA_STORE_INT32)->setScope(GA_SCOPE_PRIVATE);
     gdp.addFloatTuple3("mid", GA_TYPE_VECTOR);
     gdp.addNumericPointAttribute("beta", 3, GA_STORE_REAL16)->setScope(GA_SCOPE_PRIVATE);
-    EXPECT_EQ(gdp.addFloatTuple3("mid", GA_TYPE_NORMAL), nullptr); // duplicate refused
+    EXPECT_EQ(gdp.addFloatTuple3("mid", GA_TYPE_NORMAL), nullptr);  // duplicate refused
     EXPECT_EQ(gdp.addStringPointAttribute("zeta"), nullptr);
 
     typedef std::vector<std::string> Names;

@@ -1,9 +1,9 @@
 #include <GA/GA_DataArray.h>
 
 #include <GA/GA_Memory.h>
-#include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace
@@ -13,7 +13,7 @@ void setVector(GA_DataArray &array, GA_Offset off, float x, float y, float z)
     const float v[3] = {x, y, z};
     array.setTupleBytes(off, v);
 }
-} // namespace
+}  // namespace
 
 TEST(GA_DataArray, GrowthAcrossPagesGivesDefaults)
 {
@@ -25,7 +25,7 @@ TEST(GA_DataArray, GrowthAcrossPagesGivesDefaults)
 
     // Values left behind by a shrink must not reappear when the array grows.
     array.setSize(1700);
-    array.setDouble(1599, 0, 11); // last element kept by the shrink
+    array.setDouble(1599, 0, 11);  // last element kept by the shrink
     array.setDouble(1650, 0, 99);
     array.setSize(1600);
     array.setSize(3000);
@@ -54,13 +54,13 @@ TEST(GA_DataArray, GrowingOneElementAtATimeGivesDefaults)
     array.setSize(1100);
     for (GA_Offset off = 1000; off < 1100; ++off)
         setVector(array, off, 9, 9, 9);
-    array.setSize(1030); // leaves 9s behind in the slots it cuts off
+    array.setSize(1030);  // leaves 9s behind in the slots it cuts off
     for (GA_Size n = 1031; n <= 1100; ++n)
     {
         array.setSize(n);
         const float *t = array.tupleAt<float>(n - 1);
         ASSERT_TRUE(t[0] == 1.0f && t[1] == 2.0f && t[2] == 3.0f) << n - 1;
-        setVector(array, n - 1, 5, 5, 5); // written before the next growth, as appended points are
+        setVector(array, n - 1, 5, 5, 5);  // written before the next growth, as appended points are
     }
     EXPECT_EQ(array.tupleAt<float>(1029)[0], 9.0f);
 
@@ -117,10 +117,10 @@ TEST(GA_DataArray, CopiesSharePagesAndWritesCopyOnlyTheirPage)
 {
     GA_DataArray source(GA_STORE_REAL32, 3, {});
     source.setSize(3000);
-    setVector(source, 10, 1, 2, 3);   // page 0 becomes a block
-    setVector(source, 1030, 4, 5, 6); // page 1 becomes a block
+    setVector(source, 10, 1, 2, 3);    // page 0 becomes a block
+    setVector(source, 1030, 4, 5, 6);  // page 1 becomes a block
     const GA_Page *block0 = source.page(0);
-    setVector(source, 11, 7, 8, 9); // unshared block: written in place
+    setVector(source, 11, 7, 8, 9);  // unshared block: written in place
     EXPECT_EQ(source.page(0), block0);
 
     GA_DataArray copy(source);
@@ -134,7 +134,7 @@ TEST(GA_DataArray, CopiesSharePagesAndWritesCopyOnlyTheirPage)
     EXPECT_NE(copy.page(1), source.page(1));
     EXPECT_EQ(source.tupleAt<float>(1030)[0], 4.0f);
     EXPECT_EQ(copy.tupleAt<float>(1030)[0], -1.0f);
-    EXPECT_EQ(copy.tupleAt<float>(1031)[0], 0.0f); // the rest of the page came along
+    EXPECT_EQ(copy.tupleAt<float>(1031)[0], 0.0f);  // the rest of the page came along
     EXPECT_EQ(copy.page(0), source.page(0));
     EXPECT_EQ(copy.page(2), source.page(2));
 
@@ -179,7 +179,8 @@ struct StoreCase
     double expected;
 };
 
-class GA_DataArrayStore : public ::testing::TestWithParam<StoreCase> {};
+class GA_DataArrayStore : public ::testing::TestWithParam<StoreCase>
+{};
 
 TEST_P(GA_DataArrayStore, ConvertsWithoutUndefinedBehaviour)
 {
@@ -200,18 +201,16 @@ const double floatMax = double(std::numeric_limits<float>::max());
 
 INSTANTIATE_TEST_SUITE_P(
     Storages, GA_DataArrayStore,
-    ::testing::Values(StoreCase{GA_STORE_UINT8, 300, 255}, StoreCase{GA_STORE_UINT8, -5, 0},
-                      StoreCase{GA_STORE_UINT8, 3.9, 3}, StoreCase{GA_STORE_UINT8, theNan, 0},
-                      StoreCase{GA_STORE_INT8, -200, -128}, StoreCase{GA_STORE_INT8, -3.9, -3},
-                      StoreCase{GA_STORE_INT8, 127.99, 127}, StoreCase{GA_STORE_INT16, 1e9, 32767},
-                      StoreCase{GA_STORE_INT16, -32768.5, -32768}, StoreCase{GA_STORE_INT32, theNan, 0},
-                      StoreCase{GA_STORE_INT32, 2147483648.0, 2147483647},
-                      StoreCase{GA_STORE_INT32, -2147483649.0, -2147483648.0},
-                      StoreCase{GA_STORE_INT64, 1e300, 9223372036854775807.0},
-                      StoreCase{GA_STORE_INT64, -theInf, -9223372036854775808.0},
-                      StoreCase{GA_STORE_INT64, -1e15 - 0.5, -1e15},
-                      StoreCase{GA_STORE_REAL16, 1e6, theInf}, StoreCase{GA_STORE_REAL16, 0.5, 0.5},
-                      StoreCase{GA_STORE_REAL16, theNan, theNan}, StoreCase{GA_STORE_REAL32, 1e300, theInf},
-                      StoreCase{GA_STORE_REAL32, -1e300, -theInf}, StoreCase{GA_STORE_REAL32, 3.4028235e38, floatMax},
-                      StoreCase{GA_STORE_REAL32, 3.4028236e38, theInf}, StoreCase{GA_STORE_REAL32, 0.1, double(0.1f)},
-                      StoreCase{GA_STORE_REAL64, 0.1, 0.1}, StoreCase{GA_STORE_REAL64, -theInf, -theInf}));
+    ::testing::Values(
+        StoreCase{GA_STORE_UINT8, 300, 255}, StoreCase{GA_STORE_UINT8, -5, 0}, StoreCase{GA_STORE_UINT8, 3.9, 3},
+        StoreCase{GA_STORE_UINT8, theNan, 0}, StoreCase{GA_STORE_INT8, -200, -128}, StoreCase{GA_STORE_INT8, -3.9, -3},
+        StoreCase{GA_STORE_INT8, 127.99, 127}, StoreCase{GA_STORE_INT16, 1e9, 32767},
+        StoreCase{GA_STORE_INT16, -32768.5, -32768}, StoreCase{GA_STORE_INT32, theNan, 0},
+        StoreCase{GA_STORE_INT32, 2147483648.0, 2147483647}, StoreCase{GA_STORE_INT32, -2147483649.0, -2147483648.0},
+        StoreCase{GA_STORE_INT64, 1e300, 9223372036854775807.0},
+        StoreCase{GA_STORE_INT64, -theInf, -9223372036854775808.0}, StoreCase{GA_STORE_INT64, -1e15 - 0.5, -1e15},
+        StoreCase{GA_STORE_REAL16, 1e6, theInf}, StoreCase{GA_STORE_REAL16, 0.5, 0.5},
+        StoreCase{GA_STORE_REAL16, theNan, theNan}, StoreCase{GA_STORE_REAL32, 1e300, theInf},
+        StoreCase{GA_STORE_REAL32, -1e300, -theInf}, StoreCase{GA_STORE_REAL32, 3.4028235e38, floatMax},
+        StoreCase{GA_STORE_REAL32, 3.4028236e38, theInf}, StoreCase{GA_STORE_REAL32, 0.1, double(0.1f)},
+        StoreCase{GA_STORE_REAL64, 0.1, 0.1}, StoreCase{GA_STORE_REAL64, -theInf, -theInf}));

@@ -15,7 +15,7 @@ std::vector<GA_Offset> pointsOf(const GEO_Primitive *prim)
         points.push_back(prim->getVertexElement(k).getPointIndex());
     return points;
 }
-} // namespace
+}  // namespace
 
 TEST(GEO_Detail, AddElementBlockAppendsPointsWithDefaults)
 {
@@ -29,7 +29,7 @@ TEST(GEO_Detail, AddElementBlockAppendsPointsWithDefaults)
     p->setDouble(1019, 0, 42);
     id->setDouble(5, 0, 8);
     name->setString(7, "seven");
-    EXPECT_EQ(map.addElementBlock(10), 1020); // crosses into the second page
+    EXPECT_EQ(map.addElementBlock(10), 1020);  // crosses into the second page
     EXPECT_EQ(map.addElementBlock(1), 1030);
     EXPECT_EQ(map.addElementBlock(0), GA_INVALID_OFFSET);
     EXPECT_EQ(gdp.getNumPoints(), 1031);
@@ -68,7 +68,7 @@ TEST(GEO_Detail, PolygonsOfAnySizeMapVerticesToPoints)
 
     const GEO_PrimList &prims = gdp.primitives();
     ASSERT_EQ(prims.entries(), GA_Size(polys.size()));
-    EXPECT_EQ(gdp.getNumVertices(), 14); // one vertex per corner, none shared
+    EXPECT_EQ(gdp.getNumVertices(), 14);  // one vertex per corner, none shared
     for (size_t j = 0; j < polys.size(); ++j)
     {
         const GEO_Primitive *prim = prims.rawEntry(GA_Index(j));

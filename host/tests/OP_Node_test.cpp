@@ -64,8 +64,8 @@ protected:
     {
         SOP_Source::registerOperator(myTable);
         myTable.addOperator(new OP_Operator("step", "Step", constructStep, theTemplates, 0, 1));
-        myTable.addOperator(new OP_Operator("pair", "Pair", constructStep, theTemplates, 2, 2, nullptr, 0,
-                                            theInputLabels));
+        myTable.addOperator(
+            new OP_Operator("pair", "Pair", constructStep, theTemplates, 2, 2, nullptr, 0, theInputLabels));
         theCookLog.clear();
     }
 
@@ -84,7 +84,7 @@ protected:
     OP_Network myNet{"obj", &myTable};
     OP_Context myContext;
 };
-} // namespace
+}  // namespace
 
 TEST_F(OP_NodeTest, CooksUpstreamFirstAndOnlyWhenNeeded)
 {
@@ -166,8 +166,8 @@ TEST_F(OP_NodeTest, WiringRefusesLoopsAndMissingSlots)
     SOP_TestStep *b = node("step");
     EXPECT_FALSE(a->setInput(0, a));
     EXPECT_TRUE(b->setInput(0, a));
-    EXPECT_FALSE(a->setInput(0, b)); // would close a loop
-    EXPECT_FALSE(a->setInput(1, source(1))); // "step" takes one input
+    EXPECT_FALSE(a->setInput(0, b));          // would close a loop
+    EXPECT_FALSE(a->setInput(1, source(1)));  // "step" takes one input
     EXPECT_TRUE(b->setInput(0, nullptr));
     EXPECT_EQ(b->nInputs(), 0u);
     EXPECT_TRUE(a->getOutputNodes().empty());

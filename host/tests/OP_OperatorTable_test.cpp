@@ -18,10 +18,7 @@ public:
     ~CountedOperator() override { ++theDestroyed; }
 };
 
-OP_Node *constructNothing(OP_Network *, const char *, OP_Operator *)
-{
-    return nullptr;
-}
+OP_Node *constructNothing(OP_Network *, const char *, OP_Operator *) { return nullptr; }
 
 PRM_Name theA("a"), theEmpty(""), theUnnamed;
 PRM_Template theGood[] = {PRM_Template(PRM_INT, 2, &theA), PRM_Template()};
@@ -42,9 +39,8 @@ struct Refusal
 };
 
 class OP_OperatorTableRefusal : public ::testing::TestWithParam<Refusal>
-{
-};
-} // namespace
+{};
+}  // namespace
 
 TEST(OP_OperatorTable, OwnsOperatorsAndRefusesDuplicates)
 {
@@ -56,7 +52,7 @@ TEST(OP_OperatorTable, OwnsOperatorsAndRefusesDuplicates)
         std::ostringstream err;
         EXPECT_FALSE(table.addOperator(new CountedOperator("test_type", "Other", constructNothing, nullptr, 0), &err));
         EXPECT_NE(err.str().find("\"test_type\""), std::string::npos) << err.str();
-        EXPECT_EQ(theDestroyed, 1); // the refused duplicate is not leaked
+        EXPECT_EQ(theDestroyed, 1);  // the refused duplicate is not leaked
         EXPECT_EQ(table.entries(), 1);
         EXPECT_EQ(table.getOperator("test_type"), first);
         EXPECT_EQ(first->getEnglish(), "Test");
@@ -74,7 +70,7 @@ TEST(OP_Operator, DescribesInputsAndVariables)
 {
     OP_Operator op("t", "T", constructNothing, theGood, 1, 3, theVariables, 2, theLabels, 1, "Tools/Test");
     EXPECT_EQ(op.getInputLabel(0), "Points");
-    EXPECT_EQ(op.getInputLabel(2), ""); // reading stopped at the null entry
+    EXPECT_EQ(op.getInputLabel(2), "");  // reading stopped at the null entry
     EXPECT_EQ(op.describeInput(0), "Input 1 (Points)");
     EXPECT_EQ(op.describeInput(1), "Input 2");
     EXPECT_EQ(op.findVariable("NPT")->id, 1);
@@ -90,21 +86,20 @@ TEST_P(OP_OperatorTableRefusal, ExplainsWhy)
     const Refusal &c = GetParam();
     OP_OperatorTable table;
     std::ostringstream err;
-    EXPECT_FALSE(table.addOperator(new OP_Operator(c.name, "x", c.construct, c.templates, c.minInputs, c.maxInputs),
-                                   &err));
+    EXPECT_FALSE(
+        table.addOperator(new OP_Operator(c.name, "x", c.construct, c.templates, c.minInputs, c.maxInputs), &err));
     EXPECT_NE(err.str().find(c.reason), std::string::npos) << err.str();
     EXPECT_EQ(table.entries(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Invalid, OP_OperatorTableRefusal,
-    ::testing::Values(Refusal{"", constructNothing, theGood, 0, 1, "no name"},
-                      Refusal{"t", nullptr, theGood, 0, 1, "no constructor"},
-                      Refusal{"t", constructNothing, theGood, 2, 1, "more inputs"},
-                      Refusal{"t", constructNothing, theRepeated, 0, 1, "\"a\" is used twice"},
-                      Refusal{"t", constructNothing, theNoToken, 0, 1, "parameter 1 has no token"},
-                      Refusal{"t", constructNothing, theNoName, 0, 1, "parameter 1 has no token"},
-                      Refusal{"t", constructNothing, theNoComponents, 0, 1, "no components"}));
+INSTANTIATE_TEST_SUITE_P(Invalid, OP_OperatorTableRefusal,
+                         ::testing::Values(Refusal{"", constructNothing, theGood, 0, 1, "no name"},
+                                           Refusal{"t", nullptr, theGood, 0, 1, "no constructor"},
+                                           Refusal{"t", constructNothing, theGood, 2, 1, "more inputs"},
+                                           Refusal{"t", constructNothing, theRepeated, 0, 1, "\"a\" is used twice"},
+                                           Refusal{"t", constructNothing, theNoToken, 0, 1, "parameter 1 has no token"},
+                                           Refusal{"t", constructNothing, theNoName, 0, 1, "parameter 1 has no token"},
+                                           Refusal{"t", constructNothing, theNoComponents, 0, 1, "no components"}));
 
 TEST(OP_Network, ReportsAConstructorThatMakesNoNode)
 {

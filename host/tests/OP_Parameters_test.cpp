@@ -10,8 +10,8 @@
 
 namespace
 {
-PRM_Name theNames[] = {PRM_Name("count", "Count"), PRM_Name("scale", "Scale"), PRM_Name("label", "Label"),
-                       PRM_Name("enable", "Enable"), PRM_Name("size", "Size"), PRM_Name("clamped", "Clamped"),
+PRM_Name theNames[] = {PRM_Name("count", "Count"),   PRM_Name("scale", "Scale"), PRM_Name("label", "Label"),
+                       PRM_Name("enable", "Enable"), PRM_Name("size", "Size"),   PRM_Name("clamped", "Clamped"),
                        PRM_Name("path", "Path")};
 PRM_Default theHalf(2.5);
 PRM_Default theTenth(0.1);
@@ -27,15 +27,14 @@ int recordCallback(void *, int index, fpreal, const PRM_Template *)
     return 1;
 }
 
-PRM_Template theTemplates[] = {
-    PRM_Template(PRM_INT, 1, &theNames[0], &theHalf, nullptr, nullptr, recordCallback),
-    PRM_Template(PRM_FLT, 1, &theNames[1], &theTenth),
-    PRM_Template(PRM_STRING, 1, &theNames[2], &theText),
-    PRM_Template(PRM_TOGGLE, 1, &theNames[3], &theOn),
-    PRM_Template(PRM_FLT, 3, &theNames[4], theSize),
-    PRM_Template(PRM_FLT, 1, &theNames[5], nullptr, nullptr, &theUnit),
-    PRM_Template(PRM_STRING, 1, &theNames[6]),
-    PRM_Template()};
+PRM_Template theTemplates[] = {PRM_Template(PRM_INT, 1, &theNames[0], &theHalf, nullptr, nullptr, recordCallback),
+                               PRM_Template(PRM_FLT, 1, &theNames[1], &theTenth),
+                               PRM_Template(PRM_STRING, 1, &theNames[2], &theText),
+                               PRM_Template(PRM_TOGGLE, 1, &theNames[3], &theOn),
+                               PRM_Template(PRM_FLT, 3, &theNames[4], theSize),
+                               PRM_Template(PRM_FLT, 1, &theNames[5], nullptr, nullptr, &theUnit),
+                               PRM_Template(PRM_STRING, 1, &theNames[6]),
+                               PRM_Template()};
 
 class TestParameters : public OP_Parameters
 {
@@ -53,13 +52,13 @@ std::string evalText(const OP_Parameters &parms, const char *token, int componen
     parms.evalString(value, token, component, 0);
     return value.toStdString();
 }
-} // namespace
+}  // namespace
 
 TEST(OP_Parameters, StartFromTheTemplateDefaults)
 {
     TestParameters parms;
     ASSERT_EQ(parms.getNumParms(), 7);
-    EXPECT_EQ(parms.evalInt("count", 0, 0), 3); // 2.5 rounds away from zero
+    EXPECT_EQ(parms.evalInt("count", 0, 0), 3);  // 2.5 rounds away from zero
     EXPECT_EQ(parms.evalFloat("scale", 0, 0), 0.1);
     EXPECT_EQ(evalText(parms, "label"), "hello");
     EXPECT_EQ(parms.evalInt("enable", 0, 0), 1);
@@ -125,7 +124,7 @@ TEST(OP_Parameters, SettersRefuseWhatTheParameterCannotHold)
     EXPECT_FALSE(parms.setInt("label", 0, 0, 1));
     EXPECT_FALSE(parms.setString("count", 0, 0, "4"));
     EXPECT_EQ(parms.myChanges, 0);
-    EXPECT_EQ(parms.error(), UT_ERROR_NONE); // setting reports by its answer alone
+    EXPECT_EQ(parms.error(), UT_ERROR_NONE);  // setting reports by its answer alone
 
     EXPECT_TRUE(parms.setString("path", 0, 0, "a b"));
     EXPECT_EQ(evalText(parms, "path"), "a b");

@@ -14,13 +14,13 @@
 
 namespace
 {
-PRM_Name theNames[] = {PRM_Name("count", "Count"),   PRM_Name("up", "Up Vector"), PRM_Name("text"),
-                       PRM_Name("unit", "Unit"),     PRM_Name("floor", "Floor"),  PRM_Name("open", "Open"),
-                       PRM_Name("mode", "Mode"),     PRM_Name("flag", "Flag"),    PRM_Name("after", "After")};
+PRM_Name theNames[] = {PRM_Name("count", "Count"), PRM_Name("up", "Up Vector"), PRM_Name("text"),
+                       PRM_Name("unit", "Unit"),   PRM_Name("floor", "Floor"),  PRM_Name("open", "Open"),
+                       PRM_Name("mode", "Mode"),   PRM_Name("flag", "Flag"),    PRM_Name("after", "After")};
 PRM_Default theHalfUp(2.5), theHalfDown(-2.5);
 PRM_Default theUp[] = {PRM_Default(0), PRM_Default(1), PRM_Default(0.5)};
-PRM_Default theNumberOnly(7); // a string parameter takes only the text
-PRM_Default theOutside(5);    // beyond its restricted range
+PRM_Default theNumberOnly(7);  // a string parameter takes only the text
+PRM_Default theOutside(5);     // beyond its restricted range
 PRM_Default theSmall(0.25);
 PRM_Range theUnitRange(0, 1, true, true), theFloorRange(0, 10, true, false), theOpenRange(0, 10);
 PRM_Name theModes[] = {PRM_Name("fast", "Fast"), PRM_Name("exact"), PRM_Name(), PRM_Name("hidden", "Hidden")};
@@ -36,7 +36,7 @@ PRM_Template theTemplates[] = {
     PRM_Template(PRM_STRING, 1, &theNames[6], nullptr, &theModeMenu),
     PRM_Template(PRM_TOGGLE, 1, &theNames[7], &theSmall),
     PRM_Template(),
-    PRM_Template(PRM_INT, 1, &theNames[8]), // after the terminator: not part of the list
+    PRM_Template(PRM_INT, 1, &theNames[8]),  // after the terminator: not part of the list
 };
 
 class SOP_Plain : public SOP_Node
@@ -48,10 +48,7 @@ protected:
     OP_ERROR cookMySop(OP_Context &) override { return error(); }
 };
 
-OP_Node *construct(OP_Network *parent, const char *name, OP_Operator *op)
-{
-    return new SOP_Plain(parent, name, op);
-}
+OP_Node *construct(OP_Network *parent, const char *name, OP_Operator *op) { return new SOP_Plain(parent, name, op); }
 
 class PRM_TemplateTest : public ::testing::Test
 {
@@ -73,7 +70,7 @@ protected:
     OP_Network myNet{"obj", &myTable};
     SOP_Node *myNode = nullptr;
 };
-} // namespace
+}  // namespace
 
 TEST_F(PRM_TemplateTest, ParametersAreTheListUpToItsTerminatorFoundByToken)
 {
@@ -120,8 +117,8 @@ TEST_F(PRM_TemplateTest, RestrictedRangeEndsClampWhatIsSetOpenEndsDoNot)
         const char *token;
         double set, evaluated;
     };
-    const Case cases[] = {{"unit", -0.5, 0},    {"unit", 0.25, 0.25}, {"unit", 7, 1},     {"floor", -4, 0},
-                          {"floor", 1e9, 1e9},  {"open", -4, -4},     {"open", 12, 12},   {"count", -1e6, -1e6}};
+    const Case cases[] = {{"unit", -0.5, 0},   {"unit", 0.25, 0.25}, {"unit", 7, 1},   {"floor", -4, 0},
+                          {"floor", 1e9, 1e9}, {"open", -4, -4},     {"open", 12, 12}, {"count", -1e6, -1e6}};
     for (const Case &c : cases)
     {
         ASSERT_TRUE(myNode->setFloat(c.token, 0, 0, c.set)) << c.token;

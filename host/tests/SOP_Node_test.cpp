@@ -57,7 +57,9 @@ protected:
             gdp->appendPointBlock(1);
             addError(SOP_MESSAGE, "Stopped after one point");
             break;
-        case BAD_OUTPUT: setCurGdh(1, myGdpHandle); break;
+        case BAD_OUTPUT:
+            setCurGdh(1, myGdpHandle);
+            break;
         }
         return error();
     }
@@ -91,11 +93,11 @@ protected:
     SOP_Source *mySource;
     SOP_TestModes *myNode;
 };
-} // namespace
+}  // namespace
 
 TEST_F(SOP_NodeTest, SourceFeedsItsOwnDetailAndTheNodeCopiesIt)
 {
-    EXPECT_EQ(myNode->inputGeo(0), nullptr); // input not cooked yet
+    EXPECT_EQ(myNode->inputGeo(0), nullptr);  // input not cooked yet
     const GU_Detail *out = myNode->getCookedGeo(myContext);
     EXPECT_EQ(myNode->inputSeen, myDetail.get());
     ASSERT_NE(out, nullptr);
@@ -155,7 +157,7 @@ TEST_F(SOP_NodeTest, MessagesKeepTheHighestSeverity)
 {
     EXPECT_EQ(myNode->addMessage(SOP_MESSAGE, "note"), UT_ERROR_MESSAGE);
     EXPECT_EQ(myNode->addWarning(SOP_ERR_BADGROUP, "pts"), UT_ERROR_WARNING);
-    EXPECT_EQ(myNode->addWarning(SOP_ERR_BADGROUP, "pts"), UT_ERROR_WARNING); // kept once
+    EXPECT_EQ(myNode->addWarning(SOP_ERR_BADGROUP, "pts"), UT_ERROR_WARNING);  // kept once
     EXPECT_EQ(myNode->addMessage(SOP_MESSAGE, "later note"), UT_ERROR_WARNING);
     EXPECT_EQ(myNode->error(), UT_ERROR_WARNING);
     EXPECT_EQ(myNode->getErrorMessages(UT_ERROR_WARNING), "Warning: Invalid group: pts\n");

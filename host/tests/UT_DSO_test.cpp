@@ -12,11 +12,8 @@
 
 namespace
 {
-bool mentions(const std::string &text, const std::string &part)
-{
-    return text.find(part) != std::string::npos;
-}
-} // namespace
+bool mentions(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+}  // namespace
 
 TEST(UT_DSO, RefusesAMissingFile)
 {

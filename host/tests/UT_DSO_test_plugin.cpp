@@ -11,13 +11,13 @@
 #include <new>
 
 #ifndef TEST_PLUGIN_VERSION
-#  define TEST_PLUGIN_VERSION "15.5"
+#define TEST_PLUGIN_VERSION "15.5"
 #endif
 
 #if defined(_WIN32)
-#  define TEST_PLUGIN_EXPORT extern "C" __declspec(dllexport)
+#define TEST_PLUGIN_EXPORT extern "C" __declspec(dllexport)
 #else
-#  define TEST_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
+#define TEST_PLUGIN_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
 
 #ifndef TEST_PLUGIN_NO_REGISTER
@@ -51,23 +51,14 @@ OP_Node *construct(OP_Network *parent, const char *name, OP_Operator *op)
 {
     return new (std::nothrow) SOP_TestAddPoint(parent, name, op);
 }
-} // namespace
+}  // namespace
 #endif
 
-TEST_PLUGIN_EXPORT void HoudiniDSOVersion(const char **version)
-{
-    *version = TEST_PLUGIN_VERSION;
-}
+TEST_PLUGIN_EXPORT void HoudiniDSOVersion(const char **version) { *version = TEST_PLUGIN_VERSION; }
 
-TEST_PLUGIN_EXPORT unsigned HoudiniCompilerVersion()
-{
-    return 1234;
-}
+TEST_PLUGIN_EXPORT unsigned HoudiniCompilerVersion() { return 1234; }
 
-TEST_PLUGIN_EXPORT void HoudiniGetTagInfo(const char **tag)
-{
-    *tag = "test-plugin-tag";
-}
+TEST_PLUGIN_EXPORT void HoudiniGetTagInfo(const char **tag) { *tag = "test-plugin-tag"; }
 
 #ifndef TEST_PLUGIN_NO_REGISTER
 TEST_PLUGIN_EXPORT void newSopOperator(OP_OperatorTable *table)

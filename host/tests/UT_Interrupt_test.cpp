@@ -20,7 +20,7 @@ TEST(UT_Interrupt, RequestStaysRaisedUntilCleared)
 TEST(UT_Interrupt, ScopesNest)
 {
     UT_Interrupt server;
-    server.opEnd(); // nothing open: ignored
+    server.opEnd();  // nothing open: ignored
     EXPECT_EQ(server.getOpDepth(), 0);
     {
         UT_AutoInterrupt outer("Cooking", &server);
@@ -77,13 +77,15 @@ TEST(UT_Interrupt, ProgressCallbackHearsShownScopesOnly)
     {
         UT_AutoInterrupt shown("Cook", &server);
         shown.wasInterrupted(50);
-        shown.wasInterrupted(); // no percentage: nothing to report
+        shown.wasInterrupted();  // no percentage: nothing to report
         shown.wasInterrupted(250);
         UT_AutoInterrupt quiet("Inner", &server, false);
         quiet.wasInterrupted(10);
     }
     server.setProgressCallback(nullptr);
-    { UT_AutoInterrupt unheard("After", &server); }
+    {
+        UT_AutoInterrupt unheard("After", &server);
+    }
     EXPECT_EQ(events, (std::vector<std::string>{"0 Cook 1 0 1", "1 Cook 1 50 1", "1 Cook 1 100 1", "2 Cook 1 100 0"}));
 }
 

@@ -28,8 +28,7 @@ struct LoopCase
 };
 
 class UT_ParallelFor : public testing::TestWithParam<LoopCase>
-{
-};
+{};
 
 TEST_P(UT_ParallelFor, VisitsEveryIndexOnceInSubRangesOfAtMostAGrain)
 {
@@ -37,14 +36,12 @@ TEST_P(UT_ParallelFor, VisitsEveryIndexOnceInSubRangesOfAtMostAGrain)
     const UT_ThreadLimit limit(c.threads);
     std::vector<std::atomic<int>> visits(c.end + 1);
     std::atomic<bool> badRange{false};
-    UTparallelFor(c.begin, c.end, c.grain,
-                  [&](size_t from, size_t to)
-                  {
-                      if (from >= to || from < c.begin || to > c.end || to - from > std::max<size_t>(c.grain, 1))
-                          badRange = true;
-                      for (size_t i = from; i < to && i < visits.size(); ++i)
-                          ++visits[i];
-                  });
+    UTparallelFor(c.begin, c.end, c.grain, [&](size_t from, size_t to) {
+        if (from >= to || from < c.begin || to > c.end || to - from > std::max<size_t>(c.grain, 1))
+            badRange = true;
+        for (size_t i = from; i < to && i < visits.size(); ++i)
+            ++visits[i];
+    });
     EXPECT_FALSE(badRange);
     for (size_t i = 0; i < visits.size(); ++i)
         EXPECT_EQ(visits[i], i >= c.begin && i < c.end ? 1 : 0) << "index " << i;
@@ -64,7 +61,7 @@ TEST(UT_ParallelUtil, LimitsNestAndLift)
     const int machine = UTgetMaxThreads();
     ASSERT_GE(machine, 1);
     {
-        const UT_ThreadLimit many(machine + 5); // adds no threads
+        const UT_ThreadLimit many(machine + 5);  // adds no threads
         EXPECT_EQ(UTgetMaxThreads(), machine);
     }
     {
@@ -74,7 +71,7 @@ TEST(UT_ParallelUtil, LimitsNestAndLift)
         EXPECT_EQ(UTgetMaxThreads(), std::min(machine, 3));
         {
             const UT_ThreadLimit one(1);
-            const UT_ThreadLimit two(2); // the smallest alive wins
+            const UT_ThreadLimit two(2);  // the smallest alive wins
             EXPECT_EQ(UTgetMaxThreads(), 1);
         }
         EXPECT_EQ(UTgetMaxThreads(), std::min(machine, 3));
@@ -87,12 +84,10 @@ TEST(UT_ParallelUtil, OneThreadRunsEverythingOnTheCaller)
     const UT_ThreadLimit one(1);
     const std::thread::id caller = std::this_thread::get_id();
     std::atomic<int> elsewhere{0};
-    UTparallelFor(0, 10000, 1,
-                  [&](size_t, size_t)
-                  {
-                      if (std::this_thread::get_id() != caller)
-                          ++elsewhere;
-                  });
+    UTparallelFor(0, 10000, 1, [&](size_t, size_t) {
+        if (std::this_thread::get_id() != caller)
+            ++elsewhere;
+    });
     UTparallelInvoke([&] { elsewhere += std::this_thread::get_id() != caller; },
                      [&] { elsewhere += std::this_thread::get_id() != caller; });
     EXPECT_EQ(elsewhere, 0);
@@ -103,13 +98,11 @@ TEST(UT_ParallelUtil, TwoThreadsUseAtMostTwo)
     const UT_ThreadLimit two(2);
     std::mutex mutex;
     std::set<std::thread::id> seen;
-    UTparallelFor(0, 64, 1,
-                  [&](size_t, size_t)
-                  {
-                      std::this_thread::sleep_for(std::chrono::microseconds(200));
-                      std::lock_guard<std::mutex> lock(mutex);
-                      seen.insert(std::this_thread::get_id());
-                  });
+    UTparallelFor(0, 64, 1, [&](size_t, size_t) {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        std::lock_guard<std::mutex> lock(mutex);
+        seen.insert(std::this_thread::get_id());
+    });
     EXPECT_LE(seen.size(), 2u);
 }
 
@@ -118,8 +111,18 @@ TEST(UT_ParallelUtil, InvokeRunsBothAndNestedRegionsComplete)
     const UT_ThreadLimit two(2);
     std::atomic<int64_t> sum{0};
     UTparallelInvoke(
-        [&] { UTparallelFor(0, 1000, 10, [&](size_t a, size_t b) { for (; a < b; ++a) sum += int64_t(a); }); },
-        [&] { UTparallelFor(1000, 2000, 10, [&](size_t a, size_t b) { for (; a < b; ++a) sum += int64_t(a); }); });
+        [&] {
+            UTparallelFor(0, 1000, 10, [&](size_t a, size_t b) {
+                for (; a < b; ++a)
+                    sum += int64_t(a);
+            });
+        },
+        [&] {
+            UTparallelFor(1000, 2000, 10, [&](size_t a, size_t b) {
+                for (; a < b; ++a)
+                    sum += int64_t(a);
+            });
+        });
     EXPECT_EQ(sum, 1999 * 2000 / 2);
 }
 
@@ -131,14 +134,12 @@ TEST(UT_ParallelUtil, ExceptionsReachTheCaller)
     {
         const UT_ThreadLimit limit(threads);
         EXPECT_THROW(UTparallelFor(0, 1000, 1,
-                                   [](size_t from, size_t to)
-                                   {
+                                   [](size_t from, size_t to) {
                                        if (from <= 517 && 517 < to)
                                            throw std::bad_alloc();
                                    }),
                      std::bad_alloc);
-        EXPECT_THROW(UTparallelInvoke([] {}, [] { throw std::runtime_error("b failed"); }),
-                     std::runtime_error);
+        EXPECT_THROW(UTparallelInvoke([] {}, [] { throw std::runtime_error("b failed"); }), std::runtime_error);
         std::atomic<size_t> count{0};
         UTparallelFor(0, 1000, 1, [&](size_t a, size_t b) { count += b - a; });
         EXPECT_EQ(count, 1000u);
@@ -157,8 +158,7 @@ TEST(UT_ParallelUtil, ReduceJoinsPartialsInRangeOrder)
         const UT_ThreadLimit limit(threads);
         const std::string joined = UTparallelReduce(
             3, 260, 16, std::string(),
-            [](size_t from, size_t to, std::string acc)
-            {
+            [](size_t from, size_t to, std::string acc) {
                 for (size_t i = from; i < to; ++i)
                     acc += char('a' + i % 26);
                 return acc;
@@ -166,8 +166,8 @@ TEST(UT_ParallelUtil, ReduceJoinsPartialsInRangeOrder)
             [](std::string a, const std::string &b) { return a + b; });
         EXPECT_EQ(joined, expected) << threads << " threads";
     }
-    EXPECT_EQ(UTparallelReduce(5, 5, 4, 7, [](size_t, size_t, int) { return 0; },
-                               [](int a, int b) { return a + b; }),
+    EXPECT_EQ(UTparallelReduce(
+                  5, 5, 4, 7, [](size_t, size_t, int) { return 0; }, [](int a, int b) { return a + b; }),
               7);
 }
 
@@ -183,23 +183,20 @@ TEST(UT_ParallelUtil, WaitingThreadRunsOnlyItsOwnRegion)
     const UT_ThreadLimit four(4);
     static thread_local bool waitingInInner = false;
     std::atomic<int> reentered{0};
-    UTparallelFor(0, 32, 1,
-                  [&](size_t, size_t)
-                  {
-                      if (waitingInInner)
-                          ++reentered;
-                      waitingInInner = true;
-                      std::atomic<int> started{0};
-                      const auto meet = [&]
-                      {
-                          ++started;
-                          const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
-                          while (started < 2 && std::chrono::steady_clock::now() < until)
-                              std::this_thread::yield();
-                      };
-                      UTparallelInvoke(meet, meet);
-                      waitingInInner = false;
-                  });
+    UTparallelFor(0, 32, 1, [&](size_t, size_t) {
+        if (waitingInInner)
+            ++reentered;
+        waitingInInner = true;
+        std::atomic<int> started{0};
+        const auto meet = [&] {
+            ++started;
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
+            while (started < 2 && std::chrono::steady_clock::now() < until)
+                std::this_thread::yield();
+        };
+        UTparallelInvoke(meet, meet);
+        waitingInInner = false;
+    });
     EXPECT_EQ(reentered, 0);
 }
 
@@ -219,14 +216,12 @@ TEST(UT_ParallelUtil, TasksRunUnderTheCallersFloatingPointState)
     const float callerProduct = tiny * tiny;
     const float callerQuotient = 1.0f / third;
     std::atomic<int> differing{0};
-    UTparallelFor(0, 256, 1,
-                  [&](size_t, size_t)
-                  {
-                      std::this_thread::sleep_for(std::chrono::microseconds(50));
-                      const float product = tiny * tiny, quotient = 1.0f / third;
-                      if (std::memcmp(&product, &callerProduct, 4) || std::memcmp(&quotient, &callerQuotient, 4))
-                          ++differing;
-                  });
+    UTparallelFor(0, 256, 1, [&](size_t, size_t) {
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        const float product = tiny * tiny, quotient = 1.0f / third;
+        if (std::memcmp(&product, &callerProduct, 4) || std::memcmp(&quotient, &callerQuotient, 4))
+            ++differing;
+    });
     const unsigned after = _mm_getcsr();
     _mm_setcsr(saved);
     EXPECT_EQ(callerProduct, 0.0f) << "the product 1e-40 is flushed";
@@ -236,4 +231,4 @@ TEST(UT_ParallelUtil, TasksRunUnderTheCallersFloatingPointState)
 }
 #endif
 
-} // namespace
+}  // namespace

@@ -33,13 +33,12 @@ bool waitFor(const std::atomic<int> &count, int wanted)
 
 struct HelperCase
 {
-    int limit;   // the thread limit meanwhile
-    int helpers; // helpers asked for
+    int limit;    // the thread limit meanwhile
+    int helpers;  // helpers asked for
 };
 
 class UT_RunWithHelpers : public testing::TestWithParam<HelperCase>
-{
-};
+{};
 
 TEST_P(UT_RunWithHelpers, MainOnTheCallerHelpersBesideItUntilStopped)
 {
@@ -52,8 +51,7 @@ TEST_P(UT_RunWithHelpers, MainOnTheCallerHelpersBesideItUntilStopped)
     bool mainOnCaller = false;
     UTrunWithHelpers(
         c.helpers,
-        [&](const std::atomic<bool> &stop)
-        {
+        [&](const std::atomic<bool> &stop) {
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 helperThreads.insert(std::this_thread::get_id());
@@ -63,8 +61,7 @@ TEST_P(UT_RunWithHelpers, MainOnTheCallerHelpersBesideItUntilStopped)
                 ++work;
             ++stoppedSeen;
         },
-        [&]
-        {
+        [&] {
             mainOnCaller = std::this_thread::get_id() == caller;
             // With room for helpers, wait until one has started, so that the
             // stop is seen by a running helper.
@@ -89,8 +86,7 @@ TEST(UT_RunWithHelpersErrors, ExceptionsReachTheCallerAndHelpersStop)
 {
     const UT_ThreadLimit two(2);
     std::atomic<int> running{0};
-    const auto spin = [&](const std::atomic<bool> &stop)
-    {
+    const auto spin = [&](const std::atomic<bool> &stop) {
         ++running;
         while (!stop.load())
             std::this_thread::yield();
@@ -101,8 +97,7 @@ TEST(UT_RunWithHelpersErrors, ExceptionsReachTheCallerAndHelpersStop)
     std::atomic<int> helped{0};
     EXPECT_THROW(UTrunWithHelpers(
                      1,
-                     [&](const std::atomic<bool> &)
-                     {
+                     [&](const std::atomic<bool> &) {
                          ++helped;
                          throw std::bad_alloc();
                      },
@@ -118,13 +113,15 @@ TEST(UT_RunWithHelpersErrors, InsideARegionMainStillRuns)
 {
     const UT_ThreadLimit two(2);
     std::atomic<int> mains{0};
-    UTparallelFor(0, 4, 1,
-                  [&](size_t, size_t)
-                  {
-                      UTrunWithHelpers(
-                          1, [](const std::atomic<bool> &stop) { while (!stop.load()) std::this_thread::yield(); },
-                          [&] { ++mains; });
-                  });
+    UTparallelFor(0, 4, 1, [&](size_t, size_t) {
+        UTrunWithHelpers(
+            1,
+            [](const std::atomic<bool> &stop) {
+                while (!stop.load())
+                    std::this_thread::yield();
+            },
+            [&] { ++mains; });
+    });
     EXPECT_EQ(mains.load(), 4);
 }
 
@@ -135,14 +132,13 @@ TEST(UT_RunWithHelpersErrors, HelpersFollowTheCallersFloatingPointState)
     // Pool threads started now keep the default state.
     UTparallelFor(0, 16, 1, [](size_t, size_t) { std::this_thread::sleep_for(std::chrono::microseconds(200)); });
     const unsigned saved = _mm_getcsr();
-    const unsigned wanted = (saved & ~0x6000u) | 0x8040u | 0x6000u; // FTZ, DAZ, toward zero
+    const unsigned wanted = (saved & ~0x6000u) | 0x8040u | 0x6000u;  // FTZ, DAZ, toward zero
     _mm_setcsr(wanted);
     std::atomic<int> started{0};
     std::atomic<unsigned> seen{0};
     UTrunWithHelpers(
         1,
-        [&](const std::atomic<bool> &)
-        {
+        [&](const std::atomic<bool> &) {
             seen = _mm_getcsr();
             ++started;
         },
@@ -153,4 +149,4 @@ TEST(UT_RunWithHelpersErrors, HelpersFollowTheCallersFloatingPointState)
 }
 #endif
 
-} // namespace
+}  // namespace

@@ -9,7 +9,7 @@ ET narrow(double value);
 template <>
 fpreal16 narrow<fpreal16>(double value)
 {
-    return GAhalfFromDouble(value); // one rounding: through float would round twice
+    return GAhalfFromDouble(value);  // one rounding: through float would round twice
 }
 template <>
 float narrow<float>(double value)
@@ -35,8 +35,7 @@ public:
     AttributeSink(GA_ATINumeric &attribute, GA_Offset first)
         : myData(attribute.getData()), myFirst(first), mySize(attribute.getTupleSize()),
           myInterleaved(myData.getLayout() == GA_LAYOUT_INTERLEAVED), myBuffer(static_cast<size_t>(mySize))
-    {
-    }
+    {}
 
     void put(int64_t element, int64_t first, int64_t count, const T *values) override
     {
@@ -65,16 +64,20 @@ private:
     bool myInterleaved;
     std::vector<ET> myBuffer;
 };
-} // namespace
+}  // namespace
 
 std::unique_ptr<ValueSink<double>> makeRealSink(GA_ATINumeric &attribute, GA_Offset first)
 {
     switch (attribute.getStorage())
     {
-    case GA_STORE_REAL16: return std::make_unique<AttributeSink<fpreal16, double>>(attribute, first);
-    case GA_STORE_REAL32: return std::make_unique<AttributeSink<float, double>>(attribute, first);
-    case GA_STORE_REAL64: return std::make_unique<AttributeSink<double, double>>(attribute, first);
-    default: return nullptr;
+    case GA_STORE_REAL16:
+        return std::make_unique<AttributeSink<fpreal16, double>>(attribute, first);
+    case GA_STORE_REAL32:
+        return std::make_unique<AttributeSink<float, double>>(attribute, first);
+    case GA_STORE_REAL64:
+        return std::make_unique<AttributeSink<double, double>>(attribute, first);
+    default:
+        return nullptr;
     }
 }
 
@@ -82,11 +85,17 @@ std::unique_ptr<ValueSink<int64_t>> makeIntegerSink(GA_ATINumeric &attribute, GA
 {
     switch (attribute.getStorage())
     {
-    case GA_STORE_UINT8: return std::make_unique<AttributeSink<uint8_t, int64_t>>(attribute, first);
-    case GA_STORE_INT8: return std::make_unique<AttributeSink<int8_t, int64_t>>(attribute, first);
-    case GA_STORE_INT16: return std::make_unique<AttributeSink<int16_t, int64_t>>(attribute, first);
-    case GA_STORE_INT32: return std::make_unique<AttributeSink<int32_t, int64_t>>(attribute, first);
-    case GA_STORE_INT64: return std::make_unique<AttributeSink<int64_t, int64_t>>(attribute, first);
-    default: return nullptr;
+    case GA_STORE_UINT8:
+        return std::make_unique<AttributeSink<uint8_t, int64_t>>(attribute, first);
+    case GA_STORE_INT8:
+        return std::make_unique<AttributeSink<int8_t, int64_t>>(attribute, first);
+    case GA_STORE_INT16:
+        return std::make_unique<AttributeSink<int16_t, int64_t>>(attribute, first);
+    case GA_STORE_INT32:
+        return std::make_unique<AttributeSink<int32_t, int64_t>>(attribute, first);
+    case GA_STORE_INT64:
+        return std::make_unique<AttributeSink<int64_t, int64_t>>(attribute, first);
+    default:
+        return nullptr;
     }
 }

@@ -48,8 +48,7 @@ class CollectingSink : public ValueSink<int64_t>
 public:
     CollectingSink(int64_t count, int64_t tupleSize)
         : myValues(static_cast<size_t>(count * tupleSize)), mySize(tupleSize)
-    {
-    }
+    {}
     void put(int64_t element, int64_t first, int64_t count, const int64_t *values) override
     {
         for (int64_t k = 0; k < count; ++k)

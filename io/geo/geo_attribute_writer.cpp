@@ -51,16 +51,15 @@ void writeHeader(JsonText &json, const GA_Attribute &attribute, const char *kind
     json.raw("],\n");
 }
 
-
-void writeNumeric(JsonText &json, const GA_ATINumeric &attribute, const GU_Detail &gdp,
-                  const GeoWriteOptions &options, std::vector<std::string> &warnings)
+void writeNumeric(JsonText &json, const GA_ATINumeric &attribute, const GU_Detail &gdp, const GeoWriteOptions &options,
+                  std::vector<std::string> &warnings)
 {
     writeHeader(json, attribute, "numeric", options, warnings);
     writeNumericBody(json, attribute, gdp, warnings);
 }
 
-void writeString(JsonText &json, const GA_ATIString &attribute, const GU_Detail &gdp,
-                 const GeoWriteOptions &options, std::vector<std::string> &warnings)
+void writeString(JsonText &json, const GA_ATIString &attribute, const GU_Detail &gdp, const GeoWriteOptions &options,
+                 std::vector<std::string> &warnings)
 {
     writeHeader(json, attribute, "string", options, warnings);
     const int size = attribute.getTupleSize();
@@ -131,8 +130,8 @@ void writeZeroPositions(JsonText &json, const GU_Detail &gdp)
     json.raw("]]]\n");
 }
 
-void writeAttribute(JsonText &json, const GA_Attribute &attribute, const GU_Detail &gdp,
-                    const GeoWriteOptions &options, std::vector<std::string> &warnings)
+void writeAttribute(JsonText &json, const GA_Attribute &attribute, const GU_Detail &gdp, const GeoWriteOptions &options,
+                    std::vector<std::string> &warnings)
 {
     if (&attribute.getType() == &GA_ATINumeric::theAttributeType)
         writeNumeric(json, static_cast<const GA_ATINumeric &>(attribute), gdp, options, warnings);
@@ -145,7 +144,7 @@ bool isWritable(const GA_Attribute &attribute)
     return &attribute.getType() == &GA_ATINumeric::theAttributeType ||
            &attribute.getType() == &GA_ATIString::theAttributeType;
 }
-} // namespace
+}  // namespace
 
 void writePointAttributes(JsonText &json, const GU_Detail &gdp, const GeoWriteOptions &options,
                           std::vector<std::string> &warnings)

@@ -15,13 +15,13 @@ namespace
 {
 struct AttributeHeader
 {
-    uint64_t index = 0; // position in "pointattributes"
+    uint64_t index = 0;  // position in "pointattributes"
     std::string name;
     bool isString = false;
     GA_AttributeScope scope = GA_SCOPE_PUBLIC;
     int32_t typeInfo = GA_TYPE_VOID;
-    std::string typeToken; // kept when typeInfo is GA_TYPE_UNKNOWN
-    JsonValue entry; // [header, body]
+    std::string typeToken;  // kept when typeInfo is GA_TYPE_UNKNOWN
+    JsonValue entry;        // [header, body]
     JsonValue body;
 };
 
@@ -31,7 +31,7 @@ void readOptions(GeoReadContext &ctx, JsonValue options, AttributeHeader &header
     const JsonObject object = expectObject(ctx, options, "an options object");
     JsonValue type;
     if (!object.find("type", type))
-        return; // no type information: code 0
+        return;  // no type information: code 0
     PathScope scope(ctx.path, "type");
     JsonValue value;
     if (!expectObject(ctx, type, "an object {\"type\":\"string\",\"value\":TOKEN}").find("value", value))
@@ -59,8 +59,8 @@ bool readHeader(GeoReadContext &ctx, JsonValue entry, AttributeHeader &header)
     if (const KeyValueField *field = list.find("scope"))
     {
         PathScope scope(ctx.path, field->key);
-        header.scope = expectString(ctx, field->value, "a scope (string)") == "public" ? GA_SCOPE_PUBLIC
-                                                                                       : GA_SCOPE_PRIVATE;
+        header.scope =
+            expectString(ctx, field->value, "a scope (string)") == "public" ? GA_SCOPE_PUBLIC : GA_SCOPE_PRIVATE;
     }
     if (const KeyValueField *field = list.find("options"))
     {
@@ -105,8 +105,8 @@ void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, 
     decodeValueList(ctx, values, count, fileSize, rule, sink);
 }
 
-GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body,
-                          GU_Detail &gdp, GA_Offset first)
+GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body, GU_Detail &gdp,
+                          GA_Offset first)
 {
     const int64_t fileSize = readTupleSize(ctx, body);
     GA_Storage storage = GA_STORE_INVALID;
@@ -164,8 +164,8 @@ GA_Attribute *readNumeric(GeoReadContext &ctx, const AttributeHeader &header, co
     return attribute;
 }
 
-GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body,
-                         GU_Detail &gdp, GA_Offset first)
+GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, const KeyValueList &body, GU_Detail &gdp,
+                         GA_Offset first)
 {
     const int64_t size = readTupleSize(ctx, body);
     std::vector<std::string> strings;
@@ -204,15 +204,15 @@ GA_Attribute *readString(GeoReadContext &ctx, const AttributeHeader &header, con
     attribute->setTypeInfo(header.typeInfo);
     return attribute;
 }
-} // namespace
+}  // namespace
 
 void readPointAttributes(GeoReadContext &ctx, JsonValue list, GU_Detail &gdp, GA_Offset first)
 {
     auto readBody = [&](const AttributeHeader &header) {
         PathScope scope(ctx.path, header.index);
         const KeyValueList body(ctx, header.body, "an attribute body");
-        GA_Attribute *attribute = header.isString ? readString(ctx, header, body, gdp, first)
-                                                  : readNumeric(ctx, header, body, gdp, first);
+        GA_Attribute *attribute =
+            header.isString ? readString(ctx, header, body, gdp, first) : readNumeric(ctx, header, body, gdp, first);
         body.finish();
         closeEntry(ctx, header.entry, header.body, kEntry);
         attribute->setScope(header.scope);

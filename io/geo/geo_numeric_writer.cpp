@@ -141,7 +141,7 @@ void writeValues(JsonText &json, const GA_ATINumeric &attribute, const GU_Detail
         nonFinite.merge(chunk);
 }
 
-} // namespace
+}  // namespace
 
 void writeNumericBody(JsonText &json, const GA_ATINumeric &attribute, const GU_Detail &gdp,
                       std::vector<std::string> &warnings)
@@ -155,23 +155,40 @@ void writeNumericBody(JsonText &json, const GA_ATINumeric &attribute, const GU_D
     json.raw("\"values\",[\"size\"," + size + ",\"storage\",\"" + storage + "\",");
     switch (attribute.getStorage())
     {
-    case GA_STORE_UINT8: writeValues<uint8_t>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_INT8: writeValues<int8_t>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_INT16: writeValues<int16_t>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_INT32: writeValues<int32_t>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_INT64: writeValues<int64_t>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_REAL16: writeValues<fpreal16>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_REAL32: writeValues<float>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_REAL64: writeValues<double>(json, attribute, gdp, nonFinite); break;
-    case GA_STORE_INVALID: json.raw("\"tuples\",[]]]\n"); break;
+    case GA_STORE_UINT8:
+        writeValues<uint8_t>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_INT8:
+        writeValues<int8_t>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_INT16:
+        writeValues<int16_t>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_INT32:
+        writeValues<int32_t>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_INT64:
+        writeValues<int64_t>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_REAL16:
+        writeValues<fpreal16>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_REAL32:
+        writeValues<float>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_REAL64:
+        writeValues<double>(json, attribute, gdp, nonFinite);
+        break;
+    case GA_STORE_INVALID:
+        json.raw("\"tuples\",[]]]\n");
+        break;
     }
     if (nonFinite.count > 0)
     {
-        const std::string where = nonFinite.firstPoint >= 0
-                                      ? "first at point " + std::to_string(nonFinite.firstPoint)
-                                      : "in its defaults";
-        warnings.push_back("attribute \"" + std::string(attribute.getName()) + "\": " +
-                           std::to_string(nonFinite.count) + " non-finite values (" + where +
+        const std::string where =
+            nonFinite.firstPoint >= 0 ? "first at point " + std::to_string(nonFinite.firstPoint) : "in its defaults";
+        warnings.push_back("attribute \"" + std::string(attribute.getName()) +
+                           "\": " + std::to_string(nonFinite.count) + " non-finite values (" + where +
                            ") written as the strings \"nan\", \"inf\" or \"-inf\"; other readers may refuse them");
     }
 }

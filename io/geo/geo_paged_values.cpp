@@ -31,8 +31,8 @@ std::vector<int64_t> readPacking(GeoReadContext &ctx, const KeyValueList &values
 }
 
 // One flag array per group; entries past the page count are ignored.
-std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyValueList &values,
-                                                 size_t groups, int64_t pages)
+std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyValueList &values, size_t groups,
+                                                 int64_t pages)
 {
     std::vector<std::vector<bool>> flags(groups);
     const KeyValueField *field = values.find("constantpageflags");
@@ -58,7 +58,7 @@ std::vector<std::vector<bool>> readConstantFlags(GeoReadContext &ctx, const KeyV
     }
     return flags;
 }
-} // namespace
+}  // namespace
 
 template <typename T>
 void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
@@ -126,12 +126,12 @@ void decodePagedValues(GeoReadContext &ctx, const KeyValueList &values, int64_t 
         uint64_t available = position;
         for (; !next.atEnd(); ++next)
             ++available;
-        failAt(ctx.path, "holds " + std::to_string(available) + " values, but the pages use only " +
-                             std::to_string(position));
+        failAt(ctx.path,
+               "holds " + std::to_string(available) + " values, but the pages use only " + std::to_string(position));
     }
 }
 
-template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                        const NumberRule &, ValueSink<double> &, ValueReader<double>);
-template void decodePagedValues<int64_t>(GeoReadContext &, const KeyValueList &, int64_t, int64_t,
-                                         const NumberRule &, ValueSink<int64_t> &, ValueReader<int64_t>);
+template void decodePagedValues<double>(GeoReadContext &, const KeyValueList &, int64_t, int64_t, const NumberRule &,
+                                        ValueSink<double> &, ValueReader<double>);
+template void decodePagedValues<int64_t>(GeoReadContext &, const KeyValueList &, int64_t, int64_t, const NumberRule &,
+                                         ValueSink<int64_t> &, ValueReader<int64_t>);

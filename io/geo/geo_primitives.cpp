@@ -14,8 +14,7 @@ public:
           // corners again as the text has bytes leaves room for odd files but
           // stops overlapping runs from multiplying a small file.
           myLimit(int64_t(vertexPoints.size()) + ctx.textBytes)
-    {
-    }
+    {}
 
     void readEntry(JsonValue entry);
     void readBody(std::string_view type, const KeyValueList &header, JsonValue body);
@@ -187,8 +186,8 @@ void PrimitiveReader::readPolygonRun(JsonValue body, bool closed)
     PathScope scope(myCtx.path, counts->key);
     const JsonArray list = expectArray(myCtx, counts->value, "an array of vertex counts");
     if (rle && list.size() % 2 != 0)
-        failAt(myCtx.path, "expected (vertex count, repeat) pairs, found an array of " +
-                               std::to_string(list.size()) + " items");
+        failAt(myCtx.path,
+               "expected (vertex count, repeat) pairs, found an array of " + std::to_string(list.size()) + " items");
     int64_t polygons = 0, used = 0;
     uint64_t index = 0;
     for (JsonArray::Iterator it = list.begin(); !it.atEnd(); ++it)
@@ -213,8 +212,8 @@ void PrimitiveReader::readPolygonRun(JsonValue body, bool closed)
         runs.emplace_back(n, repeat);
     }
     if (declared >= 0 && declared != polygons)
-        failAt(myCtx.path, "describes " + std::to_string(polygons) + " polygons, but nprimitives is " +
-                               std::to_string(declared));
+        failAt(myCtx.path,
+               "describes " + std::to_string(polygons) + " polygons, but nprimitives is " + std::to_string(declared));
     count(polygons);
     reserve(polygons, used);
     int64_t v = start;
@@ -266,7 +265,7 @@ void PrimitiveReader::readBody(std::string_view type, const KeyValueList &header
         myCtx.info.skippedPrimitives += n;
     }
 }
-} // namespace
+}  // namespace
 
 void readPrimitives(GeoReadContext &ctx, JsonValue list, const std::vector<int64_t> &vertexPoints,
                     int64_t primitiveCount, PolygonList &polygons)

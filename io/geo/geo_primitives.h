@@ -23,9 +23,9 @@
 
 struct PolygonList
 {
-    std::vector<GA_Offset> corners; // point number of each corner, polygon after polygon
-    std::vector<int64_t> starts{0}; // first corner of each polygon, plus the end
-    std::vector<uint8_t> closed;    // one flag per polygon
+    std::vector<GA_Offset> corners;  // point number of each corner, polygon after polygon
+    std::vector<int64_t> starts{0};  // first corner of each polygon, plus the end
+    std::vector<uint8_t> closed;     // one flag per polygon
 
     int64_t size() const { return int64_t(closed.size()); }
 };

@@ -20,7 +20,7 @@ void checkLeadingBytes(std::string_view text)
 {
     size_t i = 0;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        i = 3; // a UTF-8 byte order mark is skipped, as JSON parsers allow
+        i = 3;  // a UTF-8 byte order mark is skipped, as JSON parsers allow
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
         ++i;
     const std::string_view rest = text.substr(i);
@@ -46,8 +46,7 @@ int64_t readCount(GeoReadContext &ctx, const KeyValueList &top, std::string_view
 }
 
 // topology: ["pointref", ["indices", [p0, p1, ...]]]
-std::vector<int64_t> readTopology(GeoReadContext &ctx, const KeyValueList &top, int64_t pointCount,
-                                  int64_t vertexCount)
+std::vector<int64_t> readTopology(GeoReadContext &ctx, const KeyValueList &top, int64_t pointCount, int64_t vertexCount)
 {
     std::vector<int64_t> vertexPoints;
     const KeyValueField *topology = top.find("topology");
@@ -138,8 +137,7 @@ void readGeometry(GeoReadContext &ctx, JsonValue root, GU_Detail &gdp)
                 pointsRead = true;
             }
             else
-                ctx.info.skippedAttributes +=
-                    int64_t(expectArray(ctx, owner->value, "an array of attributes").size());
+                ctx.info.skippedAttributes += int64_t(expectArray(ctx, owner->value, "an array of attributes").size());
         }
     }
 
@@ -200,7 +198,7 @@ GeometryReadResult readDocument(std::string_view text, const std::string &name, 
 {
     GeometryReadResult result;
     std::string location, reason;
-    bool parsing = false; // past the checks of the leading bytes
+    bool parsing = false;  // past the checks of the leading bytes
     try
     {
         gdp.clearAndDestroy();
@@ -230,9 +228,10 @@ GeometryReadResult readDocument(std::string_view text, const std::string &name, 
     }
     catch (const GeoFormatError &error)
     {
-        result.message = name + ": " +
-                         (parsing && describeSyntaxFault(text, location, reason) ? location + ": " + reason
-                                                                                 : error.location() + ": " + error.what());
+        result.message =
+            name + ": " +
+            (parsing && describeSyntaxFault(text, location, reason) ? location + ": " + reason
+                                                                    : error.location() + ": " + error.what());
     }
     catch (...)
     {
@@ -242,7 +241,7 @@ GeometryReadResult readDocument(std::string_view text, const std::string &name, 
         gdp.clearAndDestroy();
     return result;
 }
-} // namespace
+}  // namespace
 
 GeometryReadResult readGeoText(std::string_view text, const std::string &name, GU_Detail &gdp)
 {

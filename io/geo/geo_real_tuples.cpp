@@ -15,7 +15,7 @@ const char *skipSpace(const char *p)
         ++p;
     return p;
 }
-} // namespace
+}  // namespace
 
 const char *readPlainRealTuple(const char *p, int64_t size, double overflow, double *tuple)
 {
@@ -26,7 +26,7 @@ const char *readPlainRealTuple(const char *p, int64_t size, double overflow, dou
     {
         p = skipSpace(p);
         JsonNumber number;
-        p = readJsonNumber(p, number); // null for anything but a number token
+        p = readJsonNumber(p, number);  // null for anything but a number token
         if (!p || !(std::fabs(number.real) < overflow))
             return nullptr;
         tuple[c] = number.real;
@@ -97,7 +97,7 @@ void readTupleTail(const char *text, int64_t size, double overflow, int64_t maxC
 bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonValue list, JsonArray::Iterator &it,
                    int64_t &index, int64_t count, int64_t size, const NumberRule &rule, ValueSink<double> &sink)
 {
-    constexpr int64_t kMinimum = 65536; // tuples left: fewer are read on one thread
+    constexpr int64_t kMinimum = 65536;  // tuples left: fewer are read on one thread
     if (count - index < kMinimum || it.atEnd() || index == 0 || UTgetMaxThreads() < 2)
         return false;
     const JsonDocument &doc = list.document();
@@ -134,6 +134,6 @@ bool readAheadHalf(const std::function<void(size_t, int64_t)> &readUpTo, JsonVal
     index += tail.count;
     it.resumeAt(tail.lastStart);
     doc.remember(tail.lastStart, tail.lastEnd);
-    ++it; // onto the list's closing bracket
+    ++it;  // onto the list's closing bracket
     return true;
 }

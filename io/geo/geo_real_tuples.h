@@ -44,11 +44,11 @@ size_t findTupleStart(const char *text, size_t size, size_t from);
 // A tail of a list of tuples, read ahead.
 struct TupleTail
 {
-    size_t start = kNoTuple; // offset of its first tuple
-    size_t lastStart = 0;    // offset of its last tuple
-    size_t lastEnd = 0;      // offset just past its last tuple
-    int64_t count = 0;       // tuples read
-    bool complete = false;   // every tuple plain, up to the list's closing bracket
+    size_t start = kNoTuple;  // offset of its first tuple
+    size_t lastStart = 0;     // offset of its last tuple
+    size_t lastEnd = 0;       // offset just past its last tuple
+    int64_t count = 0;        // tuples read
+    bool complete = false;    // every tuple plain, up to the list's closing bracket
     std::vector<double> values;
 };
 

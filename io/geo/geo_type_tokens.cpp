@@ -21,12 +21,18 @@ const char *tokenFromTypeInfo(int32_t code)
 {
     switch (code)
     {
-    case GA_TYPE_POINT: return "point";
-    case GA_TYPE_HPOINT: return "hpoint";
-    case GA_TYPE_VECTOR: return "vector";
-    case GA_TYPE_NORMAL: return "normal";
-    case GA_TYPE_COLOR: return "color";
-    default: return nullptr;
+    case GA_TYPE_POINT:
+        return "point";
+    case GA_TYPE_HPOINT:
+        return "hpoint";
+    case GA_TYPE_VECTOR:
+        return "vector";
+    case GA_TYPE_NORMAL:
+        return "normal";
+    case GA_TYPE_COLOR:
+        return "color";
+    default:
+        return nullptr;
     }
 }
 
@@ -42,7 +48,7 @@ constexpr StorageName kStorageNames[] = {
     {GA_STORE_INT32, "int32"},     {GA_STORE_INT64, "int64"},     {GA_STORE_REAL16, "fpreal16"},
     {GA_STORE_REAL32, "fpreal32"}, {GA_STORE_REAL64, "fpreal64"},
 };
-} // namespace
+}  // namespace
 
 GA_Storage storageFromToken(std::string_view token)
 {
@@ -69,11 +75,16 @@ IntegerRange integerRange(GA_Storage storage)
 {
     switch (storage)
     {
-    case GA_STORE_UINT8: return {0, 255};
-    case GA_STORE_INT8: return {-128, 127};
-    case GA_STORE_INT16: return {-32768, 32767};
-    case GA_STORE_INT32: return {INT32_MIN, INT32_MAX};
-    default: return {INT64_MIN, INT64_MAX};
+    case GA_STORE_UINT8:
+        return {0, 255};
+    case GA_STORE_INT8:
+        return {-128, 127};
+    case GA_STORE_INT16:
+        return {-32768, 32767};
+    case GA_STORE_INT32:
+        return {INT32_MIN, INT32_MAX};
+    default:
+        return {INT64_MIN, INT64_MAX};
     }
 }
 
@@ -81,8 +92,11 @@ double realOverflowMagnitude(GA_Storage storage)
 {
     switch (storage)
     {
-    case GA_STORE_REAL16: return 65520.0;         // between 65504 and 2^16
-    case GA_STORE_REAL32: return 0x1.ffffffp127;  // between FLT_MAX and 2^128
-    default: return std::numeric_limits<double>::infinity();
+    case GA_STORE_REAL16:
+        return 65520.0;  // between 65504 and 2^16
+    case GA_STORE_REAL32:
+        return 0x1.ffffffp127;  // between FLT_MAX and 2^128
+    default:
+        return std::numeric_limits<double>::infinity();
     }
 }

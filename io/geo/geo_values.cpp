@@ -11,11 +11,9 @@
 #include <string>
 #include <type_traits>
 
-
 NumberRule::NumberRule(GA_Storage s)
     : storage(s), real(isRealStorage(s)), overflow(realOverflowMagnitude(s)), range(integerRange(s))
-{
-}
+{}
 
 namespace
 {
@@ -42,8 +40,7 @@ bool nonFiniteToken(JsonValue value, double &out)
 
 // The token's own value, converted once from its text, so that "-0" stays
 // negative; then checked against the storage's range.
-double readReal(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index,
-                int64_t component)
+double readReal(const GeoReadContext &ctx, JsonValue value, const NumberRule &rule, uint64_t index, int64_t component)
 {
     double x = 0.0;
     if (value.isNumber())
@@ -86,7 +83,8 @@ int64_t readInteger(const GeoReadContext &ctx, JsonValue value, const NumberRule
             n = int64_t(x);
         break;
     }
-    case JsonNumber::Uint64: break; // above INT64_MAX: beyond every range
+    case JsonNumber::Uint64:
+        break;  // above INT64_MAX: beyond every range
     }
     if (!inRange)
         failNumber(ctx, index, component, value,
@@ -203,8 +201,8 @@ void decodeArrays(GeoReadContext &ctx, JsonValue list, int64_t count, int64_t si
 }
 
 template <typename T>
-void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size,
-                const NumberRule &rule, ValueSink<T> &sink)
+void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t size, const NumberRule &rule,
+                ValueSink<T> &sink)
 {
     if (const KeyValueField *tuples = values.find("tuples"))
     {
@@ -225,7 +223,7 @@ void decodeInto(GeoReadContext &ctx, const KeyValueList &values, int64_t count, 
         failAt(ctx.path, "expected one of the keys \"tuples\", \"arrays\" or \"rawpagedata\"");
     }
 }
-} // namespace
+}  // namespace
 
 void decodeValueList(GeoReadContext &ctx, const KeyValueList &values, int64_t count, int64_t tupleSize,
                      const NumberRule &rule, ValueSink<double> &sink)

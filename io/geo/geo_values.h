@@ -29,8 +29,8 @@ struct NumberRule
 
     GA_Storage storage;
     bool real;
-    double overflow;    // real storages: magnitudes from here on are refused
-    IntegerRange range; // integer storages
+    double overflow;     // real storages: magnitudes from here on are refused
+    IntegerRange range;  // integer storages
 };
 
 // Receives decoded values: components first .. first + count - 1 of one

@@ -7,8 +7,8 @@
 #include <GEO/GEO_Primitive.h>
 
 #include <exception>
-#include <stdexcept>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace
@@ -110,7 +110,7 @@ void writeDocument(JsonText &json, const GU_Detail &gdp, const GeoWriteOptions &
     json.raw("]\n");
     json.finish();
 }
-} // namespace
+}  // namespace
 
 IoResult formatGeoText(const GU_Detail &gdp, std::string &text, const GeoWriteOptions &options)
 {

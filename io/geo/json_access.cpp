@@ -4,24 +4,20 @@
 
 #include <string>
 
-
 namespace
 {
 // Room for two decoded values per byte of text, and at least 2^20 values.
 constexpr int64_t kMinValueBudget = int64_t(1) << 20;
 constexpr int64_t kValuesPerByte = 2;
-} // namespace
+}  // namespace
 
-GeoReadContext::GeoReadContext(int64_t bytes)
-    : textBytes(bytes), valueBudget(kMinValueBudget + kValuesPerByte * bytes)
-{
-}
+GeoReadContext::GeoReadContext(int64_t bytes) : textBytes(bytes), valueBudget(kMinValueBudget + kValuesPerByte * bytes)
+{}
 
 void GeoReadContext::chargeValues(int64_t n, const std::string &what)
 {
     if (n > valueBudget)
-        failAt(path, what + " describes more data than a file of " + std::to_string(textBytes) +
-                         " bytes can hold");
+        failAt(path, what + " describes more data than a file of " + std::to_string(textBytes) + " bytes can hold");
     valueBudget -= n;
 }
 
@@ -58,8 +54,7 @@ bool expectBool(const GeoReadContext &ctx, JsonValue value, const char *expected
     return value.boolean();
 }
 
-int64_t expectInteger(const GeoReadContext &ctx, JsonValue value, int64_t lowest, int64_t highest,
-                      const char *expected)
+int64_t expectInteger(const GeoReadContext &ctx, JsonValue value, int64_t lowest, int64_t highest, const char *expected)
 {
     JsonNumber number;
     if (value.isNumber())
@@ -124,14 +119,10 @@ const KeyValueField *KeyValueList::field(size_t i) const
 void KeyValueList::finish() const
 {
     while (readNext())
-    {
-    }
+    {}
 }
 
-const KeyValueField *KeyValueList::find(std::string_view key) const
-{
-    return find(key, key);
-}
+const KeyValueField *KeyValueList::find(std::string_view key) const { return find(key, key); }
 
 const KeyValueField *KeyValueList::find(std::string_view key, std::string_view abbreviation) const
 {

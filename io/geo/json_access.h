@@ -29,8 +29,8 @@ struct GeoReadContext
     explicit GeoReadContext(int64_t textBytes);
 
     JsonPath path;
-    int64_t textBytes;   // size of the document, for the limits below
-    int64_t valueBudget; // decoded values still allowed
+    int64_t textBytes;    // size of the document, for the limits below
+    int64_t valueBudget;  // decoded values still allowed
     GeometryReadInfo info;
     std::vector<std::string> warnings;
 
@@ -92,7 +92,7 @@ private:
     mutable JsonArray::Iterator myNext;
     mutable size_t myItems = 0;
     mutable bool myDone = false;
-    mutable bool myValuePending = false; // myNext stands on the last field's value
+    mutable bool myValuePending = false;  // myNext stands on the last field's value
 };
 
 // A field that must be present; throws "missing key ..." otherwise.

@@ -29,11 +29,8 @@ constexpr uint64_t kCarryMask = ~uint64_t(0) >> (53 + 2);
 
 // floor(log2(10^q)) + 63, for |q| within the table: log2(10) is 217706 / 65536
 // to enough places there.
-int64_t binaryExponent(int64_t q)
-{
-    return ((217706 * q) >> 16) + 63;
-}
-} // namespace
+int64_t binaryExponent(int64_t q) { return ((217706 * q) >> 16) + 63; }
+}  // namespace
 
 bool decimalToDouble(uint64_t w, int64_t q, double &out)
 {
@@ -60,7 +57,7 @@ bool decimalToDouble(uint64_t w, int64_t q, double &out)
     uint64_t significand = product.high >> (upperBit + kBelowRounding);
     int64_t exponent = binaryExponent(q) + upperBit - leadingZeros + 1023;
     if (exponent <= 0)
-        return false; // subnormal or zero
+        return false;  // subnormal or zero
     // An exact halfway value (possible only for small |q|, where the product
     // is exact) rounds to even rather than up.
     if (product.low <= 1 && q >= -4 && q <= 23 && (significand & 3) == 1 &&
@@ -74,7 +71,7 @@ bool decimalToDouble(uint64_t w, int64_t q, double &out)
         ++exponent;
     }
     if (exponent >= 0x7FF)
-        return false; // infinite
+        return false;  // infinite
     const uint64_t bits = (significand & ~(uint64_t(1) << 52)) | uint64_t(exponent) << 52;
     std::memcpy(&out, &bits, sizeof out);
     return true;

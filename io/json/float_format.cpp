@@ -13,10 +13,7 @@ char *formatDouble17(double value, char *out)
     return std::to_chars(out, out + kMaxNumberChars, value, std::chars_format::general, 17).ptr;
 }
 
-char *formatInteger(int64_t value, char *out)
-{
-    return std::to_chars(out, out + kMaxNumberChars, value).ptr;
-}
+char *formatInteger(int64_t value, char *out) { return std::to_chars(out, out + kMaxNumberChars, value).ptr; }
 
 #if defined(__SIZEOF_INT128__)
 
@@ -75,13 +72,13 @@ uint64_t scaleWide(uint32_t m, int e, int s, Remainder &remainder)
         const int shift = -t;
         if (shift >= 128)
         {
-            remainder = kBelowHalf; // not reached for floats: s stays within the tables
+            remainder = kBelowHalf;  // not reached for floats: s stays within the tables
             return 0;
         }
         remainder = classify(n & ((u128(1) << shift) - 1), u128(1) << (shift - 1));
         return uint64_t(n >> shift);
     }
-    const u128 n = u128(m) << e; // e > 0 here: the value is at least 10^9
+    const u128 n = u128(m) << e;  // e > 0 here: the value is at least 10^9
     const u128 divisor = kPowers.ten[-s];
     const u128 rest = n % divisor;
     remainder = rest == 0 ? kZero : (2 * rest < divisor ? kBelowHalf : (2 * rest == divisor ? kHalf : kAboveHalf));
@@ -157,7 +154,7 @@ void storeWord(char *out, uint64_t word)
         out[i] = char(word >> (8 * i));
 #endif
 }
-} // namespace
+}  // namespace
 
 char *formatFloat9(float value, char *out)
 {
@@ -170,7 +167,7 @@ char *formatFloat9(float value, char *out)
     if (field < 8 || field == 0xffu)
         return formatFloat9Reference(value, out);
     m |= 0x800000u;
-    const int e = int(field) - 150; // value = m * 2^e, m has 24 bits
+    const int e = int(field) - 150;  // value = m * 2^e, m has 24 bits
 
     // k = floor(log10(value)) is floor((e + 23) * log10(2)) or one more;
     // 78913 / 2^18 approximates log10(2) closely enough over this range.
@@ -188,7 +185,7 @@ char *formatFloat9(float value, char *out)
     {
         --k;
         if (8 - k > 44)
-            return formatFloat9Reference(value, out); // beyond the power tables
+            return formatFloat9Reference(value, out);  // beyond the power tables
         q = scaleExact(m, e, 8 - k, remainder);
     }
     // Round half to even, as printf does on the exact binary value.
@@ -219,7 +216,7 @@ char *formatFloat9(float value, char *out)
         if (count <= k + 1)
             return out + k + 1;
         out[k + 1] = '.';
-        storeWord(out + k + 2, text >> (8 * k)); // k < 8 here: a fraction follows
+        storeWord(out + k + 2, text >> (8 * k));  // k < 8 here: a fraction follows
         return out + count + 1;
     }
     if (k < 0 && k >= -4)
@@ -239,9 +236,6 @@ char *formatFloat9(float value, char *out)
 }
 #else
 
-char *formatFloat9(float value, char *out)
-{
-    return formatFloat9Reference(value, out);
-}
+char *formatFloat9(float value, char *out) { return formatFloat9Reference(value, out); }
 
 #endif

@@ -8,8 +8,7 @@ namespace
 {
 bool endsLiteral(char c)
 {
-    return c == ',' || c == ']' || c == '}' || c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ':' ||
-           c == '\0';
+    return c == ',' || c == ']' || c == '}' || c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ':' || c == '\0';
 }
 
 int hexValue(char c)
@@ -46,7 +45,7 @@ void appendUtf8(std::string &out, uint32_t code)
         out += char(0x80 | (code & 0x3F));
     }
 }
-} // namespace
+}  // namespace
 
 uint32_t JsonDocument::escapedUnit(size_t pos) const
 {
@@ -61,10 +60,7 @@ uint32_t JsonDocument::escapedUnit(size_t pos) const
     return code;
 }
 
-void JsonDocument::fault(size_t offset, const std::string &what) const
-{
-    throw JsonSyntaxFault(offset, what);
-}
+void JsonDocument::fault(size_t offset, const std::string &what) const { throw JsonSyntaxFault(offset, what); }
 
 void JsonDocument::rememberLarge(size_t start, size_t end) const
 {
@@ -160,7 +156,7 @@ std::string_view JsonDocument::readString(size_t pos, size_t &end) const
         p += 6;
         if (code >= 0xD800 && code < 0xDC00)
         {
-            code = 0x10000 + ((code - 0xD800) << 10) + (escapedUnit(p) - 0xDC00); // checked by scanString
+            code = 0x10000 + ((code - 0xD800) << 10) + (escapedUnit(p) - 0xDC00);  // checked by scanString
             p += 6;
         }
         appendUtf8(out, code);

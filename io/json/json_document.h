@@ -119,8 +119,8 @@ public:
     private:
         friend class JsonArray;
         const JsonDocument *myDoc = nullptr;
-        size_t myOpen = 0; // the '[' of the array
-        size_t myPos = 0;  // the current item
+        size_t myOpen = 0;  // the '[' of the array
+        size_t myPos = 0;   // the current item
         bool myAtEnd = true;
     };
 
@@ -207,11 +207,8 @@ private:
     mutable size_t myLastStart = SIZE_MAX;
     mutable size_t myLastEnd = 0;
     mutable std::unordered_map<size_t, size_t> myLargeEnds;
-    mutable std::vector<size_t> myStack; // starts of the open containers
+    mutable std::vector<size_t> myStack;  // starts of the open containers
     mutable std::deque<std::string> myUnescaped;
 };
 
-char JsonValue::firstChar() const
-{
-    return myDoc->text()[myOffset];
-}
+char JsonValue::firstChar() const { return myDoc->text()[myOffset]; }

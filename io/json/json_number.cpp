@@ -9,17 +9,13 @@
 
 namespace
 {
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // What may follow a number: whitespace, a structural character or the end
 // of the text (its zero padding).
 bool endsToken(char c)
 {
-    return c == ',' || c == ']' || c == '}' || c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ':' ||
-           c == '\0';
+    return c == ',' || c == ']' || c == '}' || c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ':' || c == '\0';
 }
 
 // Eight digits at once (the text is followed by padding, so eight bytes can
@@ -28,8 +24,7 @@ bool eightDigits(const char *p, uint64_t &value)
 {
     uint64_t v;
     std::memcpy(&v, p, 8);
-    if (((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) !=
-        0x3333333333333333u)
+    if (((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) != 0x3333333333333333u)
         return false;
     // Byte order: the first digit is the lowest byte.
     v = (v & 0x0F0F0F0F0F0F0F0Fu) * 2561 >> 8;
@@ -46,8 +41,7 @@ int leadingDigits(const char *p, uint64_t &value)
     uint64_t v;
     std::memcpy(&v, p, 8);
     const uint64_t notDigit =
-        ((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) ^
-        0x3333333333333333u;
+        ((v & 0xF0F0F0F0F0F0F0F0u) | (((v + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) >> 4)) ^ 0x3333333333333333u;
     const int count = notDigit == 0 ? 8 : __builtin_ctzll(notDigit) >> 3;
     if (count == 0)
         return 0;
@@ -64,10 +58,10 @@ constexpr uint64_t kDigitScales[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 1
 // The significant digits of a number's integer and fraction parts.
 struct Digits
 {
-    uint64_t mantissa = 0;      // at most 19 significant digits
-    int64_t scale = 0;          // decimal exponent correction from dropped or fractional digits
-    bool exact = true;          // mantissa holds every significant digit
-    bool fraction = false;      // a point and fraction were read
+    uint64_t mantissa = 0;  // at most 19 significant digits
+    int64_t scale = 0;      // decimal exponent correction from dropped or fractional digits
+    bool exact = true;      // mantissa holds every significant digit
+    bool fraction = false;  // a point and fraction were read
     const char *integerEnd = nullptr;
 };
 
@@ -112,7 +106,7 @@ const char *gatherShortDigits(const char *p, Digits &d)
 const char *gatherDigits(const char *p, Digits &d)
 {
     uint64_t mantissa = 0;
-    int digits = 0; // significant digits gathered in mantissa
+    int digits = 0;  // significant digits gathered in mantissa
     int64_t scale = 0;
     bool exact = true;
     if (*p == '0')
@@ -145,7 +139,7 @@ const char *gatherDigits(const char *p, Digits &d)
         {
             if (mantissa == 0 && *p == '0')
             {
-                --scale; // leading zeros of the fraction are not significant
+                --scale;  // leading zeros of the fraction are not significant
                 continue;
             }
             if (digits + 8 <= 19 && eightDigits(p, chunk))
@@ -183,7 +177,7 @@ constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
 bool underflowsToZero(const char *begin, const char *end, bool negative, double &out)
 {
     const char *p = begin + (negative ? 1 : 0);
-    int64_t magnitude = 0; // decimal position of the first significant digit
+    int64_t magnitude = 0;  // decimal position of the first significant digit
     bool significant = false;
     for (; p < end && isDigit(*p); ++p)
         if (significant || *p != '0')
@@ -217,7 +211,7 @@ bool underflowsToZero(const char *begin, const char *end, bool negative, double 
     out = negative ? -0.0 : 0.0;
     return true;
 }
-} // namespace
+}  // namespace
 
 const char *readJsonNumber(const char *p, JsonNumber &number)
 {

@@ -23,14 +23,14 @@ struct JsonNumber
 {
     enum Kind
     {
-        Int64,  // an integer token within int64
-        Uint64, // an integer token above INT64_MAX, within uint64
-        Real    // a token with a fraction or an exponent
+        Int64,   // an integer token within int64
+        Uint64,  // an integer token above INT64_MAX, within uint64
+        Real     // a token with a fraction or an exponent
     };
     Kind kind = Int64;
-    int64_t integer = 0;   // Int64
-    uint64_t unsignedValue = 0; // Uint64
-    double real = 0.0;     // every kind: the token's value, sign kept
+    int64_t integer = 0;         // Int64
+    uint64_t unsignedValue = 0;  // Uint64
+    double real = 0.0;           // every kind: the token's value, sign kept
 };
 
 // Reads the number token starting at p (a '-' or a digit) and returns the

@@ -28,10 +28,7 @@ std::string JsonPath::str() const
     return text;
 }
 
-void failAt(const JsonPath &path, const std::string &what)
-{
-    throw GeoFormatError(path.str(), what);
-}
+void failAt(const JsonPath &path, const std::string &what) { throw GeoFormatError(path.str(), what); }
 
 void failAtIndex(const JsonPath &path, uint64_t index, const std::string &what)
 {
@@ -56,7 +53,7 @@ std::string quoted(std::string_view text)
     out += '"';
     return out;
 }
-} // namespace
+}  // namespace
 
 std::string describeElement(JsonValue element)
 {

@@ -56,8 +56,7 @@ class GeoFormatError : public std::runtime_error
 public:
     GeoFormatError(std::string location, const std::string &what)
         : std::runtime_error(what), myLocation(std::move(location))
-    {
-    }
+    {}
     const std::string &location() const { return myLocation; }
 
 private:

@@ -50,7 +50,7 @@ std::string reason(const std::string &what)
             c = ' ';
     return text;
 }
-} // namespace
+}  // namespace
 
 JsonSyntaxError locateJsonSyntaxError(std::string_view text)
 {

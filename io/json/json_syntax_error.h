@@ -12,8 +12,8 @@
 struct JsonSyntaxError
 {
     bool found = false;
-    std::string location; // "line 3, column 7 (byte 41)"
-    std::string reason;   // "syntax error while parsing value - invalid literal; ..."
+    std::string location;  // "line 3, column 7 (byte 41)"
+    std::string reason;    // "syntax error while parsing value - invalid literal; ..."
 };
 
 JsonSyntaxError locateJsonSyntaxError(std::string_view text);

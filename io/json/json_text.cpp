@@ -8,8 +8,7 @@
 JsonText::JsonText(Flush flush, size_t blockBytes)
     : myFlush(std::move(flush)), myCapacity(blockBytes), myBlock(new char[blockBytes]), myPos(myBlock.get()),
       myEnd(myBlock.get() + blockBytes)
-{
-}
+{}
 
 void JsonText::bulk(std::string_view text)
 {
@@ -96,12 +95,6 @@ bool JsonText::real(double value, bool single)
     return true;
 }
 
-bool JsonText::real32(float value)
-{
-    return real(value, true);
-}
+bool JsonText::real32(float value) { return real(value, true); }
 
-bool JsonText::real64(double value)
-{
-    return real(value, false);
-}
+bool JsonText::real64(double value) { return real(value, false); }

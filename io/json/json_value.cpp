@@ -5,31 +5,37 @@
 
 namespace
 {
-bool startsNumber(char c)
-{
-    return c == '-' || (c >= '0' && c <= '9');
-}
-} // namespace
+bool startsNumber(char c) { return c == '-' || (c >= '0' && c <= '9'); }
+}  // namespace
 
 JsonType JsonValue::type() const
 {
     const char c = myDoc->text()[myOffset];
     switch (c)
     {
-    case '[': return JsonType::Array;
-    case '{': return JsonType::Object;
-    case '"': return JsonType::String;
+    case '[':
+        return JsonType::Array;
+    case '{':
+        return JsonType::Object;
+    case '"':
+        return JsonType::String;
     case 't':
-    case 'f': myDoc->valueEnd(myOffset); return JsonType::Bool;
-    case 'n': myDoc->valueEnd(myOffset); return JsonType::Null;
-    default: break;
+    case 'f':
+        myDoc->valueEnd(myOffset);
+        return JsonType::Bool;
+    case 'n':
+        myDoc->valueEnd(myOffset);
+        return JsonType::Null;
+    default:
+        break;
     }
     if (!startsNumber(c))
-        myDoc->valueEnd(myOffset); // faults
+        myDoc->valueEnd(myOffset);  // faults
     JsonNumber n;
     number(n);
-    return n.kind == JsonNumber::Int64 ? JsonType::Int64
-                                       : n.kind == JsonNumber::Uint64 ? JsonType::Uint64 : JsonType::Double;
+    return n.kind == JsonNumber::Int64    ? JsonType::Int64
+           : n.kind == JsonNumber::Uint64 ? JsonType::Uint64
+                                          : JsonType::Double;
 }
 
 std::string_view JsonValue::string() const

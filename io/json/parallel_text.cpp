@@ -17,7 +17,7 @@ constexpr size_t kChunkBlockBytes = size_t(1) << 20;
 struct ChunkBuffer
 {
     ChunkBuffer() = default;
-    ChunkBuffer(const ChunkBuffer &) = delete; // text's flush refers to this buffer
+    ChunkBuffer(const ChunkBuffer &) = delete;  // text's flush refers to this buffer
     ChunkBuffer &operator=(const ChunkBuffer &) = delete;
 
     std::string overflow;
@@ -42,7 +42,7 @@ struct ChunkBuffer
         json.bulk(overflow);
     }
 };
-} // namespace
+}  // namespace
 
 void formatInOrder(JsonText &json, int64_t count, const ChunkFormatter &format)
 {

@@ -25,7 +25,4 @@ void formatInOrder(JsonText &json, int64_t count, const ChunkFormatter &format);
 
 // Elements per chunk, and so the number of chunks formatInOrder uses.
 constexpr int64_t kFormatChunk = 8192;
-inline size_t formatChunkCount(int64_t count)
-{
-    return size_t((count + kFormatChunk - 1) / kFormatChunk);
-}
+inline size_t formatChunkCount(int64_t count) { return size_t((count + kFormatChunk - 1) / kFormatChunk); }

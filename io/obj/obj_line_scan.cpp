@@ -6,10 +6,7 @@
 
 namespace
 {
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Splits a line into blank-separated tokens.
 void tokenize(std::string_view line, std::vector<std::string_view> &tokens)
@@ -71,10 +68,7 @@ bool parseReference(std::string_view token, int64_t &value)
 
 // A reference made zero-based: n counts from 1, -n from the latest of the
 // `known` elements defined so far.
-int64_t resolveReference(int64_t reference, int64_t known)
-{
-    return reference > 0 ? reference - 1 : known + reference;
-}
+int64_t resolveReference(int64_t reference, int64_t known) { return reference > 0 ? reference - 1 : known + reference; }
 
 // Reads the corners of an "f" statement: "v", "v/vt", "v//vn" or "v/vt/vn"
 // each. Texture references are checked and ignored.
@@ -101,8 +95,7 @@ void readFace(const std::vector<std::string_view> &tokens, ObjScan &scan, std::s
             (hasNormal && !parseReference(token.substr(second + 1), normal)))
         {
             why = "corner " + std::to_string(k) + ": expected a reference such as 3, 3/1, 3//2 or 3/1/2 (counted " +
-                  "from 1, or back from the latest when negative), found \"" + std::string(token.substr(0, 40)) +
-                  "\"";
+                  "from 1, or back from the latest when negative), found \"" + std::string(token.substr(0, 40)) + "\"";
             return;
         }
         ObjCorner corner;
@@ -121,7 +114,7 @@ void readFace(const std::vector<std::string_view> &tokens, ObjScan &scan, std::s
         scan.corners.push_back(corner);
     }
 }
-} // namespace
+}  // namespace
 
 bool scanObjText(std::string_view text, ObjScan &scan, std::string &error)
 {

@@ -22,17 +22,17 @@ constexpr int64_t kNoObjNormal = INT64_MIN;
 struct ObjCorner
 {
     int64_t vertex = 0;
-    int64_t normal = kNoObjNormal; // kNoObjNormal: the corner names no normal
+    int64_t normal = kNoObjNormal;  // kNoObjNormal: the corner names no normal
 };
 
 struct ObjScan
 {
-    std::vector<float> positions;       // x, y, z of each "v"
-    std::vector<float> normals;         // x, y, z of each "vn"
-    std::vector<int64_t> faceLines;     // line of each "f"
-    std::vector<int64_t> faceCorners;   // corner count of each "f"
-    std::vector<ObjCorner> corners;     // the corners of every face, face after face
-    int64_t skippedElements = 0;        // "l" and "p" statements
+    std::vector<float> positions;      // x, y, z of each "v"
+    std::vector<float> normals;        // x, y, z of each "vn"
+    std::vector<int64_t> faceLines;    // line of each "f"
+    std::vector<int64_t> faceCorners;  // corner count of each "f"
+    std::vector<ObjCorner> corners;    // the corners of every face, face after face
+    int64_t skippedElements = 0;       // "l" and "p" statements
 };
 
 // Fills scan; on a malformed statement returns false with error set to

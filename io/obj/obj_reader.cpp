@@ -126,7 +126,7 @@ void buildGeometry(const ObjScan &scan, GU_Detail &gdp, std::vector<std::string>
     if (scan.skippedElements > 0)
         warnings.push_back(std::to_string(scan.skippedElements) + " line and point elements were skipped");
 }
-} // namespace
+}  // namespace
 
 GeometryReadResult readObjText(std::string_view text, const std::string &name, GU_Detail &gdp)
 {

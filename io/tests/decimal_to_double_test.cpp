@@ -91,14 +91,14 @@ TEST(DecimalToDouble, AgreesWithTheExactConversion)
         const uint64_t w = randomDigits(random, digits);
         switch (i % 5)
         {
-        case 0: // anywhere in the table
+        case 0:  // anywhere in the table
             check(w, int64_t(random() % 661) - 350);
             break;
-        case 1: // near the subnormal edge and the overflow edge
+        case 1:  // near the subnormal edge and the overflow edge
             check(w, int64_t(random() % 30) - 330 - digits);
             check(w, int64_t(random() % 20) + 300 - digits);
             break;
-        case 2: // what writers produce: 9 or 17 digits near 1
+        case 2:  // what writers produce: 9 or 17 digits near 1
             check(randomDigits(random, i % 4 ? 9 : 17), int64_t(random() % 40) - 30);
             break;
         case 3:
@@ -140,11 +140,22 @@ TEST(DecimalToDouble, AgreesWithTheExactConversion)
 TEST(DecimalToDouble, ReaderAgreesWithTheExactConversionOnEveryShape)
 {
     std::mt19937_64 random(7);
-    const char *hard[] = {"9007199254740993", "9007199254740992.5", "9007199254740993.00000000000000001",
-                          "2.4703282292062327e-324", "2.4703282292062328e-324", "1.7976931348623158e308",
-                          "1.7976931348623157999e308", "4.9406564584124654e-324", "2.2250738585072011e-308",
-                          "2.2250738585072012e-308", "16777217", "16777216.5000000000000000001",
-                          "3.4028235677973366e38", "1.4012984643248170e-45", "0.1e-9999", "100000000000000000000e-20"};
+    const char *hard[] = {"9007199254740993",
+                          "9007199254740992.5",
+                          "9007199254740993.00000000000000001",
+                          "2.4703282292062327e-324",
+                          "2.4703282292062328e-324",
+                          "1.7976931348623158e308",
+                          "1.7976931348623157999e308",
+                          "4.9406564584124654e-324",
+                          "2.2250738585072011e-308",
+                          "2.2250738585072012e-308",
+                          "16777217",
+                          "16777216.5000000000000000001",
+                          "3.4028235677973366e38",
+                          "1.4012984643248170e-45",
+                          "0.1e-9999",
+                          "100000000000000000000e-20"};
     for (int i = 0; i < 1000000 + int(sizeof hard / sizeof *hard); ++i)
     {
         std::string token;
@@ -204,4 +215,4 @@ TEST(DecimalToDouble, ReaderAgreesWithTheExactConversionOnEveryShape)
         ASSERT_EQ(float(number.real), float(expected)) << token;
     }
 }
-} // namespace
+}  // namespace

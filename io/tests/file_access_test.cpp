@@ -44,7 +44,7 @@ TEST_F(AtomicWrite, ReplacesTheFileAndReadsItBackWithSpareCapacity)
     ASSERT_TRUE(readWholeFile(path, bytes, 64, error)) << error;
     EXPECT_EQ(bytes.view(), std::string_view("second\0version", 14));
     for (size_t i = 0; i < 64; ++i)
-        ASSERT_EQ(bytes.data()[bytes.size() + i], 0); // the spare bytes are zero
+        ASSERT_EQ(bytes.data()[bytes.size() + i], 0);  // the spare bytes are zero
     EXPECT_EQ(entriesIn(folder), 1);
 }
 
@@ -64,7 +64,7 @@ TEST_F(AtomicWrite, FailuresLeaveNoFileBehind)
     EXPECT_FALSE(writeFileAtomically(folder + "/taken", "data", error));
     EXPECT_NE(error.find("cannot replace"), std::string::npos) << error;
     EXPECT_TRUE(fs::is_directory(folder + "/taken"));
-    EXPECT_EQ(entriesIn(folder), 2); // "plain" and "taken" only
+    EXPECT_EQ(entriesIn(folder), 2);  // "plain" and "taken" only
 }
 
 TEST_F(AtomicWrite, AnUncommittedFileLeavesTheTargetAlone)
@@ -78,7 +78,7 @@ TEST_F(AtomicWrite, AnUncommittedFileLeavesTheTargetAlone)
         AtomicFile file(path);
         ASSERT_TRUE(file.open(error)) << error;
         ASSERT_TRUE(file.write("partial"));
-        EXPECT_EQ(entriesIn(folder), 2); // the target and the temporary file
+        EXPECT_EQ(entriesIn(folder), 2);  // the target and the temporary file
     }
     EXPECT_EQ(entriesIn(folder), 1);
     FileBytes bytes;
@@ -101,8 +101,8 @@ TEST_F(AtomicWrite, ReadingNamesThePathOnFailure)
 // whole with its spare bytes zero, mapped or not.
 struct SizeNearPages
 {
-    long pages;  // whole pages
-    long offset; // bytes added to them (or taken away)
+    long pages;   // whole pages
+    long offset;  // bytes added to them (or taken away)
 };
 
 class ReadWholeFile : public ::testing::TestWithParam<SizeNearPages>
@@ -143,4 +143,4 @@ INSTANTIATE_TEST_SUITE_P(PageBoundaries, ReadWholeFile,
                          ::testing::Values(SizeNearPages{0, 0}, SizeNearPages{0, 1}, SizeNearPages{1, 0},
                                            SizeNearPages{2, -65}, SizeNearPages{2, -64}, SizeNearPages{2, -63},
                                            SizeNearPages{2, -1}, SizeNearPages{2, 0}, SizeNearPages{2, 1}));
-} // namespace
+}  // namespace

@@ -37,11 +37,20 @@ TEST(FloatFormat, WritesLikePrintfWithNineDigits)
         float value;
         const char *text;
     } cases[] = {
-        {0.9f, "0.899999976"}, {1.0f, "1"}, {-2.5f, "-2.5"}, {0.0001f, "9.99999975e-05"},
-        {0.001f, "0.00100000005"}, {123456792.0f, "123456792"}, {1e9f, "1e+09"}, {1e10f, "1e+10"},
-        {3.40282347e38f, "3.40282347e+38"}, {1.17549435e-38f, "1.17549435e-38"}, {1.4e-45f, "1.40129846e-45"},
-        {16777.21875f, "16777.2188"}, // a tie at the tenth digit rounds to even
-        {0.0f, "0"}, {-0.0f, "-0"},
+        {0.9f, "0.899999976"},
+        {1.0f, "1"},
+        {-2.5f, "-2.5"},
+        {0.0001f, "9.99999975e-05"},
+        {0.001f, "0.00100000005"},
+        {123456792.0f, "123456792"},
+        {1e9f, "1e+09"},
+        {1e10f, "1e+10"},
+        {3.40282347e38f, "3.40282347e+38"},
+        {1.17549435e-38f, "1.17549435e-38"},
+        {1.4e-45f, "1.40129846e-45"},
+        {16777.21875f, "16777.2188"},  // a tie at the tenth digit rounds to even
+        {0.0f, "0"},
+        {-0.0f, "-0"},
     };
     for (const Case &c : cases)
     {
@@ -81,7 +90,6 @@ TEST(FloatFormat, DoublesAndIntegers)
     char buffer[kMaxNumberChars];
     EXPECT_EQ(std::string(buffer, formatDouble17(0.1, buffer)), "0.10000000000000001");
     EXPECT_EQ(std::string(buffer, formatDouble17(1e300, buffer)), "1.0000000000000001e+300");
-    EXPECT_EQ(std::string(buffer, formatInteger(std::numeric_limits<int64_t>::min(), buffer)),
-              "-9223372036854775808");
+    EXPECT_EQ(std::string(buffer, formatInteger(std::numeric_limits<int64_t>::min(), buffer)), "-9223372036854775808");
 }
-} // namespace
+}  // namespace

@@ -74,11 +74,11 @@ TEST(GeoPagedValues, ConstantPagesCannotInflateATinyFile)
     for (int i = 0; i < 1024; ++i)
         raw += i ? ",1" : "1";
     GU_Detail gdp;
-    const GeometryReadResult result = readPaged(
-        gdp, 600000, 1024, R"("pagesize",600000,"constantpageflags",[[true]],"rawpagedata",[)" + raw + "]");
+    const GeometryReadResult result =
+        readPaged(gdp, 600000, 1024, R"("pagesize",600000,"constantpageflags",[[true]],"rawpagedata",[)" + raw + "]");
     ASSERT_FALSE(result.ok);
     EXPECT_NE(result.message.find("attributes/pointattributes[0]/values: the attribute describes more data"),
               std::string::npos)
         << result.message;
 }
-} // namespace
+}  // namespace

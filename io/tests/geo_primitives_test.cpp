@@ -40,14 +40,10 @@ struct FormCase
     int64_t skipped;
 };
 
-void PrintTo(const FormCase &c, std::ostream *out)
-{
-    *out << c.label;
-}
+void PrintTo(const FormCase &c, std::ostream *out) { *out << c.label; }
 
 class PolygonForms : public ::testing::TestWithParam<FormCase>
-{
-};
+{};
 
 TEST_P(PolygonForms, GivePolygonsOnTheTopologysPoints)
 {
@@ -63,32 +59,68 @@ TEST_P(PolygonForms, GivePolygonsOnTheTopologysPoints)
 INSTANTIATE_TEST_SUITE_P(
     Forms, PolygonForms,
     ::testing::Values(
-        FormCase{"single_poly", R"([["type","Poly"],["vertex",[0,1,2],"closed",true]],)"
-                                R"([["type","Poly"],["vertex",[3,4,5],"closed",false]])",
-                 2, {{5, 4, 3}, {2, 1, 0}}, {true, false}, 0},
-        FormCase{"run_poly", R"([["type","run","runtype","Poly","varyingfields",["vertex"],)"
-                             R"("uniformfields",{"closed":true}],[[[0,1,2,3]],[[4,5]]]])",
-                 2, {{5, 4, 3, 2}, {1, 0}}, {true, true}, 0},
-        FormCase{"run_open_poly", R"([["type","run","runtype","Poly","varyingfields",["vertex"],)"
-                                  R"("uniformfields",{"closed":false}],[[[0,1,2]]]])",
-                 1, {{5, 4, 3}}, {false}, 0},
-        FormCase{"run_varying_closed", R"([["type","run","runtype","Poly","varyingfields",["closed","vertex"]],)"
-                                       R"([[false,[0,1,2]],[true,[3,4,5]]]])",
-                 2, {{5, 4, 3}, {2, 1, 0}}, {false, true}, 0},
-        FormCase{"polygon_run_rle", R"([["type","Polygon_run"],["startvertex",0,"nprimitives",2,"nvertices_rle",[3,2]]])",
-                 2, {{5, 4, 3}, {2, 1, 0}}, {true, true}, 0},
-        FormCase{"polygon_run_list", R"([["type","Polygon_run"],["startvertex",1,"nprimitives",2,"nvertices",[2,3]]])",
-                 2, {{4, 3}, {2, 1, 0}}, {true, true}, 0},
-        FormCase{"abbreviated", R"([["type","p_r"],["s_v",0,"n_p",1,"r_v",[4,1]]],[["type","c_r"],["s_v",4,"n_v",[2]]])",
-                 2, {{5, 4, 3, 2}, {1, 0}}, {true, false}, 0},
-        FormCase{"polygon_curve_run", R"([["type","PolygonCurve_run"],["startvertex",0,"nprimitives",1,"nvertices",[6]]])",
-                 1, {{5, 4, 3, 2, 1, 0}}, {false}, 0},
+        FormCase{"single_poly",
+                 R"([["type","Poly"],["vertex",[0,1,2],"closed",true]],)"
+                 R"([["type","Poly"],["vertex",[3,4,5],"closed",false]])",
+                 2,
+                 {{5, 4, 3}, {2, 1, 0}},
+                 {true, false},
+                 0},
+        FormCase{"run_poly",
+                 R"([["type","run","runtype","Poly","varyingfields",["vertex"],)"
+                 R"("uniformfields",{"closed":true}],[[[0,1,2,3]],[[4,5]]]])",
+                 2,
+                 {{5, 4, 3, 2}, {1, 0}},
+                 {true, true},
+                 0},
+        FormCase{"run_open_poly",
+                 R"([["type","run","runtype","Poly","varyingfields",["vertex"],)"
+                 R"("uniformfields",{"closed":false}],[[[0,1,2]]]])",
+                 1,
+                 {{5, 4, 3}},
+                 {false},
+                 0},
+        FormCase{"run_varying_closed",
+                 R"([["type","run","runtype","Poly","varyingfields",["closed","vertex"]],)"
+                 R"([[false,[0,1,2]],[true,[3,4,5]]]])",
+                 2,
+                 {{5, 4, 3}, {2, 1, 0}},
+                 {false, true},
+                 0},
+        FormCase{"polygon_run_rle",
+                 R"([["type","Polygon_run"],["startvertex",0,"nprimitives",2,"nvertices_rle",[3,2]]])",
+                 2,
+                 {{5, 4, 3}, {2, 1, 0}},
+                 {true, true},
+                 0},
+        FormCase{"polygon_run_list",
+                 R"([["type","Polygon_run"],["startvertex",1,"nprimitives",2,"nvertices",[2,3]]])",
+                 2,
+                 {{4, 3}, {2, 1, 0}},
+                 {true, true},
+                 0},
+        FormCase{"abbreviated",
+                 R"([["type","p_r"],["s_v",0,"n_p",1,"r_v",[4,1]]],[["type","c_r"],["s_v",4,"n_v",[2]]])",
+                 2,
+                 {{5, 4, 3, 2}, {1, 0}},
+                 {true, false},
+                 0},
+        FormCase{"polygon_curve_run",
+                 R"([["type","PolygonCurve_run"],["startvertex",0,"nprimitives",1,"nvertices",[6]]])",
+                 1,
+                 {{5, 4, 3, 2, 1, 0}},
+                 {false},
+                 0},
         FormCase{"empty_polygon_run", R"([["type","Polygon_run"],["startvertex",0,"nprimitives",0]])", 0, {}, {}, 0},
-        FormCase{"others_counted", R"([["type","Sphere"],["vertex",0]],)"
-                                   R"([["type","Tetrahedron_run"],["startvertex",0,"nprimitives",3]],)"
-                                   R"([["type","run","runtype","BezierCurve","varyingfields",["vertex"]],[[[0,1]],[[2,3]]]],)"
-                                   R"([["type","Poly"],["vertex",[0,1,2]]])",
-                 7, {{5, 4, 3}}, {true}, 6}),
+        FormCase{"others_counted",
+                 R"([["type","Sphere"],["vertex",0]],)"
+                 R"([["type","Tetrahedron_run"],["startvertex",0,"nprimitives",3]],)"
+                 R"([["type","run","runtype","BezierCurve","varyingfields",["vertex"]],[[[0,1]],[[2,3]]]],)"
+                 R"([["type","Poly"],["vertex",[0,1,2]]])",
+                 7,
+                 {{5, 4, 3}},
+                 {true},
+                 6}),
     [](const ::testing::TestParamInfo<FormCase> &info) { return std::string(info.param.label); });
 
 TEST(GeoPrimitives, MalformedPrimitivesAreRefusedWithTheirLocation)
@@ -106,13 +138,16 @@ TEST(GeoPrimitives, MalformedPrimitivesAreRefusedWithTheirLocation)
         {R"([["type","Polygon_run"],["nvertices_rle",[2,2,2]]])", 2,
          "primitives[0]/nvertices_rle: expected (vertex count, repeat) pairs"},
         {R"([["type","Polygon_run"],["nvertices_rle",[0,2147483648]]])", 1, "more primitives than primitivecount 1"},
-        {R"([["type","Polygon_run"],["nvertices_rle",[0,2147483648,0,1]]])", 1, "describes more than 2147483648 polygons"},
-        {R"([["type","Polygon_run"],["nprimitives",2]])", 2, "primitives[0]: missing key \"nvertices_rle\" or \"nvertices\""},
+        {R"([["type","Polygon_run"],["nvertices_rle",[0,2147483648,0,1]]])", 1,
+         "describes more than 2147483648 polygons"},
+        {R"([["type","Polygon_run"],["nprimitives",2]])", 2,
+         "primitives[0]: missing key \"nvertices_rle\" or \"nvertices\""},
         {R"([["type","run","runtype","Poly","varyingfields",["closed"]],[[true]]])", 1,
          "primitives[0]/varyingfields: expected a field named \"vertex\""},
         {R"([["type","run","runtype","Poly","varyingfields",["vertex"]],[[[0,1],[2]]]])", 1,
          "primitives[0][0]: expected an array of 1 field values"},
-        {R"([["type","Poly"],["vertex",[0,-1,2]]])", 1, "primitives[0]/vertex[1]: expected a vertex number from 0 to 5"},
+        {R"([["type","Poly"],["vertex",[0,-1,2]]])", 1,
+         "primitives[0]/vertex[1]: expected a vertex number from 0 to 5"},
         {R"([["type","Poly"]])", 1, "primitives[0]: expected a primitive [header, body]"},
         {R"([["type","Tetrahedron_run"],["startvertex",0]])", 1, "primitives[0]: missing key \"nprimitives\""},
         {R"([["type","Poly"],["vertex",[0,1,2]]],[["type","Poly"],["vertex",[3,4,5]]])", 1,
@@ -145,11 +180,10 @@ TEST(GeoPrimitives, OverlappingRunsCannotMultiplyTheVertices)
 TEST(GeoPrimitives, SmallPolygonsAreKeptWithAWarning)
 {
     GU_Detail gdp;
-    const GeometryReadResult result =
-        readPrimitives(gdp, R"([["type","Polygon_run"],["nvertices_rle",[2,1,4,1]]])", 2);
+    const GeometryReadResult result = readPrimitives(gdp, R"([["type","Polygon_run"],["nvertices_rle",[2,1,4,1]]])", 2);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(polygonPoints(gdp), (Polygons{{5, 4}, {3, 2, 1, 0}}));
     ASSERT_EQ(result.warnings.size(), 1u);
     EXPECT_NE(result.warnings[0].find("1 polygons have fewer than 3 vertices"), std::string::npos);
 }
-} // namespace
+}  // namespace

@@ -20,14 +20,10 @@ struct FixtureCase
     std::vector<int> sizes;
 };
 
-void PrintTo(const FixtureCase &c, std::ostream *out)
-{
-    *out << c.file;
-}
+void PrintTo(const FixtureCase &c, std::ostream *out) { *out << c.file; }
 
 class GeoFixtures : public ::testing::TestWithParam<FixtureCase>
-{
-};
+{};
 
 TEST_P(GeoFixtures, ReadWithCountsNamesCodesAndSizes)
 {
@@ -52,20 +48,19 @@ const int U = GA_TYPE_UNKNOWN;
 
 INSTANTIATE_TEST_SUITE_P(
     Files, GeoFixtures,
-    ::testing::Values(
-        FixtureCase{"h13_grid_single_poly.geo", 4, 1, 0, {"P", "uv"}, {1, 0}, {3, 3}},
-        FixtureCase{"h13_multiple_poly_boxes_groups.geo", 48, 12, 0, {"P", "N"}, {1, 4}, {3, 3}},
-        FixtureCase{"h15_grid_tetra_run.geo", 8, 5, 0, {"P"}, {1}, {3}},
-        FixtureCase{"h15_5_packed_points_vector.geo", 2, 0, 2, {"P", "v"}, {1, 3}, {3, 3}},
-        FixtureCase{"h16_5_grid_tetra_polygon_run.geo", 8, 5, 0, {"P"}, {1}, {3}},
-        FixtureCase{"h16_5_points_partanim.geo",
-                    10,
-                    0,
-                    0,
-                    {"P", "age", "dead", "force", "has_pprevious", "id", "life", "N", "pprevious", "rest",
-                     "sourceptnum", "uv", "v"},
-                    {1, 0, U, 0, U, U, 0, 4, 0, 0, U, 0, 3},
-                    {3, 1, 1, 3, 1, 1, 1, 3, 3, 3, 1, 3, 3}}),
+    ::testing::Values(FixtureCase{"h13_grid_single_poly.geo", 4, 1, 0, {"P", "uv"}, {1, 0}, {3, 3}},
+                      FixtureCase{"h13_multiple_poly_boxes_groups.geo", 48, 12, 0, {"P", "N"}, {1, 4}, {3, 3}},
+                      FixtureCase{"h15_grid_tetra_run.geo", 8, 5, 0, {"P"}, {1}, {3}},
+                      FixtureCase{"h15_5_packed_points_vector.geo", 2, 0, 2, {"P", "v"}, {1, 3}, {3, 3}},
+                      FixtureCase{"h16_5_grid_tetra_polygon_run.geo", 8, 5, 0, {"P"}, {1}, {3}},
+                      FixtureCase{"h16_5_points_partanim.geo",
+                                  10,
+                                  0,
+                                  0,
+                                  {"P", "age", "dead", "force", "has_pprevious", "id", "life", "N", "pprevious", "rest",
+                                   "sourceptnum", "uv", "v"},
+                                  {1, 0, U, 0, U, U, 0, 4, 0, 0, U, 0, 3},
+                                  {3, 1, 1, 3, 1, 1, 1, 3, 3, 3, 1, 3, 3}}),
     [](const ::testing::TestParamInfo<FixtureCase> &info) {
         std::string name = info.param.file;
         return name.substr(0, name.find('.'));
@@ -83,7 +78,7 @@ TEST(GeoReaderFixtures, HomogeneousPositionBecomesThreeComponentPoint)
     EXPECT_NE(position->getData().getPageTableImplV3(), nullptr);
     EXPECT_EQ(component(gdp, "P", 3, 0), 0.5);
     EXPECT_EQ(component(gdp, "P", 3, 2), 0.5);
-    EXPECT_TRUE(result.warnings.empty()); // every w is 1
+    EXPECT_TRUE(result.warnings.empty());  // every w is 1
     // Vertex order 0, 1, 3, 2 through the topology.
     EXPECT_EQ(polygonPoints(gdp), (std::vector<std::vector<int64_t>>{{0, 1, 3, 2}}));
     EXPECT_EQ(result.info.fileVersion, "13.0.343");
@@ -107,8 +102,8 @@ TEST(GeoReaderFixtures, SkippedPartsAreCountedAndTokensKept)
     GU_Detail gdp;
     GeometryReadResult result = readGeoFile(testDataPath("h13_multiple_poly_boxes_groups.geo"), gdp);
     ASSERT_TRUE(result.ok) << result.message;
-    EXPECT_EQ(result.info.skippedAttributes, 2); // vertex uv, primitive Cd
-    EXPECT_EQ(result.info.skippedGroups, 5);     // one point, three primitive and one edge group
+    EXPECT_EQ(result.info.skippedAttributes, 2);  // vertex uv, primitive Cd
+    EXPECT_EQ(result.info.skippedGroups, 5);      // one point, three primitive and one edge group
 
     result = readGeoFile(testDataPath("h16_5_points_partanim.geo"), gdp);
     ASSERT_TRUE(result.ok) << result.message;
@@ -158,8 +153,7 @@ std::string exampleWith(const std::string &primitives)
 }
 
 class WorkedExample : public ::testing::TestWithParam<const char *>
-{
-};
+{};
 
 TEST_P(WorkedExample, ReadsTheTriangleAndItsDirection)
 {
@@ -205,14 +199,13 @@ TEST(GeoReaderText, FailedReadLeavesTheGeometryEmpty)
 
 TEST(GeoReaderText, PositionIsCreatedFirstWhateverTheFileOrder)
 {
-    const std::string text =
-        geoDocument(2, numericEntry("a", "", 1, "fpreal32", R"("arrays",[[1,2]])") + "," +
-                           numericEntry("P", "", 3, "fpreal32", R"("tuples",[[1,2,3],[4,5,6]])"));
+    const std::string text = geoDocument(2, numericEntry("a", "", 1, "fpreal32", R"("arrays",[[1,2]])") + "," +
+                                                numericEntry("P", "", 3, "fpreal32", R"("tuples",[[1,2,3],[4,5,6]])"));
     GU_Detail gdp;
     const GeometryReadResult result = readGeoText(text, "order.geo", gdp);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(attributeNames(gdp), (std::vector<std::string>{"P", "a"}));
-    EXPECT_EQ(gdp.findPointAttribute("P")->getTypeInfo(), GA_TYPE_VOID); // untyped stays 0
+    EXPECT_EQ(gdp.findPointAttribute("P")->getTypeInfo(), GA_TYPE_VOID);  // untyped stays 0
 }
 
 TEST(GeoReaderText, ScopeStringsAndDefaultsAreKept)
@@ -221,10 +214,9 @@ TEST(GeoReaderText, ScopeStringsAndDefaultsAreKept)
         R"([["scope","private","type","numeric","name","h","options",{}],)"
         R"(["size",2,"storage","int16","defaults",["size",2,"storage","fpreal64","values",[7,-3]],)"
         R"("values",["size",2,"storage","int16","tuples",[[1,2],[3,4]]]]])";
-    const std::string names =
-        R"([["scope","public","type","string","name","label","options",{}],)"
-        R"(["size",1,"storage","int32","strings",["left","right"],)"
-        R"("indices",["size",1,"storage","int32","arrays",[[1,-1]]]]])";
+    const std::string names = R"([["scope","public","type","string","name","label","options",{}],)"
+                              R"(["size",1,"storage","int32","strings",["left","right"],)"
+                              R"("indices",["size",1,"storage","int32","arrays",[[1,-1]]]]])";
     GU_Detail gdp;
     const GeometryReadResult result = readGeoText(geoDocument(2, hidden + "," + names), "mixed.geo", gdp);
     ASSERT_TRUE(result.ok) << result.message;
@@ -254,4 +246,4 @@ TEST(GeoReaderText, UnknownTypeTokensNeverSelectPositionsDirectionsOrIntensities
         EXPECT_EQ(result.info.typeTokens.at("x"), token);
     }
 }
-} // namespace
+}  // namespace

@@ -15,10 +15,7 @@
 namespace
 {
 // Text followed by the zero padding the reader relies on.
-std::string padded(const std::string &text)
-{
-    return text + std::string(64, '\0');
-}
+std::string padded(const std::string &text) { return text + std::string(64, '\0'); }
 
 TEST(PlainRealTuple, ReadsPlainNumbersAndLeavesAnythingElse)
 {
@@ -27,10 +24,12 @@ TEST(PlainRealTuple, ReadsPlainNumbersAndLeavesAnythingElse)
         const char *text;
         bool plain;
     } cases[] = {
-        {"[1,2,3]", true},           {"[ -0 ,\n1e-3\t,2.5 ]", true}, {"[1,2]", false},
-        {"[1,2,3,4]", false},        {"[1,\"x\",3]", false},         {"[\"nan\",0,0]", false},
-        {"[1e400,0,0]", false},      {"[1,2,3", false},              {"[1,,3]", false},
-        {"[1.,2,3]", false},         {"1,2,3]", false},              {"[1 2,3]", false},
+        {"[1,2,3]", true},      {"[ -0 ,\n1e-3\t,2.5 ]", true},
+        {"[1,2]", false},       {"[1,2,3,4]", false},
+        {"[1,\"x\",3]", false}, {"[\"nan\",0,0]", false},
+        {"[1e400,0,0]", false}, {"[1,2,3", false},
+        {"[1,,3]", false},      {"[1.,2,3]", false},
+        {"1,2,3]", false},      {"[1 2,3]", false},
     };
     for (const Case &c : cases)
     {
@@ -61,7 +60,7 @@ TEST(PlainRealTuple, TailStartsOnlyAtALaterTupleAndStopsAtTheListEnd)
     EXPECT_EQ(tail.count, 2);
     EXPECT_EQ(tail.values, (std::vector<double>{3, 4, 5, 6}));
     EXPECT_EQ(tail.lastStart, text.find("[5"));
-    readTupleTail(text.data(), 2, 1e300, 1, 2, tail); // more tuples than allowed
+    readTupleTail(text.data(), 2, 1e300, 1, 2, tail);  // more tuples than allowed
     EXPECT_FALSE(tail.complete);
 }
 
@@ -71,9 +70,9 @@ TEST(PlainRealTuple, TailStartsOnlyAtALaterTupleAndStopsAtTheListEnd)
 struct LongListCase
 {
     const char *label;
-    const char *tuple; // replaces the tuple at `at`; empty: none
-    const char *after; // appended after the last tuple
-    int64_t at = 150001; // in the half read ahead
+    const char *tuple;    // replaces the tuple at `at`; empty: none
+    const char *after;    // appended after the last tuple
+    int64_t at = 150001;  // in the half read ahead
 };
 
 constexpr int64_t kTuples = 200000;
@@ -96,8 +95,7 @@ std::string longList(const LongListCase &c)
 }
 
 class LongTupleList : public ::testing::TestWithParam<LongListCase>
-{
-};
+{};
 
 TEST_P(LongTupleList, TwoThreadsReadWhatOneReads)
 {
@@ -131,12 +129,11 @@ TEST_P(LongTupleList, TwoThreadsReadWhatOneReads)
 INSTANTIATE_TEST_SUITE_P(
     Faults, LongTupleList,
     ::testing::Values(LongListCase{"plain", "", ""}, LongListCase{"spaced", "[ 1 , 2 , 3 ]", ""},
-                      LongListCase{"non_finite", "[\"nan\",\"-inf\",0]", ""},
-                      LongListCase{"string", "[1,\"x\",3]", ""},
+                      LongListCase{"non_finite", "[\"nan\",\"-inf\",0]", ""}, LongListCase{"string", "[1,\"x\",3]", ""},
                       LongListCase{"string_first_half", "[1,\"x\",3]", "", 50001}, LongListCase{"short", "[1,2]", ""},
                       LongListCase{"long", "[1,2,3,4]", ""}, LongListCase{"overflow", "[1e39,0,0]", ""},
-                      LongListCase{"missing_comma", "[1,2,3] [4,5,6]", ""},
-                      LongListCase{"nested", "[1,[2],3]", ""}, LongListCase{"extra_tuple", "", ",[0,0,0]"},
-                      LongListCase{"trailing_comma", "", ","}, LongListCase{"syntax", "", "}"}),
+                      LongListCase{"missing_comma", "[1,2,3] [4,5,6]", ""}, LongListCase{"nested", "[1,[2],3]", ""},
+                      LongListCase{"extra_tuple", "", ",[0,0,0]"}, LongListCase{"trailing_comma", "", ","},
+                      LongListCase{"syntax", "", "}"}),
     [](const ::testing::TestParamInfo<LongListCase> &info) { return std::string(info.param.label); });
-} // namespace
+}  // namespace

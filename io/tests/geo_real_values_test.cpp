@@ -15,7 +15,7 @@ namespace
 struct Encoding
 {
     const char *label;
-    const char *body; // four elements of one component; @ stands for the token
+    const char *body;  // four elements of one component; @ stands for the token
 };
 
 const Encoding kEncodings[] = {
@@ -91,9 +91,9 @@ TEST(GeoRealValues, HalfValuesAndDefaultsAreRoundedOnce)
         const char *token;
         double expected;
     } cases[] = {
-        {"1.00048828125091", 1.0009765625}, {"1.00048828124909", 1.0},   {"1.00048828125", 1.0},
-        {"1.00146484375", 1.001953125},     {"2.98023223876953125e-8", 0.0}, {"2.98023224e-8", 0x1p-24},
-        {"-65519.999", -65504.0},          {"6.1035156250000001e-5", 0x1p-14},
+        {"1.00048828125091", 1.0009765625}, {"1.00048828124909", 1.0},          {"1.00048828125", 1.0},
+        {"1.00146484375", 1.001953125},     {"2.98023223876953125e-8", 0.0},    {"2.98023224e-8", 0x1p-24},
+        {"-65519.999", -65504.0},           {"6.1035156250000001e-5", 0x1p-14},
     };
     for (const Case &c : cases)
         for (const Encoding &encoding : kEncodings)
@@ -117,4 +117,4 @@ TEST(GeoRealValues, HalfDefaultsFillNewPointsWithTheRoundedValue)
     const GA_Offset added = gdp.appendPointBlock(1);
     EXPECT_EQ(a->getDouble(added, 0), 1.0009765625);
 }
-} // namespace
+}  // namespace

@@ -30,14 +30,10 @@ struct StorageCase
     double expected[3];
 };
 
-void PrintTo(const StorageCase &c, std::ostream *out)
-{
-    *out << c.storage;
-}
+void PrintTo(const StorageCase &c, std::ostream *out) { *out << c.storage; }
 
 class GeoStorages : public ::testing::TestWithParam<StorageCase>
-{
-};
+{};
 
 TEST_P(GeoStorages, EachStorageKeepsItsTypeLayoutAndRange)
 {
@@ -55,14 +51,19 @@ const GA_StorageLayout I = GA_LAYOUT_INTERLEAVED, C = GA_LAYOUT_COMPONENTS;
 
 INSTANTIATE_TEST_SUITE_P(
     All, GeoStorages,
-    ::testing::Values(StorageCase{"uint8", GA_STORE_UINT8, C, "0,128,255", {0, 128, 255}},
-                      StorageCase{"int8", GA_STORE_INT8, C, "-128,0,127", {-128, 0, 127}},
-                      StorageCase{"int16", GA_STORE_INT16, C, "-32768,2.0,32767", {-32768, 2, 32767}},
-                      StorageCase{"int32", GA_STORE_INT32, C, "-2147483648,1e3,2147483647", {-2147483648.0, 1000, 2147483647}},
-                      StorageCase{"int64", GA_STORE_INT64, C, "-5,0,5", {-5, 0, 5}},
-                      StorageCase{"fpreal16", GA_STORE_REAL16, C, "0.5,-65504,0.1", {0.5, -65504, 0.0999755859375}},
-                      StorageCase{"fpreal32", GA_STORE_REAL32, I, "0.1,-1e-40,3e38", {double(0.1f), double(-1e-40f), double(3e38f)}},
-                      StorageCase{"fpreal64", GA_STORE_REAL64, I, "0.1,-1e-300,1.7976931348623157e308", {0.1, -1e-300, 1.7976931348623157e308}}),
+    ::testing::Values(
+        StorageCase{"uint8", GA_STORE_UINT8, C, "0,128,255", {0, 128, 255}},
+        StorageCase{"int8", GA_STORE_INT8, C, "-128,0,127", {-128, 0, 127}},
+        StorageCase{"int16", GA_STORE_INT16, C, "-32768,2.0,32767", {-32768, 2, 32767}},
+        StorageCase{"int32", GA_STORE_INT32, C, "-2147483648,1e3,2147483647", {-2147483648.0, 1000, 2147483647}},
+        StorageCase{"int64", GA_STORE_INT64, C, "-5,0,5", {-5, 0, 5}},
+        StorageCase{"fpreal16", GA_STORE_REAL16, C, "0.5,-65504,0.1", {0.5, -65504, 0.0999755859375}},
+        StorageCase{"fpreal32", GA_STORE_REAL32, I, "0.1,-1e-40,3e38", {double(0.1f), double(-1e-40f), double(3e38f)}},
+        StorageCase{"fpreal64",
+                    GA_STORE_REAL64,
+                    I,
+                    "0.1,-1e-300,1.7976931348623157e308",
+                    {0.1, -1e-300, 1.7976931348623157e308}}),
     [](const ::testing::TestParamInfo<StorageCase> &info) { return std::string(info.param.storage); });
 
 TEST(GeoValues, Int64KeepsEveryBit)
@@ -111,16 +112,18 @@ TEST(GeoValues, RangeLimitsOfEveryStorageAreEnforced)
     {
         const char *storage;
         const char *value;
-    } refused[] = {{"uint8", "256"}, {"uint8", "-1"}, {"int8", "128"}, {"int16", "-32769"},
-                   {"int32", "2147483648"}, {"int64", "9223372036854775808"}, {"int64", "1e19"},
-                   {"fpreal16", "65520"}, {"fpreal32", "-3.5e38"}, {"fpreal64", "\"infinity\""},
-                   {"int32", "true"}, {"fpreal32", "null"}};
+    } refused[] = {{"uint8", "256"},        {"uint8", "-1"},
+                   {"int8", "128"},         {"int16", "-32769"},
+                   {"int32", "2147483648"}, {"int64", "9223372036854775808"},
+                   {"int64", "1e19"},       {"fpreal16", "65520"},
+                   {"fpreal32", "-3.5e38"}, {"fpreal64", "\"infinity\""},
+                   {"int32", "true"},       {"fpreal32", "null"}};
     for (const Case &c : refused)
     {
         GU_Detail gdp;
         const GeometryReadResult result = readGeoText(
-            geoDocument(1, numericEntry("a", "", 1, c.storage, std::string("\"arrays\",[[") + c.value + "]]")),
-            "r.geo", gdp);
+            geoDocument(1, numericEntry("a", "", 1, c.storage, std::string("\"arrays\",[[") + c.value + "]]")), "r.geo",
+            gdp);
         EXPECT_FALSE(result.ok) << c.storage << " " << c.value;
         EXPECT_NE(result.message.find("arrays[0][0]"), std::string::npos) << result.message;
     }
@@ -129,10 +132,9 @@ TEST(GeoValues, RangeLimitsOfEveryStorageAreEnforced)
 TEST(GeoValues, DefaultsAreReadAndCutToTheTupleSize)
 {
     GU_Detail gdp;
-    const std::string entry =
-        R"([["type","numeric","name","a"],["size",2,"storage","fpreal32",)"
-        R"("defaults",["size",3,"storage","fpreal64","values",[0.25,"-inf",9]],)"
-        R"("values",["size",2,"storage","fpreal32","tuples",[[1,2]]]]])";
+    const std::string entry = R"([["type","numeric","name","a"],["size",2,"storage","fpreal32",)"
+                              R"("defaults",["size",3,"storage","fpreal64","values",[0.25,"-inf",9]],)"
+                              R"("values",["size",2,"storage","fpreal32","tuples",[[1,2]]]]])";
     ASSERT_TRUE(readGeoText(geoDocument(1, entry), "d.geo", gdp).ok);
     const std::vector<double> defaults = numericAttribute(gdp, "a")->getDefaults();
     ASSERT_EQ(defaults.size(), 2u);
@@ -143,10 +145,10 @@ TEST(GeoValues, DefaultsAreReadAndCutToTheTupleSize)
 TEST(GeoValues, HomogeneousPositionReportsDroppedWeights)
 {
     GU_Detail gdp;
-    const GeometryReadResult result = readGeoText(
-        geoDocument(2, numericEntry("P", R"("type":{"type":"string","value":"hpoint"})", 4, "fpreal64",
-                                    R"("tuples",[[1,2,3,1],[4,5,6,0.5]])")),
-        "h.geo", gdp);
+    const GeometryReadResult result =
+        readGeoText(geoDocument(2, numericEntry("P", R"("type":{"type":"string","value":"hpoint"})", 4, "fpreal64",
+                                                R"("tuples",[[1,2,3,1],[4,5,6,0.5]])")),
+                    "h.geo", gdp);
     ASSERT_TRUE(result.ok) << result.message;
     const GA_ATINumeric *position = numericAttribute(gdp, "P");
     EXPECT_EQ(position->getTupleSize(), 3);
@@ -156,4 +158,4 @@ TEST(GeoValues, HomogeneousPositionReportsDroppedWeights)
     ASSERT_EQ(result.warnings.size(), 1u);
     EXPECT_NE(result.warnings[0].find("1 points had w other than 1"), std::string::npos);
 }
-} // namespace
+}  // namespace

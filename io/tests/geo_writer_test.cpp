@@ -107,9 +107,8 @@ void fillEveryStorage(GU_Detail &gdp, int64_t count)
         {
             const bool real = storage == GA_STORE_REAL32 || storage == GA_STORE_REAL64;
             const std::string name = "s" + std::to_string(int(storage)) + "_" + std::to_string(size);
-            GA_ATINumeric *attribute =
-                gdp.addNumericPointAttribute(name, size, storage, real ? GA_LAYOUT_INTERLEAVED : GA_LAYOUT_COMPONENTS,
-                                             GA_TYPE_VOID, {1.5, -2});
+            GA_ATINumeric *attribute = gdp.addNumericPointAttribute(
+                name, size, storage, real ? GA_LAYOUT_INTERLEAVED : GA_LAYOUT_COMPONENTS, GA_TYPE_VOID, {1.5, -2});
             const size_t bytes = size_t(GAsizeofStorage(storage));
             for (int64_t i = 0; i < count; ++i)
             {
@@ -185,8 +184,8 @@ TEST(GeoWriter, EveryStorageReadsBackBitForBitAndRewritesIdentically)
 
 TEST(GeoWriter, FixturesSurviveAReadWriteCycleUnchanged)
 {
-    for (const char *file : {"h13_multiple_poly_boxes_groups.geo", "h16_5_points_partanim.geo",
-                             "h16_5_grid_tetra_polygon_run.geo"})
+    for (const char *file :
+         {"h13_multiple_poly_boxes_groups.geo", "h16_5_points_partanim.geo", "h16_5_grid_tetra_polygon_run.geo"})
     {
         GU_Detail first, second;
         const GeometryReadResult read = readGeoFile(testDataPath(file), first);
@@ -250,7 +249,7 @@ TEST(GeoWriter, TypeCodesWithoutTokensScopesAndStringsRoundTrip)
     options.typeTokens["kept"] = "nonarithmetic_integer";
     IoResult result;
     const std::string text = format(gdp, options, &result);
-    ASSERT_EQ(result.warnings.size(), 1u); // code 7 has no token
+    ASSERT_EQ(result.warnings.size(), 1u);  // code 7 has no token
     EXPECT_NE(result.warnings[0].find("\"seven\": type-information code 7"), std::string::npos);
 
     GU_Detail copy;
@@ -258,7 +257,7 @@ TEST(GeoWriter, TypeCodesWithoutTokensScopesAndStringsRoundTrip)
     ASSERT_TRUE(read.ok) << read.message;
     EXPECT_EQ(read.info.typeTokens.at("kept"), "nonarithmetic_integer");
     EXPECT_EQ(read.info.typeTokens.at("plain"), "unknown");
-    EXPECT_EQ(copy.findPointAttribute("seven")->getTypeInfo(), GA_TYPE_UNKNOWN); // never 0, 1, 3 or 4
+    EXPECT_EQ(copy.findPointAttribute("seven")->getTypeInfo(), GA_TYPE_UNKNOWN);  // never 0, 1, 3 or 4
     EXPECT_EQ(copy.findPointAttribute("seven")->getScope(), GA_SCOPE_PRIVATE);
     const GA_ATIString *copied = static_cast<const GA_ATIString *>(copy.findPointAttribute("label"));
     EXPECT_EQ(copied->getString(0, 1), "a \"quoted\"\tname");
@@ -308,7 +307,7 @@ TEST(GeoWriterFile, AnInterruptedWriteLeavesNoFile)
     const std::string folder = makeScratchFolder("interrupt");
     const std::string target = folder + "/out.geo";
     GU_Detail gdp;
-    makePoints(gdp, 400000); // several blocks of output
+    makePoints(gdp, 400000);  // several blocks of output
     int polls = 0;
     GeoWriteOptions options;
     options.interrupted = [&polls] { return ++polls == 2; };
@@ -319,4 +318,4 @@ TEST(GeoWriterFile, AnInterruptedWriteLeavesNoFile)
     EXPECT_TRUE(std::filesystem::is_empty(folder));
     std::filesystem::remove_all(folder);
 }
-} // namespace
+}  // namespace

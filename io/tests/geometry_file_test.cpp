@@ -36,4 +36,4 @@ TEST(GeometryFile, ChoosesTheReaderByExtension)
     EXPECT_NE(result.message.find("absent.geo: cannot open"), std::string::npos) << result.message;
     std::filesystem::remove_all(folder);
 }
-} // namespace
+}  // namespace

@@ -62,7 +62,8 @@ TEST(JsonDocument, FaultsAnywhereRefuseTheFile)
 TEST(JsonDocument, EscapedStringsAreDecodedAndValidFieldsSkipped)
 {
     GU_Detail gdp;
-    const std::string text = withField(R"("info2",{"a":[1,-0,2.5e-3,true,false,null,"\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00"]})");
+    const std::string text =
+        withField(R"("info2",{"a":[1,-0,2.5e-3,true,false,null,"\"\\\/\b\f\n\r\t\u00e9\ud83d\ude00"]})");
     const GeometryReadResult result = readGeoText(text, "j.geo", gdp);
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(gdp.getNumPoints(), 3);
@@ -108,4 +109,4 @@ TEST(JsonDocument, ValuesStayReadableInAnyOrder)
     ASSERT_TRUE(result.ok) << result.message;
     EXPECT_EQ(component(gdp, "P", 1, 2), 6.0);
 }
-} // namespace
+}  // namespace

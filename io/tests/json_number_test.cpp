@@ -76,8 +76,8 @@ TEST(JsonNumber, TokensAreClassifiedAndKeepTheirSign)
 
 TEST(JsonNumber, MalformedAndOutOfRangeTokensAreRefused)
 {
-    for (const char *token : {"-", "01", "-01", "1.", ".5", "1e", "1e+", "+1", "1x", "0x10", "1.5.2", "--1",
-                              "1e400", "-1e400", "18446744073709551616", "-9223372036854775809", "1,"})
+    for (const char *token : {"-", "01", "-01", "1.", ".5", "1e", "1e+", "+1", "1x", "0x10", "1.5.2", "--1", "1e400",
+                              "-1e400", "18446744073709551616", "-9223372036854775809", "1,"})
     {
         JsonNumber number;
         EXPECT_FALSE(readToken(token, number)) << token;
@@ -131,4 +131,4 @@ TEST(JsonNumber, EveryValueIsCorrectlyRounded)
         ASSERT_EQ(bitsOf(number.real), bitsOf(expected)) << token;
     }
 }
-} // namespace
+}  // namespace

@@ -37,8 +37,9 @@ TEST(ObjReader, PositionsNormalsAndFaces)
     for (int p : {1, 2})
     {
         EXPECT_EQ(component(gdp, "N", p, 0), 0.0);
-        EXPECT_EQ(component(gdp, "N", p, 1), double(float(double(0.6f) / std::sqrt(double(0.6f) * double(0.6f) +
-                                                                              (1.0 + double(0.8f)) * (1.0 + double(0.8f))))));
+        EXPECT_EQ(component(gdp, "N", p, 1),
+                  double(float(double(0.6f) /
+                               std::sqrt(double(0.6f) * double(0.6f) + (1.0 + double(0.8f)) * (1.0 + double(0.8f))))));
         EXPECT_NEAR(component(gdp, "N", p, 2), 1.8 / length, 1e-7);
     }
 }
@@ -59,8 +60,7 @@ TEST(ObjReader, PartlyMissingAndCancellingNormalsAreReported)
 {
     GU_Detail gdp;
     const GeometryReadResult result = readObjText(
-        "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvn 0 0 1\nvn 0 0 -1\nf 1//1 2//1 3//1\nf 2//2 4 3//2\n", "mixed.obj",
-        gdp);
+        "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvn 0 0 1\nvn 0 0 -1\nf 1//1 2//1 3//1\nf 2//2 4 3//2\n", "mixed.obj", gdp);
     ASSERT_TRUE(result.ok) << result.message;
     ASSERT_EQ(result.warnings.size(), 2u);
     EXPECT_NE(result.warnings[0].find("1 vertices have no normal"), std::string::npos);
@@ -125,4 +125,4 @@ TEST(ObjReader, MalformedFilesNameTheLine)
         EXPECT_EQ(gdp.getNumPoints(), 0);
     }
 }
-} // namespace
+}  // namespace

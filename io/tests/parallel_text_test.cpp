@@ -1,7 +1,7 @@
 #include "io/json/parallel_text.h"
 
-#include "io/json/float_format.h"
 #include "io/geo/geo_writer.h"
+#include "io/json/float_format.h"
 #include "io/tests/test_geometry.h"
 
 #include <gtest/gtest.h>
@@ -91,14 +91,14 @@ TEST(ParallelText, WriterOutputAndWarningsDoNotDependOnChunks)
     GU_Detail gdp;
     const int64_t count = 3 * kFormatChunk + 11;
     makePoints(gdp, count);
-    GA_ATINumeric *scalar = gdp.addNumericPointAttribute("s", 1, GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED,
-                                                         GA_TYPE_VOID, {0.0});
+    GA_ATINumeric *scalar =
+        gdp.addNumericPointAttribute("s", 1, GA_STORE_REAL32, GA_LAYOUT_INTERLEAVED, GA_TYPE_VOID, {0.0});
     int64_t nonFinite = 0;
     for (int64_t i = 0; i < count; ++i)
     {
-        const float v = i == 2 * kFormatChunk + 5 ? std::numeric_limits<float>::infinity()
+        const float v = i == 2 * kFormatChunk + 5                   ? std::numeric_limits<float>::infinity()
                         : i > 2 * kFormatChunk + 5 && i % 1000 == 0 ? std::numeric_limits<float>::quiet_NaN()
-                                                                     : float(i) * 0.001f;
+                                                                    : float(i) * 0.001f;
         scalar->getData().array(0).setTupleBytes(i, &v);
         nonFinite += std::isfinite(v) ? 0 : 1;
     }
@@ -120,7 +120,9 @@ TEST(ParallelText, WriterOutputAndWarningsDoNotDependOnChunks)
         tuples += ']';
         const float v = *scalar->getData().array(0).tupleAt<float>(i);
         arrays += i ? "," : "";
-        arrays += std::isnan(v) ? "\"nan\"" : std::isinf(v) ? "\"inf\"" : std::string(number, formatFloat9Reference(v, number));
+        arrays += std::isnan(v)   ? "\"nan\""
+                  : std::isinf(v) ? "\"inf\""
+                                  : std::string(number, formatFloat9Reference(v, number));
     }
     tuples += "\n\t\t\t\t]]]\n";
     arrays += "]]]]\n";
@@ -132,4 +134,4 @@ TEST(ParallelText, WriterOutputAndWarningsDoNotDependOnChunks)
     EXPECT_NE(result.warnings[0].find("\"s\": " + std::to_string(nonFinite) + " non-finite values"), std::string::npos)
         << result.warnings[0];
 }
-} // namespace
+}  // namespace

@@ -6,10 +6,7 @@
 #include <random>
 #include <sstream>
 
-std::string testDataPath(const std::string &name)
-{
-    return std::string(VELKOR_IO_TEST_DATA) + "/" + name;
-}
+std::string testDataPath(const std::string &name) { return std::string(VELKOR_IO_TEST_DATA) + "/" + name; }
 
 std::string readTextFile(const std::string &path)
 {
@@ -23,9 +20,9 @@ std::string makeScratchFolder(const std::string &tag)
 {
     // Test cases run as parallel processes: a random part keeps them apart.
     static std::atomic<int> counter{0};
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("velkor_io_" + tag + "_" + std::to_string(std::random_device()()) + "_" +
-                                          std::to_string(counter++));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("velkor_io_" + tag + "_" + std::to_string(std::random_device()()) + "_" + std::to_string(counter++));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder.string();
@@ -83,14 +80,13 @@ std::string geoDocument(int64_t points, const std::string &pointAttributes, cons
                         int64_t vertices, const std::string &primitives, int64_t primitiveCount)
 {
     return "[\"fileversion\",\"15.5.565\",\"hasindex\",false,\"pointcount\"," + std::to_string(points) +
-           ",\"vertexcount\"," + std::to_string(vertices) + ",\"primitivecount\"," +
-           std::to_string(primitiveCount) + ",\"topology\",[\"pointref\",[\"indices\",[" + indices +
-           "]]],\"attributes\",[\"pointattributes\",[" + pointAttributes + "]],\"primitives\",[" + primitives +
-           "]]";
+           ",\"vertexcount\"," + std::to_string(vertices) + ",\"primitivecount\"," + std::to_string(primitiveCount) +
+           ",\"topology\",[\"pointref\",[\"indices\",[" + indices + "]]],\"attributes\",[\"pointattributes\",[" +
+           pointAttributes + "]],\"primitives\",[" + primitives + "]]";
 }
 
-std::string numericEntry(const std::string &name, const std::string &typeOptions, int size,
-                         const std::string &storage, const std::string &encoding)
+std::string numericEntry(const std::string &name, const std::string &typeOptions, int size, const std::string &storage,
+                         const std::string &encoding)
 {
     const std::string sizeText = std::to_string(size);
     return "[[\"scope\",\"public\",\"type\",\"numeric\",\"name\",\"" + name + "\",\"options\",{" + typeOptions +

@@ -32,5 +32,5 @@ void makePoints(GU_Detail &gdp, int64_t count);
 std::string geoDocument(int64_t points, const std::string &pointAttributes, const std::string &indices = "",
                         int64_t vertices = 0, const std::string &primitives = "", int64_t primitiveCount = 0);
 // One numeric point attribute entry with the given body after "size"/"storage".
-std::string numericEntry(const std::string &name, const std::string &typeOptions, int size,
-                         const std::string &storage, const std::string &encoding);
+std::string numericEntry(const std::string &name, const std::string &typeOptions, int size, const std::string &storage,
+                         const std::string &encoding);

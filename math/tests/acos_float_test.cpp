@@ -6,7 +6,8 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 uint32_t bitsOf(float value)
 {
@@ -31,12 +32,23 @@ TEST(AcosFloat, MatchesGlibcOnEveryBranch)
         float x;
         float expected;
     } cases[] = {
-        {-1.0f, 0x1.921fb6p+1f},          {-0x1.fffffep-1f, 0x1.921464p+1f}, {-0.75f, 0x1.359d28p+1f},
-        {-0.5f, 0x1.0c1524p+1f},          {-0x1.fffffep-2f, 0x1.0c1524p+1f}, {-0x1.333334p-2f, 0x1.e0200cp+0f},
-        {-0x1p-26f, 0x1.921fb6p+0f},      {0.0f, 0x1.921fb6p+0f},            {0x1.000002p-26f, 0x1.921fb6p+0f},
-        {0x1.99999ap-4f, 0x1.787b22p+0f}, {0x1.fffffep-2f, 0x1.0c1524p+0f},  {0.5f, 0x1.0c1524p+0f},
-        {0x1.666666p-1f, 0x1.973e84p-1f}, {0x1.fffffep-1f, 0x1.6a09e6p-12f}, {1.0f, 0.0f},
-        {-0x1.2e442cp-1f, 0x1.19e528p+1f}, {0x1.ff7ceep-1f, 0x1.6e62b4p-5f},
+        {-1.0f, 0x1.921fb6p+1f},
+        {-0x1.fffffep-1f, 0x1.921464p+1f},
+        {-0.75f, 0x1.359d28p+1f},
+        {-0.5f, 0x1.0c1524p+1f},
+        {-0x1.fffffep-2f, 0x1.0c1524p+1f},
+        {-0x1.333334p-2f, 0x1.e0200cp+0f},
+        {-0x1p-26f, 0x1.921fb6p+0f},
+        {0.0f, 0x1.921fb6p+0f},
+        {0x1.000002p-26f, 0x1.921fb6p+0f},
+        {0x1.99999ap-4f, 0x1.787b22p+0f},
+        {0x1.fffffep-2f, 0x1.0c1524p+0f},
+        {0.5f, 0x1.0c1524p+0f},
+        {0x1.666666p-1f, 0x1.973e84p-1f},
+        {0x1.fffffep-1f, 0x1.6a09e6p-12f},
+        {1.0f, 0.0f},
+        {-0x1.2e442cp-1f, 0x1.19e528p+1f},
+        {0x1.ff7ceep-1f, 0x1.6e62b4p-5f},
     };
     for (const auto &c : cases)
         EXPECT_EQ(bitsOf(acosFloat(c.x)), bitsOf(c.expected))
@@ -70,4 +82,4 @@ TEST(AcosFloat, AgreesWithTheCLibrarySweep)
 }
 #endif
 
-} // namespace
+}  // namespace

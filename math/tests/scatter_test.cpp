@@ -22,8 +22,7 @@ public:
     void SetUp() override { engineAtStart = sceneRandomEngine; }
 };
 
-::testing::Environment *const captureEnvironment =
-    ::testing::AddGlobalTestEnvironment(new CaptureEngineAtStart);
+::testing::Environment *const captureEnvironment = ::testing::AddGlobalTestEnvironment(new CaptureEngineAtStart);
 
 constexpr uint32_t kMax = 4294967295u;
 
@@ -58,10 +57,7 @@ TEST(UnitValue, CombinesTwoOutputsLowWordFirstWithRounding)
         EXPECT_EQ(unitValueFromOutputs(c.x1, c.x2), c.expected) << c.x1 << ", " << c.x2;
 }
 
-TEST(SceneRandomEngine, StartsAtTheDefaultSeed)
-{
-    EXPECT_EQ(engineAtStart, std::mt19937(5489u));
-}
+TEST(SceneRandomEngine, StartsAtTheDefaultSeed) { EXPECT_EQ(engineAtStart, std::mt19937(5489u)); }
 
 TEST(ScatterDirections, DrawsNothingForNoDirections)
 {
@@ -86,8 +82,7 @@ TEST(ScatterDirections, FirstDirectionUsesTheNextFourOutputs)
     const double phi = u1 * 6.283185307179586;
     const double theta = std::acos(u2 * (120.0 / 180.0) - 1.0);
     UT_Vector3 expected(static_cast<float>(std::cos(phi) * std::sin(theta)),
-                        static_cast<float>(std::sin(phi) * std::sin(theta)),
-                        static_cast<float>(std::cos(theta)));
+                        static_cast<float>(std::sin(phi) * std::sin(theta)), static_cast<float>(std::cos(theta)));
     EXPECT_EQ(directions[0].x(), expected.x());
     EXPECT_EQ(directions[0].y(), expected.y());
     EXPECT_EQ(directions[0].z(), expected.z());

@@ -42,11 +42,9 @@ TEST(HitTriangle, AcceptsHitsInsideAndOnTheBorder)
         {"corner P1", {1, 0, -1}, {0, 0, 1}, {1, 0, 0}, {0, 1, 0}, 1},
         {"corner P2", {0, 1, -1}, {0, 0, 1}, {0, 1, 0}, {0x1p-24f, 0, 1}, 1},
         {"edge", {0.5f, 0.5f, -1}, {0, 0, 1}, {0.5f, 0.5f, 0}, {0, 0.5f, 0.5f}, 1},
-        {"oblique", {-0.5f, 0.25f, -1}, {0.6f, 0, 0.8f}, {0.25f, 0.25f, 0},
-         {0.5f, 0.25f, 0.25f}, 1.5625f},
+        {"oblique", {-0.5f, 0.25f, -1}, {0.6f, 0, 0.8f}, {0.25f, 0.25f, 0}, {0.5f, 0.25f, 0.25f}, 1.5625f},
         // Accepted here; the distance bound is the caller's business.
-        {"far", {0.25f, 0.25f, -100000.0f}, {0, 0, 1}, {0.25f, 0.25f, 0}, {0.5f, 0.25f, 0.25f},
-         1e10f},
+        {"far", {0.25f, 0.25f, -100000.0f}, {0, 0, 1}, {0.25f, 0.25f, 0}, {0.5f, 0.25f, 0.25f}, 1e10f},
     };
     for (const AcceptedCase &c : cases)
     {

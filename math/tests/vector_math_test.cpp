@@ -23,23 +23,18 @@ const Triangle kUnitTriangle = {UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0), UT_Vec
 std::string show(const UT_Vector3 &v)
 {
     char text[128];
-    std::snprintf(text, sizeof(text), "(%a, %a, %a)", double(v.x()), double(v.y()),
-                  double(v.z()));
+    std::snprintf(text, sizeof(text), "(%a, %a, %a)", double(v.x()), double(v.y()), double(v.z()));
     return text;
 }
 
-bool sameFloat(float a, float b)
-{
-    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof(float)) == 0;
-}
+bool sameFloat(float a, float b) { return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof(float)) == 0; }
 
 // Bit-for-bit equality per component (so 0 and -0 differ); any NaN matches NaN.
 ::testing::AssertionResult sameVector(const UT_Vector3 &actual, const UT_Vector3 &expected)
 {
     for (int i = 0; i < 3; ++i)
         if (!sameFloat(actual[i], expected[i]))
-            return ::testing::AssertionFailure()
-                   << "got " << show(actual) << ", expected " << show(expected);
+            return ::testing::AssertionFailure() << "got " << show(actual) << ", expected " << show(expected);
     return ::testing::AssertionSuccess();
 }
 
@@ -98,12 +93,10 @@ TEST(FacesRay, AcceptsOnlyTheFrontFace)
     const Triangle collinear = {UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0), UT_Vector3(2, 0, 0)};
     const Triangle coincident = {UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 0), UT_Vector3(0, 1, 0)};
     const std::vector<Case> cases = {
-        {{0, 0, 1}, kUnitTriangle, true},
-        {{0.6f, 0, 0.8f}, kUnitTriangle, true},
-        {{0, 0, -1}, kUnitTriangle, false},  // back face
-        {{1, 0, 0}, kUnitTriangle, false},   // edge-on
-        {{kNaN, 0, 1}, kUnitTriangle, false},
-        {{0, 0, 1}, collinear, false},       // zero normal
+        {{0, 0, 1}, kUnitTriangle, true},     {{0.6f, 0, 0.8f}, kUnitTriangle, true},
+        {{0, 0, -1}, kUnitTriangle, false},                                   // back face
+        {{1, 0, 0}, kUnitTriangle, false},                                    // edge-on
+        {{kNaN, 0, 1}, kUnitTriangle, false}, {{0, 0, 1}, collinear, false},  // zero normal
         {{0, 0, 1}, coincident, false},
     };
     for (const Case &c : cases)
@@ -132,8 +125,7 @@ TEST(IntersectPlane, StepsAlongTheNormalisedDirection)
         {{0.25f, 0.25f, 1}, {0, 0, 2}, false, {0.25f, 0.25f, 1}, {0, 0, 2}, {0, 0, 2}},
         // The plane alone does not care which side the ray comes from.
         {{0.25f, 0.25f, 1}, {0, 0, -1}, true, {0.25f, 0.25f, 0}, {0, 0, -1}, {0, 0, -1}},
-        {{-0.5f, 0.25f, -1}, {0.6f, 0, 0.8f}, true, {0.25f, 0.25f, 0}, {-0.6f, 0, 0.8f},
-         {0.6f, 0, 0.8f}},
+        {{-0.5f, 0.25f, -1}, {0.6f, 0, 0.8f}, true, {0.25f, 0.25f, 0}, {-0.6f, 0, 0.8f}, {0.6f, 0, 0.8f}},
         // Parallel to the plane: t is -infinity, which must not count as a hit.
         {{0, 0, -1}, {1, 0, 0}, false, {0, 0, -1}, {1, 0, 0}, {1, 0, 0}},
     };
@@ -174,8 +166,7 @@ TEST(AltitudeWeights, GivesBarycentricCoordinates)
         {{-0.8f, 0.9f, -1.0f}, skewed, {0x1.ed0978p+0f, -0x1.c71c70p-3f, -0x1.684bd4p-1f}},
     };
     for (const Case &c : cases)
-        EXPECT_TRUE(sameVector(altitudeWeights(c.point, c.triangle), c.expected))
-            << "point " << show(c.point);
+        EXPECT_TRUE(sameVector(altitudeWeights(c.point, c.triangle), c.expected)) << "point " << show(c.point);
 }
 
 TEST(AltitudeWeights, CoincidentCornersGiveNaN)
@@ -196,7 +187,7 @@ TEST(ReflectAbout, TurnsHalfATurnAboutTheAxis)
     const std::vector<Case> cases = {
         {{0.6f, 0, 0.8f}, {0, 0, 5}, {-0.6f, 0, 0.8f}, {0, 0, 1}},
         {{1, 0, 1}, {0, 0, 1}, {-1, 0, 1}, {0, 0, 1}},
-        {{0, 0, 3}, {0, 0, 1}, {0, 0, 3}, {0, 0, 1}},  // along the axis: unchanged
+        {{0, 0, 3}, {0, 0, 1}, {0, 0, 3}, {0, 0, 1}},     // along the axis: unchanged
         {{1, 2, 3}, {0, 0, 0}, {-1, -2, -3}, {0, 0, 0}},  // zero axis sends d back
         // 2(k*a) - d would give -0x1.6d7724p+0 for x.
         {{1.6f, 0.8f, -1.2f},
@@ -230,10 +221,7 @@ TEST(RotateAboutAxis, RotatesByRodriguesFormula)
         // A zero axis scales v by the cosine.
         {{1, 2, 3}, {0, 0, 0}, 1.0, {0x1.14a280p-1f, 0x1.14a280p+0f, 0x1.9ef3c0p+0f}},
         // Adding the sine term last; (c*v + s*x) first would give -0x1.3d6af0p-3.
-        {{1.7f, 0.6f, 1.7f},
-         {-0.6f, 0.1f, -1.9f},
-         2.8,
-         {-0x1.3d6aecp-3f, -0x1.2411a8p+0f, 0x1.18da40p+1f}},
+        {{1.7f, 0.6f, 1.7f}, {-0.6f, 0.1f, -1.9f}, 2.8, {-0x1.3d6aecp-3f, -0x1.2411a8p+0f, 0x1.18da40p+1f}},
     };
     for (const Case &c : cases)
     {

@@ -6,7 +6,8 @@ using HDK_Sample::configurationFrom;
 using HDK_Sample::NodeConfiguration;
 using HDK_Sample::WalkMode;
 
-namespace {
+namespace
+{
 
 TEST(Configuration, UnsetVariablesGiveTheDefaults)
 {
@@ -23,9 +24,9 @@ TEST(Configuration, SearchIsExhaustiveOnlyForItsExactWord)
         const char *text;
         SearchMode expected;
     } cases[] = {
-        {"exhaustive", SearchMode::Exhaustive}, {"accelerated", SearchMode::Accelerated},
+        {"exhaustive", SearchMode::Exhaustive},  {"accelerated", SearchMode::Accelerated},
         {"Exhaustive", SearchMode::Accelerated}, {"exhaustive ", SearchMode::Accelerated},
-        {"", SearchMode::Accelerated},          {"bvh", SearchMode::Accelerated},
+        {"", SearchMode::Accelerated},           {"bvh", SearchMode::Accelerated},
     };
     for (const auto &c : cases)
         EXPECT_EQ(configurationFrom(c.text, nullptr, nullptr).search, c.expected) << '"' << c.text << '"';
@@ -41,8 +42,8 @@ TEST(Configuration, PointLimitTakesOnlyAWholeNumberBelowTheDefault)
         {"10", 10},
         {"1", 1},
         {"2147483646", 2147483646},
-        {" 7", 7},                 // leading blanks are skipped, as strtoll does
-        {"2147483647", INT32_MAX}, // not below the default: the default
+        {" 7", 7},                  // leading blanks are skipped, as strtoll does
+        {"2147483647", INT32_MAX},  // not below the default: the default
         {"99999999999999999999", INT32_MAX},
         {"0", INT32_MAX},
         {"-5", INT32_MAX},
@@ -62,4 +63,4 @@ TEST(Configuration, TraceAheadOnlyForExactlyOne)
         EXPECT_EQ(configurationFrom(nullptr, nullptr, text).walk, WalkMode::Sequential) << '"' << text << '"';
 }
 
-} // namespace
+}  // namespace

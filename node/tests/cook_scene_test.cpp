@@ -19,7 +19,8 @@
 using namespace node_test;
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 struct SingleRay
 {
@@ -27,13 +28,10 @@ struct SingleRay
     std::function<void(ColliderBuilder &)> build;
     UT_Vector3 position, direction, intensity;
     bool hits;
-    UT_Vector3 hitPosition, turned, arriving; // when it hits
+    UT_Vector3 hitPosition, turned, arriving;  // when it hits
 };
 
-void PrintTo(const SingleRay &ray, std::ostream *os)
-{
-    *os << ray.what;
-}
+void PrintTo(const SingleRay &ray, std::ostream *os) { *os << ray.what; }
 
 const UT_Vector3 kHalf(0.5f, 0.5f, 0.5f);
 
@@ -52,10 +50,24 @@ const SingleRay kSingleRays[] = {
     {"slanted at a wall", wallAtTwo, UT_Vector3(-1, 0, 0.5f), UT_Vector3(3, 4, 0), UT_Vector3(1, 1, 1), true,
      UT_Vector3(2, 4, 0.5f), UT_Vector3(0.6f, -0.8f, 0), UT_Vector3(0.5 / 1251, 0.5 / 1251, 0.5 / 1251)},
     {"away from a wall", wallAtTwo, UT_Vector3(0, 0, 0), UT_Vector3(-2, 0, 0), UT_Vector3(1, 1, 1), false, {}, {}, {}},
-    {"at the back of a wall", wallAtTwo, UT_Vector3(5, 0, 0), UT_Vector3(-1, 0, 0), UT_Vector3(1, 1, 1), false, {},
-     {}, {}},
-    {"past the wall's edge", wallAtTwo, UT_Vector3(0, 5.5f, 0), UT_Vector3(1, 0, 0), UT_Vector3(1, 1, 1), false, {},
-     {}, {}},
+    {"at the back of a wall",
+     wallAtTwo,
+     UT_Vector3(5, 0, 0),
+     UT_Vector3(-1, 0, 0),
+     UT_Vector3(1, 1, 1),
+     false,
+     {},
+     {},
+     {}},
+    {"past the wall's edge",
+     wallAtTwo,
+     UT_Vector3(0, 5.5f, 0),
+     UT_Vector3(1, 0, 0),
+     UT_Vector3(1, 1, 1),
+     false,
+     {},
+     {},
+     {}},
     // A nearer wall seen from its back hides nothing: the ray stops at x = 2.
     {"through a back-facing wall",
      [](ColliderBuilder &c) {
@@ -88,10 +100,9 @@ const SingleRay kSingleRays[] = {
 };
 
 class CookSingleRay : public ::testing::TestWithParam<SingleRay>
-{
-};
+{};
 
-} // namespace
+}  // namespace
 
 // Defaults (bounces 1, scatter 0, scatternum 1, dissipation 1): one ray per
 // point, at most one new point, nothing scattered.
@@ -172,7 +183,7 @@ TEST(CookBox, ScatterZeroWalksTheRoomInPreOrder)
         const char *name;
         const WallHit *hit;
         UT_Vector3 arriving;
-        bool scattered; // its direction then holds the last ray it sent
+        bool scattered;  // its direction then holds the last ray it sent
     };
     const Expected expected[] = {{"H", &hitH, arrivingH, true},     {"A", &hitA, arrivingA, true},
                                  {"A1", &hitA1, arrivingA1, false}, {"A2", &hitA1, arrivingA1, false},

@@ -6,13 +6,14 @@
 #include <UT/UT_Interrupt.h>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <gtest/gtest.h>
+#include <string>
 
 using node_test::VelkorNetwork;
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 void setEnv(const char *name, const char *value)
 {
@@ -66,7 +67,7 @@ struct RoomScene
     PointsBuilder points;
 };
 
-} // namespace
+}  // namespace
 
 TEST(Cook, EndToEndExample)
 {
@@ -228,11 +229,17 @@ TEST(Cook, RaysPerGenerationFollowTheDissipation)
     {
         int bounces, scatterNum;
         double dissipation;
-        int64_t rays; // one new point per ray
+        int64_t rays;  // one new point per ray
     };
     const Case cases[] = {
-        {4, 10, 0.5, 1 + 5 + 10 + 10}, {4, 3, 0.9, 1 + 2 + 2}, {3, 2, 1, 1 + 2 + 4}, {3, 2, 1.5, 1 + 3 + 12},
-        {3, 1, 1.5, 1 + 1 + 1},        {1, 10, 1, 1},          {3, 5, 0, 1},         {3, 5, -2, 1},
+        {4, 10, 0.5, 1 + 5 + 10 + 10},
+        {4, 3, 0.9, 1 + 2 + 2},
+        {3, 2, 1, 1 + 2 + 4},
+        {3, 2, 1.5, 1 + 3 + 12},
+        {3, 1, 1.5, 1 + 1 + 1},
+        {1, 10, 1, 1},
+        {3, 5, 0, 1},
+        {3, 5, -2, 1},
         {3, 2, 1e30, 1},
     };
     ColliderBuilder room;

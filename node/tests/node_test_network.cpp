@@ -5,22 +5,25 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace node_test {
+namespace node_test
+{
 
-namespace {
+namespace
+{
 
 std::string copyPlugin()
 {
     static int counter = 0;
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path();
-    const fs::path copy = dir / ("velkor_plugin_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" + std::to_string(counter++) +
-                                 fs::path(VELKOR_PLUGIN_PATH).extension().string());
+    const fs::path copy =
+        dir / ("velkor_plugin_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "_" +
+               std::to_string(counter++) + fs::path(VELKOR_PLUGIN_PATH).extension().string());
     fs::copy_file(VELKOR_PLUGIN_PATH, copy, fs::copy_options::overwrite_existing);
     return copy.string();
 }
 
-} // namespace
+}  // namespace
 
 VelkorNetwork::VelkorNetwork(bool freshPluginInstance)
 {
@@ -67,10 +70,7 @@ const GU_Detail *VelkorNetwork::cook()
     return velkor->getCookedGeo(context);
 }
 
-std::string VelkorNetwork::messages(UT_ErrorSeverity minimum) const
-{
-    return velkor->getErrorMessages(minimum);
-}
+std::string VelkorNetwork::messages(UT_ErrorSeverity minimum) const { return velkor->getErrorMessages(minimum); }
 
 bool VelkorNetwork::hasMessage(UT_ErrorSeverity severity, const std::string &text) const
 {
@@ -81,4 +81,4 @@ bool VelkorNetwork::hasMessage(UT_ErrorSeverity severity, const std::string &tex
     return false;
 }
 
-} // namespace node_test
+}  // namespace node_test

@@ -14,7 +14,8 @@
 #include <memory>
 #include <string>
 
-namespace node_test {
+namespace node_test
+{
 
 struct VelkorNetwork
 {
@@ -31,11 +32,11 @@ struct VelkorNetwork
     OP_OperatorTable table;
     std::shared_ptr<UT_DSO> plugin;
     std::string loadError;
-    std::string pluginCopy; // removed at destruction
+    std::string pluginCopy;  // removed at destruction
     std::unique_ptr<OP_Network> network;
     SOP_Source *points = nullptr;
     SOP_Source *collider = nullptr;
     SOP_Node *velkor = nullptr;
 };
 
-} // namespace node_test
+}  // namespace node_test

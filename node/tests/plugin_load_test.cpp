@@ -129,9 +129,9 @@ TEST(Plugin, ParametersAsAUserSetsThem)
         const char *token;
         double value;
     };
-    const Value values[] = {{"bounces", -4},      {"bounces", 1000000}, {"scatter", 720}, {"scatter", -30},
-                            {"scatter", 0.1},     {"scatternum", -1},   {"scatternum", 0}, {"dissipation", -0.5},
-                            {"dissipation", 1e30}};
+    const Value values[] = {{"bounces", -4},   {"bounces", 1000000},  {"scatter", 720},
+                            {"scatter", -30},  {"scatter", 0.1},      {"scatternum", -1},
+                            {"scatternum", 0}, {"dissipation", -0.5}, {"dissipation", 1e30}};
     for (const Value &v : values)
     {
         ASSERT_TRUE(node.setFloat(v.token, 0, 0, v.value)) << v.token;

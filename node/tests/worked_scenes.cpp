@@ -3,7 +3,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-namespace node_test {
+namespace node_test
+{
 
 void expectNear(const UT_Vector3 &actual, const UT_Vector3 &expected, float tolerance, const std::string &what)
 {
@@ -17,20 +18,14 @@ void expectRelative(const UT_Vector3 &actual, const UT_Vector3 &expected, double
         EXPECT_NEAR(actual[c], expected[c], tolerance * std::fabs(expected[c])) << what << ", component " << c;
 }
 
-UT_Vector3 sum(const UT_Vector3 &a, const UT_Vector3 &b)
-{
-    return UT_Vector3(a[0] + b[0], a[1] + b[1], a[2] + b[2]);
-}
+UT_Vector3 sum(const UT_Vector3 &a, const UT_Vector3 &b) { return UT_Vector3(a[0] + b[0], a[1] + b[1], a[2] + b[2]); }
 
 UT_Vector3 difference(const UT_Vector3 &a, const UT_Vector3 &b)
 {
     return UT_Vector3(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
 }
 
-UT_Vector3 negated(const UT_Vector3 &v)
-{
-    return UT_Vector3(-v[0], -v[1], -v[2]);
-}
+UT_Vector3 negated(const UT_Vector3 &v) { return UT_Vector3(-v[0], -v[1], -v[2]); }
 
 double dotProduct(const UT_Vector3 &a, const UT_Vector3 &b)
 {
@@ -43,10 +38,7 @@ UT_Vector3 unit(const UT_Vector3 &v)
     return UT_Vector3(float(v[0] / length), float(v[1] / length), float(v[2] / length));
 }
 
-double falloff(double distance2)
-{
-    return 1.0 / (2.0 * distance2 * distance2 + 1.0);
-}
+double falloff(double distance2) { return 1.0 / (2.0 * distance2 * distance2 + 1.0); }
 
 UT_Vector3 times(const UT_Vector3 &a, const UT_Vector3 &b, double factor)
 {
@@ -88,4 +80,4 @@ WallHit roomHit(const UT_Vector3 &origin, const UT_Vector3 &direction, double h)
     return hit;
 }
 
-} // namespace node_test
+}  // namespace node_test

@@ -12,7 +12,8 @@
 #include <UT/UT_Vector3.h>
 #include <string>
 
-namespace node_test {
+namespace node_test
+{
 
 // Each component within tolerance of expected.
 void expectNear(const UT_Vector3 &actual, const UT_Vector3 &expected, float tolerance, const std::string &what);
@@ -47,4 +48,4 @@ struct WallHit
 };
 WallHit roomHit(const UT_Vector3 &origin, const UT_Vector3 &direction, double h);
 
-} // namespace node_test
+}  // namespace node_test

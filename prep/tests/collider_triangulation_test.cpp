@@ -13,8 +13,7 @@ using Polygons = std::vector<std::vector<GA_Offset>>;
 TEST(ColliderTriangulation, CutsFacesInPlaceAndKeepsTheRest)
 {
     GU_Detail source;
-    makeMesh(source,
-             {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0}},
+    makeMesh(source, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0}},
              {{0, 1, 2}, {0, 1, 2, 3}, {0, 1}, {0, 4, 5, 6, 7}, {0, 1, 2, 3}});
     // An open polygon is a curve, not a face: it is never cut.
     const GA_Offset curve[4] = {0, 1, 2, 3};
@@ -29,15 +28,9 @@ TEST(ColliderTriangulation, CutsFacesInPlaceAndKeepsTheRest)
     // The pentagon's corner 7 is reflex, so the fan from corner 0 would leave
     // the outline; once the ear at corner 6 is cut, corner 7 lies on the
     // straight line from 5 to 0 and adds nothing.
-    EXPECT_EQ(polygonPoints(target), (Polygons{{0, 1, 2},
-                                               {0, 1, 2},
-                                               {0, 2, 3},
-                                               {0, 1},
-                                               {5, 6, 7},
-                                               {4, 5, 0},
-                                               {0, 1, 2},
-                                               {0, 2, 3},
-                                               {0, 1, 2, 3}}));
+    EXPECT_EQ(
+        polygonPoints(target),
+        (Polygons{{0, 1, 2}, {0, 1, 2}, {0, 2, 3}, {0, 1}, {5, 6, 7}, {4, 5, 0}, {0, 1, 2}, {0, 2, 3}, {0, 1, 2, 3}}));
     EXPECT_FALSE(static_cast<const GEO_PrimPoly *>(target.primitives().rawEntry(8))->isClosed());
     EXPECT_EQ(countPolygonsToTriangulate(target), 0);
     // Points and attributes are carried over, in the same order.
@@ -57,4 +50,4 @@ TEST(ColliderTriangulation, FacesWithoutAreaGiveNoTriangles)
     EXPECT_EQ(count.empty, 1);
     EXPECT_EQ(target.getNumPrimitives(), 0);
 }
-} // namespace
+}  // namespace

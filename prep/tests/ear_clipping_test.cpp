@@ -68,8 +68,7 @@ struct Outline
 // it exactly (areas add up, none turns against the outline, none leaves
 // it) and none may have no area.
 class EarClippingCovers : public testing::TestWithParam<Outline>
-{
-};
+{};
 
 TEST_P(EarClippingCovers, TrianglesTileTheOutlineWithItsWinding)
 {
@@ -95,10 +94,7 @@ TEST_P(EarClippingCovers, TrianglesTileTheOutlineWithItsWinding)
     EXPECT_NEAR(sum, std::fabs(area), 1e-5 * std::fabs(area));
 }
 
-std::vector<Flat> reversed(std::vector<Flat> o)
-{
-    return std::vector<Flat>(o.rbegin(), o.rend());
-}
+std::vector<Flat> reversed(std::vector<Flat> o) { return std::vector<Flat>(o.rbegin(), o.rend()); }
 
 std::vector<Flat> star(int points, double inner)
 {
@@ -147,16 +143,15 @@ std::vector<Flat> circle(int corners)
     return o;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outlines, EarClippingCovers,
-    testing::Values(Outline{"square", {{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, Outline{"L", kL},
-                    Outline{"L_clockwise", reversed(kL)}, Outline{"arrow", kArrow},
-                    Outline{"reflex_first", kReflexFirst}, Outline{"star", star(7, 0.3)},
-                    Outline{"star_clockwise", reversed(star(5, 0.5))}, Outline{"comb", comb(6)},
-                    Outline{"collinear", kCollinear}, Outline{"duplicates", kDuplicates},
-                    Outline{"touching", kTouching}, Outline{"spike", kSpike}, Outline{"disc_300", circle(300)},
-                    Outline{"disc_5000", circle(5000)}),
-    [](const testing::TestParamInfo<Outline> &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Outlines, EarClippingCovers,
+                         testing::Values(Outline{"square", {{0, 0}, {1, 0}, {1, 1}, {0, 1}}}, Outline{"L", kL},
+                                         Outline{"L_clockwise", reversed(kL)}, Outline{"arrow", kArrow},
+                                         Outline{"reflex_first", kReflexFirst}, Outline{"star", star(7, 0.3)},
+                                         Outline{"star_clockwise", reversed(star(5, 0.5))}, Outline{"comb", comb(6)},
+                                         Outline{"collinear", kCollinear}, Outline{"duplicates", kDuplicates},
+                                         Outline{"touching", kTouching}, Outline{"spike", kSpike},
+                                         Outline{"disc_300", circle(300)}, Outline{"disc_5000", circle(5000)}),
+                         [](const testing::TestParamInfo<Outline> &info) { return info.param.name; });
 
 TEST(EarClipping, ConvexPolygonsBecomeTheFanFromTheFirstCorner)
 {
@@ -226,4 +221,4 @@ TEST(EarClipping, SelfCrossingOutlinesEnd)
         EXPECT_TRUE(t.a < 5 && t.b < 5 && t.c < 5);
 }
 
-} // namespace
+}  // namespace

@@ -40,8 +40,7 @@ TEST(FaceDirections, FacesWeighByArea)
     GU_Detail gdp;
     // A unit quad in z = 0 with area vector (0, 0, -2), and an L-shaped face
     // of area 3 in x = 0 with area vector (6, 0, 0), sharing points 0 and 1.
-    makeMesh(gdp,
-             {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 1}, {0, 2, 1}, {0, 2, 2}, {0, 0, 2}},
+    makeMesh(gdp, {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}, {0, 1, 1}, {0, 2, 1}, {0, 2, 2}, {0, 0, 2}},
              {{0, 1, 2, 3}, {0, 1, 4, 5, 6, 7}});
     const FaceDirectionCount count = addFaceDirections(gdp, position(gdp), "N");
     EXPECT_EQ(count.pointsWithoutFace + count.pointsCancelled, 0);
@@ -75,4 +74,4 @@ TEST(FaceDirections, PointsWithoutFacesAndTakenNamesAreReported)
     // A taken name is not overwritten.
     EXPECT_EQ(addFaceDirections(gdp, position(gdp), "N").attribute, nullptr);
 }
-} // namespace
+}  // namespace

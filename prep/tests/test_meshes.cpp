@@ -17,8 +17,7 @@ void makeQuadBox(GU_Detail &gdp)
     std::vector<UT_Vector3> corners;
     for (int i = 0; i < 8; ++i)
         corners.emplace_back(i & 1 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 4 ? 1.0f : -1.0f);
-    makeMesh(gdp, corners,
-             {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}});
+    makeMesh(gdp, corners, {{0, 4, 6, 2}, {1, 3, 7, 5}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 2, 3, 1}, {4, 5, 7, 6}});
 }
 
 const GA_ATINumeric &position(const GU_Detail &gdp)

@@ -41,4 +41,4 @@ TEST(BitmapFont, TextWidthHasNoTrailingGap)
     EXPECT_EQ(textWidth("", 3), 0);
     EXPECT_EQ(textWidth("1.0e+00", 2), (7 * 6 - 1) * 2);
 }
-} // namespace
+}  // namespace

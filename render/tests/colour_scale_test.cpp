@@ -82,4 +82,4 @@ TEST(ScaleLabel, TwoSignificantDigitsInExponentForm)
     EXPECT_EQ(formatScaleValue(99.96), "1.0e+02");
     EXPECT_EQ(formatScaleValue(3.4e38), "3.4e+38");
 }
-} // namespace
+}  // namespace

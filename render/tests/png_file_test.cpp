@@ -106,4 +106,4 @@ TEST_F(PngFile, FailureLeavesNoFile)
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(fs::exists(folder / "tiny.png"));
 }
-} // namespace
+}  // namespace

@@ -6,10 +6,7 @@
 
 namespace
 {
-double dot(const double a[3], const double b[3])
-{
-    return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2];
-}
+double dot(const double a[3], const double b[3]) { return (a[0] * b[0] + a[1] * b[1]) + a[2] * b[2]; }
 
 TEST(ViewBasis, EveryViewIsOrthonormalAndRightHanded)
 {
@@ -78,4 +75,4 @@ TEST(FrameCamera, DegenerateBoxesAreCentred)
     EXPECT_EQ(empty.scale, 1.0);
     EXPECT_EQ(projectPoint(empty, 0.0, 0.0, 0.0).x, 50.0);
 }
-} // namespace
+}  // namespace

@@ -16,8 +16,8 @@ TEST(FindPointAttribute, ChoosesByCodeNotName)
     detail.addStringPointAttribute("label", 3)->setTypeInfo(GA_TYPE_POINT);
     detail.addFloatTuple3("hpoint", GA_TYPE_HPOINT);
     GA_ATINumeric *where = detail.addFloatTuple3("where", GA_TYPE_VOID);
-    GA_ATINumeric *energy = detail.addNumericPointAttribute("energy", 4, GA_STORE_REAL64, GA_LAYOUT_COMPONENTS,
-                                                            GA_TYPE_NORMAL);
+    GA_ATINumeric *energy =
+        detail.addNumericPointAttribute("energy", 4, GA_STORE_REAL64, GA_LAYOUT_COMPONENTS, GA_TYPE_NORMAL);
     detail.addFloatTuple3("second", GA_TYPE_NORMAL);
     EXPECT_EQ(findPointAttribute(detail, 0), where) << "code 0 counts as a position";
     EXPECT_EQ(findPointAttribute(detail, 4), energy) << "the first of its code, four components allowed";
@@ -72,9 +72,9 @@ TEST(GatherTriangles, KeepsCornersZeroToTwoAndSkipsUnusablePrimitives)
     const GA_Offset extra = detail.appendPointBlock(2);
     position->setDouble(extra, 0, 5.0);
     position->setDouble(extra + 1, 1, std::numeric_limits<double>::quiet_NaN());
-    detail.appendPolygon({0, 1, extra, 2});    // a quad: the tracer uses its first three corners
-    detail.appendPolygon({0, 1});              // too few vertices
-    detail.appendPolygon({0, 1, extra + 1});   // a NaN corner
+    detail.appendPolygon({0, 1, extra, 2});   // a quad: the tracer uses its first three corners
+    detail.appendPolygon({0, 1});             // too few vertices
+    detail.appendPolygon({0, 1, extra + 1});  // a NaN corner
     TriangleSamples triangles;
     std::string error;
     ASSERT_TRUE(gatherTriangles(detail, triangles, error)) << error;
@@ -86,4 +86,4 @@ TEST(GatherTriangles, KeepsCornersZeroToTwoAndSkipsUnusablePrimitives)
     bare.appendPolygon({0, 1, 2});
     EXPECT_FALSE(gatherTriangles(bare, triangles, error));
 }
-} // namespace
+}  // namespace

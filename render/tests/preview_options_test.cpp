@@ -13,8 +13,7 @@ struct SizeCase
 };
 
 class PreviewSize : public testing::TestWithParam<SizeCase>
-{
-};
+{};
 
 TEST_P(PreviewSize, ParsesOrRefuses)
 {
@@ -39,14 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
     Table, PreviewSize,
     testing::Values(SizeCase{"1280x720", true, 1280, 720}, SizeCase{"16X16", true, 16, 16},
                     SizeCase{"16384x4096", true, 16384, 4096}, SizeCase{"0640x0360", true, 640, 360},
-                    SizeCase{"15x720", false, 0, 0}, SizeCase{"720x15", false, 0, 0},
-                    SizeCase{"16385x16", false, 0, 0}, SizeCase{"16384x4097", false, 0, 0},
-                    SizeCase{"99999999999999999999x100", false, 0, 0}, SizeCase{"", false, 0, 0},
-                    SizeCase{"1280", false, 0, 0}, SizeCase{"x720", false, 0, 0}, SizeCase{"1280x", false, 0, 0},
-                    SizeCase{"-16x16", false, 0, 0}, SizeCase{"+16x16", false, 0, 0},
-                    SizeCase{" 16x16", false, 0, 0}, SizeCase{"16x16 ", false, 0, 0},
-                    SizeCase{"1e3x720", false, 0, 0}, SizeCase{"16x16x16", false, 0, 0},
-                    SizeCase{"16*16", false, 0, 0}));
+                    SizeCase{"15x720", false, 0, 0}, SizeCase{"720x15", false, 0, 0}, SizeCase{"16385x16", false, 0, 0},
+                    SizeCase{"16384x4097", false, 0, 0}, SizeCase{"99999999999999999999x100", false, 0, 0},
+                    SizeCase{"", false, 0, 0}, SizeCase{"1280", false, 0, 0}, SizeCase{"x720", false, 0, 0},
+                    SizeCase{"1280x", false, 0, 0}, SizeCase{"-16x16", false, 0, 0}, SizeCase{"+16x16", false, 0, 0},
+                    SizeCase{" 16x16", false, 0, 0}, SizeCase{"16x16 ", false, 0, 0}, SizeCase{"1e3x720", false, 0, 0},
+                    SizeCase{"16x16x16", false, 0, 0}, SizeCase{"16*16", false, 0, 0}));
 
 TEST(PreviewSize, LimitsAreCheckedWithoutParsing)
 {
@@ -63,7 +60,10 @@ TEST(PreviewView, ParsesTheFourNamesInEitherCase)
     {
         const char *text;
         PreviewView view;
-    } cases[] = {{"x", PreviewView::X}, {"Y", PreviewView::Y}, {"z", PreviewView::Z}, {"ISO", PreviewView::Iso},
+    } cases[] = {{"x", PreviewView::X},
+                 {"Y", PreviewView::Y},
+                 {"z", PreviewView::Z},
+                 {"ISO", PreviewView::Iso},
                  {"iso", PreviewView::Iso}};
     for (const auto &c : cases)
     {
@@ -102,4 +102,4 @@ TEST(PointsShown, ParsesTheThreeNamesAndRefusesOthers)
         EXPECT_NE(error.find("new, input, all"), std::string::npos) << error;
     }
 }
-} // namespace
+}  // namespace

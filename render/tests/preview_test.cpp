@@ -16,9 +16,9 @@ namespace
 {
 // A triangle facing along z in the Z view: 0.4 of the shade from facing the
 // camera squarely, 0.6 from the light at (0.3, 1, 0.55) / 1.18004.
-constexpr Rgb kWallFront{189, 189, 189};    // 80 + 160 * 0.67974
-constexpr Rgb kWallBack{64, 64, 64};        // 40 + 36 * 0.67974
-constexpr Rgb kWallFrontFar{123, 123, 123}; // kWallFront darkened by 35% at the far end of the scene
+constexpr Rgb kWallFront{189, 189, 189};     // 80 + 160 * 0.67974
+constexpr Rgb kWallBack{64, 64, 64};         // 40 + 36 * 0.67974
+constexpr Rgb kWallFrontFar{123, 123, 123};  // kWallFront darkened by 35% at the far end of the scene
 constexpr Rgb kViridisLow{68, 1, 84};
 constexpr Rgb kViridisMid{33, 144, 140};
 constexpr Rgb kViridisHigh{253, 231, 37};
@@ -45,8 +45,7 @@ struct ViewCase
 };
 
 class KnownPixels : public testing::TestWithParam<ViewCase>
-{
-};
+{};
 
 TEST_P(KnownPixels, PointsLandOnTheirPixelsInTheirColours)
 {
@@ -69,11 +68,10 @@ TEST_P(KnownPixels, PointsLandOnTheirPixelsInTheirColours)
     EXPECT_FALSE(result.stats.hasLegend);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AxisViews, KnownPixels,
-    testing::Values(ViewCase{PreviewView::X, {0, 1, -2, 100.0f}, {0, 0.5f, -1, 10.0f}},
-                    ViewCase{PreviewView::Y, {2, 0, -1, 100.0f}, {1, 0, -0.5f, 10.0f}},
-                    ViewCase{PreviewView::Z, {2, 1, 0, 100.0f}, {1, 0.5f, 0, -10.0f}}));
+INSTANTIATE_TEST_SUITE_P(AxisViews, KnownPixels,
+                         testing::Values(ViewCase{PreviewView::X, {0, 1, -2, 100.0f}, {0, 0.5f, -1, 10.0f}},
+                                         ViewCase{PreviewView::Y, {2, 0, -1, 100.0f}, {1, 0, -0.5f, 10.0f}},
+                                         ViewCase{PreviewView::Z, {2, 1, 0, 100.0f}, {1, 0.5f, 0, -10.0f}}));
 
 TEST(Preview, IsoShowsUpAsUp)
 {
@@ -165,7 +163,7 @@ TEST(Preview, LegendShowsTheDataRange)
                                          {1, 2, 3, 2e-3f},
                                          {2, 1, 0, -0.75f},
                                          {1, 1, 1, 0.0f},
-                                         {nan, 0, 0, 1e3f}}); // skipped: its intensity does not count
+                                         {nan, 0, 0, 1e3f}});  // skipped: its intensity does not count
     const int width = 640, height = 360;
     std::vector<uint8_t> rgb;
     const PreviewResult result = renderPreview(points, nullptr, nullptr, options(width, height, PreviewView::Iso), rgb);
@@ -251,7 +249,7 @@ TEST(Preview, PointsShownChooseWhatIsDrawnAndFramed)
         PointsShown shown;
         int64_t drawn;
         int64_t inputPoints;
-        int pointX; // where the shown point lands (-1: not checked)
+        int pointX;  // where the shown point lands (-1: not checked)
     };
     const Case cases[] = {{PointsShown::All, 2, 1, -1}, {PointsShown::New, 1, 0, 96}, {PointsShown::Input, 1, 1, 4}};
     for (const Case &c : cases)
@@ -339,4 +337,4 @@ TEST(Preview, EmptySceneIsBackgroundOnly)
     for (size_t i = 0; i < rgb.size(); i += 3)
         ASSERT_EQ((Rgb{rgb[i], rgb[i + 1], rgb[i + 2]}), kBackgroundColour) << "at byte " << i;
 }
-} // namespace
+}  // namespace

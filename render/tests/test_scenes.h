@@ -13,7 +13,7 @@
 struct TestPoint
 {
     float x, y, z;
-    float intensity; // stored as (intensity, 0, 0), so its length is |intensity|
+    float intensity;  // stored as (intensity, 0, 0), so its length is |intensity|
 };
 
 using TestTriangle = std::array<std::array<float, 3>, 3>;

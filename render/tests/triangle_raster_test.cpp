@@ -81,4 +81,4 @@ TEST_F(TriangleRaster, StaysInsideTheClipAndSkipsDegenerates)
     fillTriangle(canvas, whole, {0.0, 8.0, 0.0f}, {5.0, 8.0, 0.0f}, {11.0, 8.0, 0.0f}, kBlue);
     EXPECT_EQ(count(kBlue), 0);
 }
-} // namespace
+}  // namespace

@@ -6,7 +6,8 @@
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 std::vector<std::string> names(const UT_Array<AttributeHandle> &list)
 {
@@ -16,7 +17,7 @@ std::vector<std::string> names(const UT_Array<AttributeHandle> &list)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 TEST(AttributeLists, GathersByCodeInDictionaryOrder)
 {
@@ -24,7 +25,7 @@ TEST(AttributeLists, GathersByCodeInDictionaryOrder)
     gdp.appendPointBlock(2);
     gdp.addFloatTuple3("P", 1);
     gdp.addNumericPointAttribute("rest", 3, GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 0);
-    gdp.addNumericPointAttribute("uv2", 2, GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 3); // too short
+    gdp.addNumericPointAttribute("uv2", 2, GA_STORE_REAL32, GA_LAYOUT_COMPONENTS, 3);  // too short
     gdp.addFloatTuple3("v", 3);
     gdp.addFloatTuple3("Cd", 5);
     gdp.addFloatTuple3("hp", 2);
@@ -86,8 +87,7 @@ struct StorageCase
 };
 
 class HandleStorage : public ::testing::TestWithParam<StorageCase>
-{
-};
+{};
 
 TEST_P(HandleStorage, WritesAndReadsThroughTheAttributesStorage)
 {

@@ -6,7 +6,8 @@
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 const UT_Vector3 kZero(0, 0, 0);
 const UT_Vector3 kUp(0, 0, 1);
@@ -22,7 +23,7 @@ BounceResult trace(const GU_Detail &collider, Ray ray, int32_t bounces = 1)
     return traceBounces(ray.origin, ray.direction, collider, bounces);
 }
 
-} // namespace
+}  // namespace
 
 TEST(TraceBounces, HitsTheFrontOfTheUnitTriangle)
 {
@@ -42,10 +43,10 @@ TEST(TraceBounces, MissesLeaveTheRayAndZeroSurfaceValues)
     ColliderBuilder c;
     c.unitTriangle();
     const Ray misses[] = {
-        {{0.25f, 0.25f, 1}, {0, 0, -1}}, // back face
-        {{0.6f, 0.6f, -1}, kUp},         // plane hit outside the triangle
-        {{0.25f, 0.25f, 0}, kUp},        // origin on the plane
-        {{0.25f, 0.25f, -100001}, kUp},  // beyond the search distance
+        {{0.25f, 0.25f, 1}, {0, 0, -1}},  // back face
+        {{0.6f, 0.6f, -1}, kUp},          // plane hit outside the triangle
+        {{0.25f, 0.25f, 0}, kUp},         // origin on the plane
+        {{0.25f, 0.25f, -100001}, kUp},   // beyond the search distance
     };
     for (const Ray &ray : misses)
     {

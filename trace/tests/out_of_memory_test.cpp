@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct AmountCase
 {
@@ -17,18 +18,9 @@ struct AmountCase
 TEST(OutOfMemory, AmountsAreRoundedUpInDecimalUnits)
 {
     const AmountCase cases[] = {
-        {0, "0 bytes"},
-        {1, "1 byte"},
-        {999, "999 bytes"},
-        {1000, "1 kB"},
-        {1001, "1.1 kB"},
-        {1500, "1.5 kB"},
-        {9999, "10 kB"},
-        {10000, "10 kB"},
-        {10001, "11 kB"},
-        {999999, "1 MB"},
-        {18000000000u, "18 GB"},
-        {114000000000u, "114 GB"},
+        {0, "0 bytes"},        {1, "1 byte"},    {999, "999 bytes"},      {1000, "1 kB"},
+        {1001, "1.1 kB"},      {1500, "1.5 kB"}, {9999, "10 kB"},         {10000, "10 kB"},
+        {10001, "11 kB"},      {999999, "1 MB"}, {18000000000u, "18 GB"}, {114000000000u, "114 GB"},
         {UINT64_MAX, "19 EB"},
     };
     for (const AmountCase &c : cases)
@@ -47,4 +39,4 @@ TEST(OutOfMemory, NamesCountItemsAndAmountAndIsABadAlloc)
     }
 }
 
-} // namespace
+}  // namespace

@@ -17,7 +17,8 @@
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 // A room with a box standing in it, and points spread through the room.
 struct Scene
@@ -65,7 +66,7 @@ WalkRun traceScene(const SceneType &scene, SearchMode mode, bool parallel, int t
     return runWalk(scene.points.gdp, scene.collider.gdp, options);
 }
 
-} // namespace
+}  // namespace
 
 TEST(ParallelTrace, SameOutputForAnyThreadCountAndSearch)
 {
@@ -127,7 +128,8 @@ TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
 }
 
 #if defined(__x86_64__) || defined(_M_X64)
-namespace {
+namespace
+{
 
 // Points a subnormal distance off the plane x = 0 that shoot straight up,
 // in a room whose surface directions carry subnormal components where the
@@ -168,7 +170,7 @@ private:
     unsigned mySaved;
 };
 
-} // namespace
+}  // namespace
 
 // Worker threads start with the default floating-point state; the tracer's
 // output must follow the state of the thread that cooks, on any thread count.
@@ -177,7 +179,7 @@ TEST(ParallelTrace, WorkersFollowTheCallersFlushToZeroAndDenormalsAreZero)
     SubnormalScene scene;
     // Parallel, so that helper threads exist before the state changes.
     const WalkRun plain = traceScene(scene, SearchMode::Accelerated, true, 2);
-    const ScopedCsr flush(_mm_getcsr() | 0x8040); // FTZ and DAZ
+    const ScopedCsr flush(_mm_getcsr() | 0x8040);  // FTZ and DAZ
     const WalkRun reference = traceScene(scene, SearchMode::Accelerated, false, 1);
     ASSERT_FALSE(sameOutput(plain, reference)) << "the scene should meet subnormal values";
     for (const SearchMode mode : {SearchMode::Accelerated, SearchMode::Exhaustive})

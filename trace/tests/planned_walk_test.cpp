@@ -11,27 +11,28 @@
 #include "trace/tests/trace_test_scenes.h"
 #include "trace/tests/walk_test_runs.h"
 
-#include <cstring>
 #include <UT/UT_ParallelUtil.h>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 struct WalkCase
 {
     const char *name;
-    bool closed; // a closed room with a box, or a lone floor
+    bool closed;  // a closed room with a box, or a lone floor
     int32_t depth;
     double scatter;
     int32_t count;
     float dissipation;
-    int64_t pointLimit;  // 0: none
-    int interruptAtPoll; // 0: never
+    int64_t pointLimit;   // 0: none
+    int interruptAtPoll;  // 0: never
     TraceStatus expected;
-    bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
-    bool drawsBetweenPoints = false; // so does the caller between some points
+    bool callbackDraws = false;       // the interrupt callback draws from the engine (another cook, say)
+    bool drawsBetweenPoints = false;  // so does the caller between some points
 };
 
 struct Scene
@@ -41,16 +42,15 @@ struct Scene
         if (closed)
         {
             collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
-            collider.triangle(UT_Vector3(-1, -1, -1), UT_Vector3(1, -1, -1), UT_Vector3(0, 1, -1),
-                              UT_Vector3(0, 0, -1), UT_Vector3(0.5f, 0.6f, 0.7f));
+            collider.triangle(UT_Vector3(-1, -1, -1), UT_Vector3(1, -1, -1), UT_Vector3(0, 1, -1), UT_Vector3(0, 0, -1),
+                              UT_Vector3(0.5f, 0.6f, 0.7f));
         }
         else
         {
             // A floor at y = -1 met from above, and nothing else.
             collider.triangle(UT_Vector3(-9, -1, -9), UT_Vector3(9, -1, -9), UT_Vector3(-9, -1, 9),
                               UT_Vector3(0, 1, 0));
-            collider.triangle(UT_Vector3(9, -1, -9), UT_Vector3(9, -1, 9), UT_Vector3(-9, -1, 9),
-                              UT_Vector3(0, 1, 0));
+            collider.triangle(UT_Vector3(9, -1, -9), UT_Vector3(9, -1, 9), UT_Vector3(-9, -1, 9), UT_Vector3(0, 1, 0));
         }
         for (int i = 0; i < 40; ++i)
             points.point(UT_Vector3(-3 + 0.15f * i, 0.2f * (i % 7) - 0.5f, 0.3f * (i % 3)),
@@ -78,10 +78,9 @@ WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
 }
 
 class PlannedWalkTest : public ::testing::TestWithParam<WalkCase>
-{
-};
+{};
 
-} // namespace
+}  // namespace
 
 TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
 {
@@ -98,25 +97,25 @@ TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenes, PlannedWalkTest,
-    ::testing::Values(
-        // Almost every ray moves: plans mostly hold.
-        WalkCase{"closed", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished},
-        // Most rays leave the scene: plans mostly fail.
-        WalkCase{"open", false, 5, 300.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
-        // 9, 3, 1, 0: the last generations scatter nothing.
-        WalkCase{"countsReachZero", true, 7, 120.0, 9, 0.34f, 0, 0, TraceStatus::Finished},
-        // Straight back along the reversed direction, one ray per point.
-        WalkCase{"chain", true, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
-        // Stopped by the point limit and by interrupts while tracing ahead.
-        WalkCase{"pointLimit", true, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
-        WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
-        WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
-        // The walk goes on from wherever the callback leaves the engine.
-        WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true},
-        WalkCase{"drawsBetweenPoints", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished, false, true}),
-    [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scenes, PlannedWalkTest,
+                         ::testing::Values(
+                             // Almost every ray moves: plans mostly hold.
+                             WalkCase{"closed", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished},
+                             // Most rays leave the scene: plans mostly fail.
+                             WalkCase{"open", false, 5, 300.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
+                             // 9, 3, 1, 0: the last generations scatter nothing.
+                             WalkCase{"countsReachZero", true, 7, 120.0, 9, 0.34f, 0, 0, TraceStatus::Finished},
+                             // Straight back along the reversed direction, one ray per point.
+                             WalkCase{"chain", true, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
+                             // Stopped by the point limit and by interrupts while tracing ahead.
+                             WalkCase{"pointLimit", true, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
+                             WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
+                             WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
+                             // The walk goes on from wherever the callback leaves the engine.
+                             WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true},
+                             WalkCase{"drawsBetweenPoints", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished, false,
+                                      true}),
+                         [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
 
 TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
 {

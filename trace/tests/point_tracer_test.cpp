@@ -8,7 +8,8 @@
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 // Depth, scatter, scatter count, dissipation.
 using Params = WalkSettings;
@@ -43,7 +44,7 @@ float squaredDistance(const UT_Vector3 &a, const UT_Vector3 &b)
     return (dx * dx + dy * dy) + dz * dz;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(PointTracer, EndToEndExampleWithDefaults)
 {
@@ -106,9 +107,20 @@ TEST(NextScatterCount, TruncatesAndRefusesOutOfRange)
         int32_t expected;
     };
     const Case cases[] = {
-        {10, 0.5f, 5}, {5, 0.5f, 2}, {2, 0.5f, 1}, {3, 0.9f, 2}, {2, 0.9f, 1}, {1, 0.9f, 0},
-        {7, -0.5f, -3}, {4, 0.0f, 0}, {INT32_MAX, 2.0f, INT32_MIN}, {INT32_MIN, 1.0f, INT32_MIN},
-        {1, NAN, INT32_MIN}, {1, INFINITY, INT32_MIN}, {-1, INFINITY, INT32_MIN}, {3, 1e9f, INT32_MIN},
+        {10, 0.5f, 5},
+        {5, 0.5f, 2},
+        {2, 0.5f, 1},
+        {3, 0.9f, 2},
+        {2, 0.9f, 1},
+        {1, 0.9f, 0},
+        {7, -0.5f, -3},
+        {4, 0.0f, 0},
+        {INT32_MAX, 2.0f, INT32_MIN},
+        {INT32_MIN, 1.0f, INT32_MIN},
+        {1, NAN, INT32_MIN},
+        {1, INFINITY, INT32_MIN},
+        {-1, INFINITY, INT32_MIN},
+        {3, 1e9f, INT32_MIN},
     };
     for (const Case &c : cases)
         EXPECT_EQ(nextScatterCount(c.count, c.dissipation), c.expected) << c.count << " x " << c.dissipation;
@@ -148,8 +160,8 @@ TEST_F(PointTracer, MissesAndShortHopsAppendNothingButRewriteTheDirection)
 {
     collider.unitTriangle();
     points.point(UT_Vector3(5, 5, -1), UT_Vector3(0, 0, 2));
-    points.point(UT_Vector3(0.25f, 0.25f, -0.003f), UT_Vector3(0, 0, 1)); // d2 = 9e-6
-    points.point(UT_Vector3(0.25f, 0.25f, -0.0032f), UT_Vector3(0, 0, 1)); // d2 just above 1e-5
+    points.point(UT_Vector3(0.25f, 0.25f, -0.003f), UT_Vector3(0, 0, 1));   // d2 = 9e-6
+    points.point(UT_Vector3(0.25f, 0.25f, -0.0032f), UT_Vector3(0, 0, 1));  // d2 just above 1e-5
     run(0, Params{});
     run(1, Params{});
     EXPECT_EQ(points.gdp.getNumPoints(), 3);
@@ -220,8 +232,8 @@ TEST_F(PointTracer, WalkStartedFromAnInterruptCallbackKeepsTheOuterWalkIntact)
     Collider prepared(collider.gdp, SearchMode::Exhaustive);
     auto walk = [&](PointsBuilder &target, const Params &p, TraceControl &control) {
         AttributeLists lists = gatherAttributeLists(target.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
-        return tracePoint(target.gdp, 0, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared,
-                          p, control);
+        return tracePoint(target.gdp, 0, {lists.positions(0), lists.directions(0), lists.intensities(0)}, prepared, p,
+                          control);
     };
 
     // Reference: the inner walk's draws come where the first poll falls.

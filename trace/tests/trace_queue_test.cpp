@@ -17,7 +17,8 @@
 
 using namespace trace_test;
 
-namespace {
+namespace
+{
 
 bool sameBits(const UT_Vector3 &a, const UT_Vector3 &b)
 {
@@ -25,10 +26,9 @@ bool sameBits(const UT_Vector3 &a, const UT_Vector3 &b)
 }
 
 class TraceQueueTest : public ::testing::TestWithParam<int>
-{
-};
+{};
 
-} // namespace
+}  // namespace
 
 TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
 {
@@ -94,10 +94,12 @@ TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
     {
         // Twice, as the walk runs a batch at a time with the same queue.
         queue.open();
-        UTrunWithHelpers(threads - 1, [&](const std::atomic<bool> &) { queue.help(); }, [&]() {
-            walk();
-            queue.close();
-        });
+        UTrunWithHelpers(
+            threads - 1, [&](const std::atomic<bool> &) { queue.help(); },
+            [&]() {
+                walk();
+                queue.close();
+            });
         EXPECT_EQ(collected, kRays);
         EXPECT_GE(traced, kRays - int64_t(withdrawn.size()));
         collected = 0;

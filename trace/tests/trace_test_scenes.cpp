@@ -1,6 +1,7 @@
 #include "trace/tests/trace_test_scenes.h"
 
-namespace trace_test {
+namespace trace_test
+{
 
 void ColliderBuilder::room(float h, const UT_Vector3 &intensity)
 {
@@ -41,4 +42,4 @@ void ColliderBuilder::room(float h, const UT_Vector3 &intensity)
     }
 }
 
-} // namespace trace_test
+}  // namespace trace_test

@@ -5,7 +5,8 @@
 #include <UT/UT_Vector3.h>
 #include <vector>
 
-namespace trace_test {
+namespace trace_test
+{
 
 inline void setVector(GA_Attribute *attrib, GA_Offset off, const UT_Vector3 &v)
 {
@@ -52,8 +53,7 @@ struct ColliderBuilder
     }
 
     // The example triangle (0,0,0), (1,0,0), (0,1,0), met from below (+Z).
-    void unitTriangle(const UT_Vector3 &dir = UT_Vector3(0, 0, 1),
-                      const UT_Vector3 &intensity = UT_Vector3(1, 1, 1))
+    void unitTriangle(const UT_Vector3 &dir = UT_Vector3(0, 0, 1), const UT_Vector3 &intensity = UT_Vector3(1, 1, 1))
     {
         triangle(UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0), UT_Vector3(0, 1, 0), dir, intensity);
     }
@@ -81,4 +81,4 @@ struct PointsBuilder
     }
 };
 
-} // namespace trace_test
+}  // namespace trace_test

@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace trace_test {
+namespace trace_test
+{
 
 WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const WalkOptions &o)
 {
@@ -95,7 +96,8 @@ void expectIdentical(const WalkRun &reference, const WalkRun &run)
     EXPECT_EQ(reference.status, run.status);
     EXPECT_EQ(reference.rays, run.rays);
     EXPECT_EQ(reference.polls, run.polls);
-    EXPECT_TRUE(reference.engineAfter == run.engineAfter) << "the engine must stand where the sequential walk leaves it";
+    EXPECT_TRUE(reference.engineAfter == run.engineAfter)
+        << "the engine must stand where the sequential walk leaves it";
     ASSERT_EQ(reference.output.getNumPoints(), run.output.getNumPoints());
     for (const char *name : {"P", "dir", "energy"})
     {
@@ -109,4 +111,4 @@ void expectIdentical(const WalkRun &reference, const WalkRun &run)
     }
 }
 
-} // namespace trace_test
+}  // namespace trace_test

@@ -12,23 +12,24 @@
 #include <cstdint>
 #include <random>
 
-namespace trace_test {
+namespace trace_test
+{
 
 struct WalkOptions
 {
     SearchMode mode = SearchMode::Accelerated;
-    bool parallel = false; // TraceControl::parallel
-    bool planned = false;  // the trace-ahead walk instead of tracePoint
-    int threads = 1;       // the process-wide thread limit meanwhile
-    bool primaryAhead = true; // primary rays traced first for all points; else each walk traces its own
+    bool parallel = false;     // TraceControl::parallel
+    bool planned = false;      // the trace-ahead walk instead of tracePoint
+    int threads = 1;           // the process-wide thread limit meanwhile
+    bool primaryAhead = true;  // primary rays traced first for all points; else each walk traces its own
     int32_t depth = 4;
     double scatter = 90.0;
     int32_t count = 8;
     float dissipation = 0.5f;
-    int64_t pointLimit = 0;     // 0: none
-    int interruptAtPoll = 0;    // 0: never
-    bool callbackDraws = false; // the interrupt callback draws from the engine (another cook, say)
-    bool drawsBetweenPoints = false; // so does the caller between some points (its progress report)
+    int64_t pointLimit = 0;           // 0: none
+    int interruptAtPoll = 0;          // 0: never
+    bool callbackDraws = false;       // the interrupt callback draws from the engine (another cook, say)
+    bool drawsBetweenPoints = false;  // so does the caller between some points (its progress report)
 };
 
 struct WalkRun
@@ -38,7 +39,7 @@ struct WalkRun
     int64_t rays = 0;
     int polls = 0;
     std::mt19937 engineAfter;
-    int64_t discarded = 0; // the trace-ahead walk's thrown-away traces
+    int64_t discarded = 0;  // the trace-ahead walk's thrown-away traces
 };
 
 // Walks every point of `points` (attributes P, dir, energy) against
@@ -50,4 +51,4 @@ bool sameOutput(const WalkRun &a, const WalkRun &b);
 // Expects everything of the two runs to be identical.
 void expectIdentical(const WalkRun &reference, const WalkRun &run);
 
-} // namespace trace_test
+}  // namespace trace_test

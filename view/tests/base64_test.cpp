@@ -4,7 +4,8 @@
 
 #include <string>
 
-namespace {
+namespace
+{
 
 TEST(Base64, MatchesTheStandardVectors)
 {
@@ -13,8 +14,14 @@ TEST(Base64, MatchesTheStandardVectors)
     {
         std::string bytes;
         std::string text;
-    } cases[] = {{"", ""},          {"f", "Zg=="},         {"fo", "Zm8="},           {"foo", "Zm9v"},
-                 {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff\xbf", "+/+/"},
+    } cases[] = {{"", ""},
+                 {"f", "Zg=="},
+                 {"fo", "Zm8="},
+                 {"foo", "Zm9v"},
+                 {"foob", "Zm9vYg=="},
+                 {"fooba", "Zm9vYmE="},
+                 {"foobar", "Zm9vYmFy"},
+                 {"\xfb\xff\xbf", "+/+/"},
                  {std::string("\0\0\0\0", 4), "AAAAAA=="}};
     for (const auto &c : cases)
     {
@@ -37,4 +44,4 @@ TEST(Base64, PiecesOfWholeTriplesJoinIntoTheWhole)
     EXPECT_EQ(pieces, whole);
 }
 
-} // namespace
+}  // namespace

@@ -10,7 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 size_t countOf(const std::string &text, const std::string &part)
 {
@@ -20,10 +21,7 @@ size_t countOf(const std::string &text, const std::string &part)
     return n;
 }
 
-std::string bytesOf(const void *data, size_t size)
-{
-    return std::string(static_cast<const char *>(data), size);
-}
+std::string bytesOf(const void *data, size_t size) { return std::string(static_cast<const char *>(data), size); }
 
 TEST(ViewPage, BuffersDecodeToTheSceneBytes)
 {
@@ -102,7 +100,7 @@ TEST(ViewPage, WrittenWholeOrNotAtAll)
     std::ifstream in(path, std::ios::binary);
     std::stringstream written;
     written << in.rdbuf();
-    in.close(); // Windows refuses to remove a folder holding an open file
+    in.close();  // Windows refuses to remove a folder holding an open file
     EXPECT_EQ(written.str(), viewPageText(scene, ViewPanel()));
 
     const std::string missing = (folder / "no" / "page.html").string();
@@ -112,4 +110,4 @@ TEST(ViewPage, WrittenWholeOrNotAtAll)
     fs::remove_all(folder);
 }
 
-} // namespace
+}  // namespace

@@ -7,15 +7,22 @@
 
 #include <limits>
 
-namespace {
+namespace
+{
 
 TEST(ViewStride, KeepsAtMostTheLimit)
 {
     const struct
     {
         int64_t points, limit, stride;
-    } cases[] = {{0, 10, 1}, {10, 10, 1}, {11, 10, 2}, {20, 10, 2}, {21, 10, 3},
-                 {5, 0, 1},  {2000001, kViewPointLimit, 2}, {int64_t(1) << 31, kViewPointLimit, 1074}};
+    } cases[] = {{0, 10, 1},
+                 {10, 10, 1},
+                 {11, 10, 2},
+                 {20, 10, 2},
+                 {21, 10, 3},
+                 {5, 0, 1},
+                 {2000001, kViewPointLimit, 2},
+                 {int64_t(1) << 31, kViewPointLimit, 1074}};
     for (const auto &c : cases)
     {
         const int64_t stride = viewStride(c.points, c.limit);
@@ -114,4 +121,4 @@ TEST(ViewScene, PointsWithoutPositionAreRefused)
     EXPECT_NE(error.find("position"), std::string::npos) << error;
 }
 
-} // namespace
+}  // namespace
