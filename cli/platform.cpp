@@ -7,9 +7,9 @@
 #ifndef NOMINMAX  // libstdc++ may have defined it already
 #define NOMINMAX
 #endif
+#include <windows.h>
 #include <io.h>
 #include <shellapi.h>  // after windows.h, which it needs
-#include <windows.h>
 #else
 #include <csignal>
 #include <unistd.h>
