@@ -47,7 +47,9 @@ struct PendingBounce
 };
 
 void searchBounce(PendingBounce &bounce, const Collider &collider);
-// Renews the collider's data ids as `rays` calls of traceBounces would.
+// Renews the collider's data ids for a batch of `rays` traced rays: once,
+// unless the batch is empty. The ids end up new, as after `rays` calls of
+// traceBounces, only fewer ids are used up.
 void renewDataIds(const Collider &collider, size_t rays);
 BounceResult finishBounce(const PendingBounce &bounce, const Collider &collider);
 

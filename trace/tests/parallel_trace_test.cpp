@@ -113,7 +113,7 @@ TEST(ParallelTrace, PrimaryRayDirectionIsThePointsPrimaryDirection)
     EXPECT_EQ(control.raysTraced, n);
 }
 
-TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
+TEST(ParallelTrace, CollidersDataIdsAreRenewedByEveryBatch)
 {
     Scene scene;
     const int64_t before = scene.collider.P->getDataId();
@@ -124,7 +124,21 @@ TEST(ParallelTrace, CollidersDataIdsAreRenewedOncePerTracedRay)
     GU_Detail probe;
     GA_Attribute *fresh = probe.addFloatTuple3("P", 1);
     EXPECT_GT(fresh->getDataId(), after);
-    EXPECT_GE(after - before, run.rays) << "each traced ray gathered the collider's lists";
+    EXPECT_GT(run.rays, 0);
+}
+
+TEST(ParallelTrace, EmptyBatchLeavesTheCollidersDataIds)
+{
+    Scene scene;
+    const Collider collider(scene.collider.gdp, SearchMode::Accelerated);
+    const int64_t before = scene.collider.P->getDataId();
+    renewDataIds(collider, 0);
+    EXPECT_EQ(scene.collider.P->getDataId(), before);
+    renewDataIds(collider, 3);
+    const int64_t once = scene.collider.P->getDataId();
+    EXPECT_NE(once, before);
+    renewDataIds(collider, 1);
+    EXPECT_NE(scene.collider.P->getDataId(), once) << "every later batch renews again";
 }
 
 #if defined(__x86_64__) || defined(_M_X64)
