@@ -21,8 +21,11 @@ InputTrace::InputTrace(GU_Detail &gdp, const AttributeLists &lists, const Collid
                        const WalkSettings &settings, TraceControl &control, TraceProgress &progress)
     : myGdp(gdp), myLists(lists), myCollider(collider), mySettings(settings), myControl(control), myProgress(progress),
       myInputPoints(gdp.getNumPoints()), myTriples(lists.positions.entries()),
-      myPrimaries(static_cast<size_t>(myTriples))
-{}
+      myPrimaries(static_cast<size_t>(myTriples)), myAppends(gdp)
+{
+    for (int64_t k = 0; k < myTriples; ++k)
+        myTripleList.push_back({lists.positions(k), lists.directions(k), lists.intensities(k)});
+}
 
 TraceStatus InputTrace::run(WalkMode walk)
 {
@@ -76,7 +79,7 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
             for (int64_t k = 0; k < myTriples; ++k)
             {
                 status = planned ? planned->tracePoint(p, k)
-                                 : tracePoint(myGdp, p, triple(k), myCollider, mySettings, myControl,
+                                 : tracePoint(myAppends, p, myTripleList[size_t(k)], myCollider, mySettings, myControl,
                                               &myPrimaries[size_t(k)][size_t(p - begin)]);
                 if (status != TraceStatus::Finished)
                     return;
@@ -89,13 +92,21 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
     if (planned)
         planned->run(walkPoints);
     else
-        walkPoints();
+    {
+        // The points the walks held are appended before anyone sees the
+        // detail: at the end of the batch, on a stop, and on a failure.
+        try
+        {
+            walkPoints();
+        }
+        catch (...)
+        {
+            myAppends.flushQuietly();
+            throw;
+        }
+        myAppends.flush();
+    }
     return status;
-}
-
-AttributeTriple InputTrace::triple(int64_t k) const
-{
-    return {myLists.positions(k), myLists.directions(k), myLists.intensities(k)};
 }
 
 }  // namespace HDK_Sample

@@ -14,6 +14,7 @@
 #include "node/trace_progress.h"
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
+#include "trace/point_appends.h"
 #include "trace/point_tracer.h"
 
 #include <GU/GU_Detail.h>
@@ -40,7 +41,6 @@ private:
     bool tracePrimaries(GA_Offset begin, GA_Offset end);
     // Walks points [begin, end), their primary rays already traced.
     TraceStatus walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk);
-    AttributeTriple triple(int64_t k) const;
 
     GU_Detail &myGdp;
     const AttributeLists &myLists;
@@ -52,6 +52,10 @@ private:
     int64_t myTriples;
     // The batch's primary traces: myPrimaries[k][p - begin] for triple k.
     std::vector<std::vector<PrimaryTrace>> myPrimaries;
+    // Triple k of the lists; the walks' held points refer to them.
+    std::vector<AttributeTriple> myTripleList;
+    // The sequential walks' new points; flushed before each batch returns.
+    PointAppends myAppends;
 };
 
 }  // namespace HDK_Sample

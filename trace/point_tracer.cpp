@@ -3,6 +3,7 @@
 #include "math/scatter.h"
 #include "math/vector_math.h"
 #include "trace/out_of_memory.h"
+#include "trace/point_appends.h"
 #include "trace/ray_batch.h"
 #include "trace/walk_steps.h"
 
@@ -46,10 +47,11 @@ struct Frame
 class Walk
 {
 public:
-    Walk(GU_Detail &gdp, const AttributeTriple &triple, const Collider &collider, double scatter, float dissipation,
-         TraceControl &control)
-        : myGdp(gdp), myPosition(triple.position), myDirection(triple.direction), myIntensity(triple.intensity),
-          myCollider(collider), myScatter(scatter), myDissipation(dissipation), myControl(control)
+    Walk(PointAppends &appends, const AttributeTriple &triple, const Collider &collider, double scatter,
+         float dissipation, TraceControl &control)
+        : myAppends(appends), myTriple(triple), myPosition(triple.position), myDirection(triple.direction),
+          myIntensity(triple.intensity), myCollider(collider), myScatter(scatter), myDissipation(dissipation),
+          myControl(control)
     {}
     ~Walk()
     {
@@ -73,7 +75,7 @@ public:
             const UT_Vector3 intensity = readVector(myIntensity, offset);
             GA_Offset child;
             const TraceStatus status =
-                follow(offset, position, intensity, primaryTrace->direction, primaryTrace->result, child);
+                follow(offset, position, intensity, primaryTrace->direction, primaryTrace->result, depth == 1, child);
             if (status != TraceStatus::Finished || child == GA_INVALID_OFFSET || depth == 1)
                 return status;
             if (!enter(child, depth - 1, nextScatterCount(scatterCount, myDissipation), DirectionSet::Scatter))
@@ -98,8 +100,10 @@ private:
     // overwrites it in turn; the last one traced stays), and a ray that moved
     // appends a new point with the hit, the bounced direction and the
     // attenuated intensity. child is the new point, or GA_INVALID_OFFSET.
+    // A leaf, a point the walk will not read back, may be held and appended
+    // later (PointAppends); child is then the offset it will get.
     TraceStatus follow(GA_Offset offset, const UT_Vector3 &position, const UT_Vector3 &intensity,
-                       const UT_Vector3 &rayDirection, const BounceResult &hit, GA_Offset &child)
+                       const UT_Vector3 &rayDirection, const BounceResult &hit, bool leaf, GA_Offset &child)
     {
         child = GA_INVALID_OFFSET;
         writeVector(myDirection, offset, rayDirection);
@@ -108,12 +112,16 @@ private:
         const float d2 = travelledSquared(position, hit.position);
         if (!movedFar(d2))
             return TraceStatus::Finished;
-        if (myGdp.getNumPoints() >= myControl.pointLimit)
+        if (myAppends.points() >= myControl.pointLimit)
             return TraceStatus::PointLimit;
-        child = myGdp.getPointMap().addElementBlock(1);
-        writeVector(myPosition, child, hit.position);
-        writeVector(myDirection, child, hit.direction);
-        writeVector(myIntensity, child, attenuate(intensity, hit.surfaceIntensity, d2));
+        const UT_Vector3 childIntensity = attenuate(intensity, hit.surfaceIntensity, d2);
+        if (leaf)
+        {
+            child = myAppends.points();
+            myAppends.hold(myTriple, hit.position, hit.direction, childIntensity);
+        }
+        else
+            child = myAppends.appendNow(myTriple, hit.position, hit.direction, childIntensity);
         return TraceStatus::Finished;
     }
 
@@ -129,16 +137,16 @@ private:
                 continue;
             }
             const size_t i = frame.next++;
+            const int32_t childDepth = frame.depth - 1;
             GA_Offset q;
-            const TraceStatus status =
-                follow(frame.offset, frame.position, frame.intensity, (*myAligned)[i], (*myTraced)[i], q);
+            const TraceStatus status = follow(frame.offset, frame.position, frame.intensity, (*myAligned)[i],
+                                              (*myTraced)[i], childDepth <= 0, q);
             if (status != TraceStatus::Finished)
                 return status;
             if (q == GA_INVALID_OFFSET)
                 continue;
 
             const int32_t childCount = nextScatterCount(frame.scatterCount, myDissipation);
-            const int32_t childDepth = frame.depth - 1;
             // A frame with no directions left has nothing more to do after
             // this child: drop it now, so that a long chain of generations
             // holds one frame instead of one per generation. The pools may
@@ -221,7 +229,8 @@ private:
         return true;
     }
 
-    GU_Detail &myGdp;
+    PointAppends &myAppends;
+    const AttributeTriple &myTriple;
     const AttributeHandle &myPosition;
     const AttributeHandle &myDirection;
     const AttributeHandle &myIntensity;
@@ -283,11 +292,31 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction)
     return applyRotation(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
 }
 
+TraceStatus tracePoint(PointAppends &appends, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
+                       const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace)
+{
+    Walk walk(appends, triple, collider, settings.scatter, settings.dissipation, control);
+    return walk.run(offset, settings.depth, settings.scatterCount, primaryTrace);
+}
+
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
                        const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace)
 {
-    Walk walk(gdp, triple, collider, settings.scatter, settings.dissipation, control);
-    return walk.run(offset, settings.depth, settings.scatterCount, primaryTrace);
+    PointAppends appends(gdp);
+    TraceStatus status;
+    try
+    {
+        status = tracePoint(appends, offset, triple, collider, settings, control, primaryTrace);
+    }
+    catch (...)
+    {
+        // Every point made before the failure is appended, as if each had
+        // been appended when it was made.
+        appends.flushQuietly();
+        throw;
+    }
+    appends.flush();
+    return status;
 }
 
 bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &position, const AttributeHandle &direction,

@@ -21,6 +21,8 @@
 #include <cstdint>
 #include <functional>
 
+class PointAppends;
+
 enum class TraceStatus
 {
     Finished,
@@ -82,6 +84,14 @@ struct WalkSettings
 // set too large for the memory available throws OutOfMemory
 // (trace/out_of_memory.h), naming its size.
 TraceStatus tracePoint(GU_Detail &gdp, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
+                       const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace = nullptr);
+
+// The same, appending through appends (trace/point_appends.h): new points
+// that the walk does not read back may still be held when it returns, so
+// that the points of many walks grow the detail together. The caller
+// flushes appends before anything reads the detail's points, and after a
+// failure too; triple must live until then.
+TraceStatus tracePoint(PointAppends &appends, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
                        const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace = nullptr);
 
 // Traces the primary rays of points [begin, end) for one attribute triple,
