@@ -5,8 +5,6 @@
 #include <GA/GA_ATINumeric.h>
 #include <GA/GA_AttributeDict.h>
 
-#include <cstring>
-
 namespace
 {
 
@@ -119,27 +117,12 @@ void bumpDataIds(const AttributeLists &lists)
             attrib->assignNewDataId();
 }
 
-void writeVector(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value)
+void writeVectorShared(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value)
 {
     if (!h.write)
         return;
     if (h.pageTable)
-    {
-        // A page that is neither constant nor shared belongs to this
-        // attribute alone, and copy-on-write has nothing to do: store the
-        // three floats in place, as setTupleBytes would after its checks.
-        if (off >= 0 && off < h.pageTable->size())
-        {
-            const GA_Page *page = h.pageTable->page(off >> GA_PAGE_BITS);
-            if (!page->isConstant() && !page->isShared())
-            {
-                float *v = static_cast<float *>(const_cast<GA_Page *>(page)->data()) + 3 * (off & GA_PAGE_MASK);
-                std::memcpy(v, value.data(), 3 * sizeof(float));
-                return;
-            }
-        }
         h.pageTable->setTupleBytes(off, value.data());
-    }
     else
         h.write(h.attribute, off, value);
 }

@@ -14,6 +14,7 @@
 #include <GEO/GEO_Detail.h>
 #include <UT/UT_Array.h>
 #include <UT/UT_Vector3.h>
+#include <cstring>
 
 typedef UT_Vector3 (*VectorGetter)(const GA_Attribute *attrib, GA_Offset off);
 typedef void (*VectorSetter)(GA_Attribute *attrib, GA_Offset off, const UT_Vector3 &value);
@@ -83,6 +84,26 @@ inline UT_Vector3 readVector(const AttributeHandle &h, GA_Offset off)
     return UT_Vector3(0.0f, 0.0f, 0.0f);
 }
 
+// writeVector for every case but a page of the attribute's own.
+void writeVectorShared(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value);
+
 // Stores a value at a point under the pages' copy-on-write rules. Does
-// nothing through a read-only handle.
-void writeVector(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value);
+// nothing through a read-only handle. Defined here, as readVector is: a walk
+// writes three or four values for every ray.
+inline void writeVector(const AttributeHandle &h, GA_Offset off, const UT_Vector3 &value)
+{
+    if (h.write && h.pageTable && off >= 0 && off < h.pageTable->size())
+    {
+        // A page that is neither constant nor shared belongs to this
+        // attribute alone, and copy-on-write has nothing to do: store the
+        // three floats in place, as setTupleBytes would after its checks.
+        GA_Page *page = const_cast<GA_Page *>(h.pageTable->page(off >> GA_PAGE_BITS));
+        if (!page->isConstant() && !page->isShared())
+        {
+            float *v = static_cast<float *>(page->data()) + 3 * (off & GA_PAGE_MASK);
+            std::memcpy(v, value.data(), 3 * sizeof(float));
+            return;
+        }
+    }
+    writeVectorShared(h, off, value);
+}

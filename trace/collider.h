@@ -52,11 +52,12 @@ public:
 
     // The direction and intensity values interpolated at a hit with its
     // barycentric weights, each component (w0*V0 + w1*V1) + w2*V2. Without
-    // an intensity attribute every corner contributes (1, 1, 1).
+    // an intensity attribute every corner contributes (1, 1, 1). Defined
+    // below: they run for every hit.
     UT_Vector3 surfaceDirection(const ColliderHit &hit) const;
     UT_Vector3 surfaceIntensity(const ColliderHit &hit) const;
     // Asks for the values the two functions above read to be fetched into
-    // the cache; reads nothing itself.
+    // the cache; reads nothing itself. Also defined below.
     void prefetchSurface(const ColliderHit &hit) const;
 
 private:
@@ -80,3 +81,42 @@ private:
     std::vector<CornerValues> myCornerValues;  // one per triangle, in list order
     std::unique_ptr<Acceleration> myAccel;     // null when searching exhaustively
 };
+
+inline UT_Vector3 Collider::interpolate(const UT_Vector3 (&values)[3], const ColliderHit &hit)
+{
+    const UT_Vector3 &w = hit.hit.weights;
+    UT_Vector3 r;
+    for (int c = 0; c < 3; ++c)
+    {
+        const float a = w[0] * values[0][c];
+        const float b = w[1] * values[1][c];
+        const float s = a + b;
+        const float d = w[2] * values[2][c];
+        r[c] = s + d;
+    }
+    return r;
+}
+
+inline void Collider::prefetchSurface(const ColliderHit &hit) const
+{
+    const char *record = reinterpret_cast<const char *>(&myCornerValues[size_t(hit.triangle)]);
+    __builtin_prefetch(record);
+    __builtin_prefetch(record + sizeof(CornerValues) - 1);
+}
+
+inline UT_Vector3 Collider::surfaceDirection(const ColliderHit &hit) const
+{
+    return interpolate(myCornerValues[size_t(hit.triangle)].direction, hit);
+}
+
+inline UT_Vector3 Collider::surfaceIntensity(const ColliderHit &hit) const
+{
+    if (!myLists.intensities.isEmpty())
+        return interpolate(myCornerValues[size_t(hit.triangle)].intensity, hit);
+    // A collider without an intensity attribute is neutral: the weights'
+    // sum, (w0 + w1) + w2, in every component.
+    const UT_Vector3 &w = hit.hit.weights;
+    const float s = w[0] + w[1];
+    const float v = s + w[2];
+    return UT_Vector3(v, v, v);
+}

@@ -163,16 +163,13 @@ private:
     void clear()
     {
         myStack->clear();
-        myAligned->clear();
-        myTraced->clear();
+        myInUse = 0;
     }
 
     void pop()
     {
-        const size_t first = myStack->back().first;
+        myInUse = myStack->back().first;
         myStack->pop_back();
-        myAligned->resize(first);
-        myTraced->resize(first);
     }
 
     // Reads the point, draws its direction set and traces it; pushes the
@@ -194,17 +191,22 @@ private:
 
         const AxisRotation rotation = frameFor(direction);
         const size_t count = primary ? 1 : size_t(std::max(scatterCount, 0));
-        frame.first = myAligned->size();
+        frame.first = myInUse;
         frame.end = frame.first + count;
         frame.next = frame.first;
-        try
+        // The pools only grow: slots past the frames in use are kept, so a
+        // frame takes its share without a fresh initialisation of it.
+        if (myAligned->size() < frame.end)
         {
-            myAligned->resize(frame.end);
-            myTraced->resize(frame.end);
-        }
-        catch (const std::bad_alloc &)
-        {
-            throw scatterSetTooLarge(int32_t(count));
+            try
+            {
+                myAligned->resize(frame.end);
+                myTraced->resize(frame.end);
+            }
+            catch (const std::bad_alloc &)
+            {
+                throw scatterSetTooLarge(int32_t(count));
+            }
         }
         UT_Vector3 *aligned = myAligned->data() + frame.first;
         BounceResult *traced = myTraced->data() + frame.first;
@@ -220,12 +222,9 @@ private:
                           batchThreads(myControl));
         });
         if (!finished)
-        {
-            myAligned->resize(frame.first);
-            myTraced->resize(frame.first);
             return false;
-        }
         myStack->push_back(frame);
+        myInUse = frame.end;
         return true;
     }
 
@@ -242,13 +241,13 @@ private:
     // The pools outlive the walk on each thread, so that a cook of a
     // million points does not allocate them a million times; a walk takes
     // them when it first pushes a frame (a walk whose rays all end at once
-    // needs none), starts with them empty and leaves them empty (clear
-    // keeps the capacity). A walk started while another runs on the same
+    // needs none), starts with no slot of them in use and leaves none in
+    // use (their memory is kept). A walk started while another runs on the same
     // thread (from within an interrupt callback) gets pools of its own.
     struct Pools
     {
         std::vector<Frame> stack;
-        std::vector<UT_Vector3> aligned;   // directions of every frame on the stack
+        std::vector<UT_Vector3> aligned;   // directions of every frame on the stack, and spare slots
         std::vector<BounceResult> traced;  // and their traces
         bool busy = false;
     };
@@ -273,6 +272,8 @@ private:
     std::vector<Frame> *myStack = nullptr;
     std::vector<UT_Vector3> *myAligned = nullptr;
     std::vector<BounceResult> *myTraced = nullptr;
+    // Pool slots [0, myInUse) belong to the frames on the stack.
+    size_t myInUse = 0;
 };
 
 }  // namespace
