@@ -92,7 +92,7 @@ private:
     static OutOfMemory scatterSetTooLarge(int32_t count)
     {
         const uint64_t n = uint64_t(count);
-        return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(BounceResult)));
+        return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(PendingBounce)));
     }
 
     // Follows one traced ray of the point at offset (read at position, with
@@ -125,6 +125,36 @@ private:
         return TraceStatus::Finished;
     }
 
+    // follow for a ray of a direction set, searched but not yet finished:
+    // the same steps, with the trace finished only for a point the walk
+    // reads back. A leaf is held unfinished, and its surface values are read
+    // when it is appended.
+    TraceStatus followSearched(GA_Offset offset, const UT_Vector3 &position, const UT_Vector3 &intensity,
+                               const PendingBounce &bounce, bool leaf, GA_Offset &child)
+    {
+        child = GA_INVALID_OFFSET;
+        writeVector(myDirection, offset, bounce.direction);
+        if (!myCollider.usable())
+            return TraceStatus::Finished;  // an empty trace
+        // The trace's position: the hit, or the origin when nothing was hit,
+        // which never counts as moving.
+        const float d2 = travelledSquared(position, bounce.found ? bounce.hit.hit.point : bounce.origin);
+        if (!movedFar(d2))
+            return TraceStatus::Finished;
+        if (myAppends.points() >= myControl.pointLimit)
+            return TraceStatus::PointLimit;
+        if (leaf)
+        {
+            child = myAppends.points();
+            myAppends.holdUnfinished(myTriple, myCollider, bounce, intensity, d2);
+            return TraceStatus::Finished;
+        }
+        const BounceResult hit = finishBounce(bounce, myCollider);
+        child =
+            myAppends.appendNow(myTriple, hit.position, hit.direction, attenuate(intensity, hit.surfaceIntensity, d2));
+        return TraceStatus::Finished;
+    }
+
     // Walks the frames on the stack, depth-first, until none is left.
     TraceStatus walkStack()
     {
@@ -139,8 +169,8 @@ private:
             const size_t i = frame.next++;
             const int32_t childDepth = frame.depth - 1;
             GA_Offset q;
-            const TraceStatus status = follow(frame.offset, frame.position, frame.intensity, (*myAligned)[i],
-                                              (*myTraced)[i], childDepth <= 0, q);
+            const TraceStatus status =
+                followSearched(frame.offset, frame.position, frame.intensity, (*mySearched)[i], childDepth <= 0, q);
             if (status != TraceStatus::Finished)
                 return status;
             if (q == GA_INVALID_OFFSET)
@@ -201,7 +231,7 @@ private:
             try
             {
                 myAligned->resize(frame.end);
-                myTraced->resize(frame.end);
+                mySearched->resize(frame.end);
             }
             catch (const std::bad_alloc &)
             {
@@ -209,7 +239,7 @@ private:
             }
         }
         UT_Vector3 *aligned = myAligned->data() + frame.first;
-        BounceResult *traced = myTraced->data() + frame.first;
+        PendingBounce *searched = mySearched->data() + frame.first;
         if (primary)
             aligned[0] = UT_Vector3(0.0f, 0.0f, 1.0f);
         else
@@ -218,8 +248,8 @@ private:
             aligned[k] = applyRotation(rotation, aligned[k]);
 
         const bool finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
-            traceRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, traced + begin,
-                          batchThreads(myControl));
+            searchRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, searched + begin,
+                           batchThreads(myControl));
         });
         if (!finished)
             return false;
@@ -247,8 +277,8 @@ private:
     struct Pools
     {
         std::vector<Frame> stack;
-        std::vector<UT_Vector3> aligned;   // directions of every frame on the stack, and spare slots
-        std::vector<BounceResult> traced;  // and their traces
+        std::vector<UT_Vector3> aligned;      // directions of every frame on the stack, and spare slots
+        std::vector<PendingBounce> searched;  // and their searches
         bool busy = false;
     };
     void acquirePools()
@@ -264,14 +294,14 @@ private:
         myPools->busy = true;
         myStack = &myPools->stack;
         myAligned = &myPools->aligned;
-        myTraced = &myPools->traced;
+        mySearched = &myPools->searched;
         clear();
     }
     std::unique_ptr<Pools> myOwnPools;
     Pools *myPools = nullptr;
     std::vector<Frame> *myStack = nullptr;
     std::vector<UT_Vector3> *myAligned = nullptr;
-    std::vector<BounceResult> *myTraced = nullptr;
+    std::vector<PendingBounce> *mySearched = nullptr;
     // Pool slots [0, myInUse) belong to the frames on the stack.
     size_t myInUse = 0;
 };

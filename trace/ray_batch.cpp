@@ -46,3 +46,22 @@ void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigi
     }
     traceRange(collider, origins, originLayout, directions, 0, count, results);
 }
+
+void searchRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
+                    const UT_Vector3 *directions, size_t count, PendingBounce *bounces, BatchThreads threads)
+{
+    renewDataIds(collider, count);
+    const auto searchRange = [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i)
+        {
+            PendingBounce &bounce = bounces[i];
+            bounce.origin = origins[originLayout == RayOrigins::Shared ? 0 : i];
+            bounce.direction = directions[i];
+            searchBounce(bounce, collider);
+        }
+    };
+    if (threads == BatchThreads::Parallel && count >= kParallelThreshold)
+        UTparallelFor(0, count, kGrain, searchRange);
+    else
+        searchRange(0, count);
+}

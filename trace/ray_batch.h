@@ -33,3 +33,11 @@ enum class BatchThreads
 // it runs on several threads when the batch is large enough to be worth it.
 void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                    const UT_Vector3 *directions, size_t count, BounceResult *results, BatchThreads threads);
+
+// The same rays searched but not finished: bounces[i] receives the search of
+// ray i, and the surface values at its hit are asked into the cache, so that
+// finishBounce(bounces[i], collider), called when the trace is needed, gives
+// results[i] of traceRayBatch. A caller that finishes a ray only when it
+// follows it gives the cache the time in between.
+void searchRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
+                    const UT_Vector3 *directions, size_t count, PendingBounce *bounces, BatchThreads threads);

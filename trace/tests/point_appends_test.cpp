@@ -3,7 +3,9 @@
 #include "trace/point_appends.h"
 
 #include "math/scatter.h"
+#include "trace/ray_batch.h"
 #include "trace/tests/trace_test_scenes.h"
+#include "trace/walk_steps.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -77,6 +79,68 @@ TEST(PointAppends, HeldPointsKeepTheirPlaceAmongImmediateOnes)
     }
     appends.flush();
     EXPECT_EQ(points.gdp.getNumPoints(), count + 1) << "a second flush appends nothing";
+}
+
+// A leaf held before its trace is finished must come out as the leaf of the
+// finished trace: searched rays finished late are the traced rays.
+TEST(PointAppends, UnfinishedLeavesComeOutAsFinishedOnes)
+{
+    ColliderBuilder collider;
+    collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+    collider.triangle(UT_Vector3(-1, -1, 0), UT_Vector3(1, -1, 0), UT_Vector3(-1, 1, 0), UT_Vector3(0.3f, 0.1f, 1));
+    const Collider prepared(collider.gdp, SearchMode::Accelerated);
+    std::vector<UT_Vector3> origins, directions;
+    for (int i = 0; i < 64; ++i)
+    {
+        origins.push_back(UT_Vector3(0.1f * float(i % 9) - 0.4f, 0.03f * float(i) - 1, 0.7f - 0.02f * float(i)));
+        UT_Vector3 d(float(i % 5) - 2, float(i % 7) - 3, i % 2 ? 1.0f : -0.4f);
+        safeNormalize(d);
+        directions.push_back(d);
+    }
+    const size_t n = origins.size();
+    std::vector<BounceResult> traced(n);
+    std::vector<PendingBounce> searched(n);
+    for (BatchThreads threads : {BatchThreads::Calling, BatchThreads::Parallel})
+    {
+        traceRayBatch(prepared, origins.data(), RayOrigins::PerRay, directions.data(), n, traced.data(), threads);
+        searchRayBatch(prepared, origins.data(), RayOrigins::PerRay, directions.data(), n, searched.data(), threads);
+        for (size_t i = 0; i < n; ++i)
+        {
+            const BounceResult late = finishBounce(searched[i], prepared);
+            EXPECT_EQ(std::memcmp(&late.position, &traced[i].position, sizeof(UT_Vector3)), 0) << i;
+            EXPECT_EQ(std::memcmp(&late.direction, &traced[i].direction, sizeof(UT_Vector3)), 0) << i;
+            EXPECT_EQ(std::memcmp(&late.surfaceIntensity, &traced[i].surfaceIntensity, sizeof(UT_Vector3)), 0) << i;
+        }
+    }
+
+    PointsBuilder finished, unfinished;
+    const UT_Vector3 parent(1, 0.5f, 0.25f);
+    int hits = 0;
+    for (PointsBuilder *target : {&finished, &unfinished})
+    {
+        const AttributeLists lists =
+            gatherAttributeLists(target->gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Keep);
+        const AttributeTriple triple = tripleOf(lists, 0);
+        PointAppends appends(target->gdp);
+        hits = 0;
+        for (size_t i = 0; i < n; ++i)
+        {
+            if (!searched[i].found)
+                continue;
+            ++hits;
+            const float d2 = travelledSquared(origins[i], traced[i].position);
+            if (target == &finished)
+                appends.hold(triple, traced[i].position, traced[i].direction,
+                             attenuate(parent, traced[i].surfaceIntensity, d2));
+            else
+                appends.holdUnfinished(triple, prepared, searched[i], parent, d2);
+        }
+        appends.flush();
+    }
+    EXPECT_GT(hits, 32);
+    ASSERT_EQ(unfinished.gdp.getNumPoints(), hits);
+    EXPECT_TRUE(contents(unfinished.gdp, {unfinished.P, unfinished.D, unfinished.I}) ==
+                contents(finished.gdp, {finished.P, finished.D, finished.I}));
 }
 
 // Depth, scatter, scatter count, dissipation; point limit (0: none).
