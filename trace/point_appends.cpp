@@ -26,8 +26,10 @@ void writePoint(const AttributeTriple &triple, GA_Offset offset, const UT_Vector
 GA_Offset PointAppends::appendNow(const AttributeTriple &triple, const UT_Vector3 &position,
                                   const UT_Vector3 &direction, const UT_Vector3 &intensity)
 {
-    flush();
-    const GA_Offset offset = myGdp.getPointMap().addElementBlock(1);
+    const size_t ungrown = myHeld.size() - myGrown;
+    const GA_Offset first = myGdp.getPointMap().addElementBlock(GA_Size(ungrown) + 1);
+    assignSlots(first);
+    const GA_Offset offset = first + GA_Offset(ungrown);
     writePoint(triple, offset, position, direction, intensity);
     return offset;
 }
@@ -45,6 +47,7 @@ void PointAppends::hold(const AttributeTriple &triple, const UT_Vector3 &positio
                         const UT_Vector3 &intensity)
 {
     Held held;
+    held.offset = GA_INVALID_OFFSET;
     held.triple = &triple;
     held.collider = nullptr;
     held.position = position;
@@ -57,6 +60,7 @@ void PointAppends::holdUnfinished(const AttributeTriple &triple, const Collider 
                                   const UT_Vector3 &parentIntensity, float squaredDistance)
 {
     Held held;
+    held.offset = GA_INVALID_OFFSET;
     held.triple = &triple;
     held.collider = &collider;
     held.direction = bounce.direction;
@@ -68,19 +72,43 @@ void PointAppends::holdUnfinished(const AttributeTriple &triple, const Collider 
 
 void PointAppends::flush()
 {
-    if (myHeld.empty())
-        return;
-    const GA_Offset first = myGdp.getPointMap().addElementBlock(GA_Size(myHeld.size()));
-    for (size_t i = 0; i < myHeld.size(); ++i)
+    const size_t ungrown = myHeld.size() - myGrown;
+    if (ungrown > 0)
     {
-        if (i + kPrefetchAhead < myHeld.size())
+        GA_Offset first;
+        try
+        {
+            first = myGdp.getPointMap().addElementBlock(GA_Size(ungrown));
+        }
+        catch (...)
+        {
+            writeHeld(myGrown);
+            throw;
+        }
+        assignSlots(first);
+    }
+    writeHeld(myGrown);
+}
+
+void PointAppends::assignSlots(GA_Offset first)
+{
+    for (size_t i = myGrown; i < myHeld.size(); ++i)
+        myHeld[i].offset = first + GA_Offset(i - myGrown);
+    myGrown = myHeld.size();
+}
+
+void PointAppends::writeHeld(size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+    {
+        if (i + kPrefetchAhead < count)
         {
             const Held &ahead = myHeld[i + kPrefetchAhead];
             if (ahead.collider)
                 ahead.collider->prefetchSurface(ahead.hit);
         }
         const Held &h = myHeld[i];
-        const GA_Offset offset = first + GA_Offset(i);
+        const GA_Offset offset = h.offset;
         if (!h.collider)
         {
             writePoint(*h.triple, offset, h.position, h.direction, h.intensity);
@@ -96,6 +124,7 @@ void PointAppends::flush()
                    attenuate(h.intensity, result.surfaceIntensity, h.squaredDistance));
     }
     myHeld.clear();
+    myGrown = 0;
 }
 
 void PointAppends::flushQuietly() noexcept
@@ -107,5 +136,6 @@ void PointAppends::flushQuietly() noexcept
     catch (...)
     {
         myHeld.clear();
+        myGrown = 0;
     }
 }
