@@ -247,6 +247,13 @@ private:
         for (size_t k = 0; k < count; ++k)
             aligned[k] = applyRotation(rotation, aligned[k]);
 
+        // One renewal of the collider's data ids stands for every ray the
+        // walk traces (see renewDataIds).
+        if (!myIdsRenewed && count > 0)
+        {
+            renewDataIds(myCollider, count);
+            myIdsRenewed = true;
+        }
         const bool finished = traceInChunks(myControl, count, [&](size_t begin, size_t n) {
             searchRayBatch(myCollider, &frame.position, RayOrigins::Shared, aligned + begin, n, searched + begin,
                            batchThreads(myControl));
@@ -304,6 +311,7 @@ private:
     std::vector<PendingBounce> *mySearched = nullptr;
     // Pool slots [0, myInUse) belong to the frames on the stack.
     size_t myInUse = 0;
+    bool myIdsRenewed = false;
 };
 
 }  // namespace

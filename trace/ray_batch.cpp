@@ -50,7 +50,6 @@ void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigi
 void searchRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                     const UT_Vector3 *directions, size_t count, PendingBounce *bounces, BatchThreads threads)
 {
-    renewDataIds(collider, count);
     const auto searchRange = [&](size_t begin, size_t end) {
         for (size_t i = begin; i < end; ++i)
         {

@@ -38,6 +38,8 @@ void traceRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigi
 // ray i, and the surface values at its hit are asked into the cache, so that
 // finishBounce(bounces[i], collider), called when the trace is needed, gives
 // results[i] of traceRayBatch. A caller that finishes a ray only when it
-// follows it gives the cache the time in between.
+// follows it gives the cache the time in between. The collider's data ids
+// are left to the caller (renewDataIds), which may renew them once for many
+// batches.
 void searchRayBatch(const Collider &collider, const UT_Vector3 *origins, RayOrigins originLayout,
                     const UT_Vector3 *directions, size_t count, PendingBounce *bounces, BatchThreads threads);
