@@ -1,7 +1,5 @@
 #include "math/vector_math.h"
 
-#include "math/acos_float.h"
-
 #include <cmath>
 #include <limits>
 
@@ -92,36 +90,7 @@ UT_Vector3 altitudeWeights(const UT_Vector3 &point, Triangle triangle)
                       altitudeWeight(point, p2, p0, a2));
 }
 
-AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
-{
-    safeNormalize(axis);
-    AxisRotation r;
-    r.axis = axis;
-    // Double-precision cosine and sine of the double angle, then rounded: a
-    // float cosine of the rounded angle would leave e.g. -4.4e-8 instead of
-    // 6.1e-17 at a quarter turn.
-    r.cosine = static_cast<float>(std::cos(angle));
-    r.sine = static_cast<float>(std::sin(angle));
-    r.oneMinusCosine = 1.0f - r.cosine;
-    return r;
-}
-
 UT_Vector3 rotateAboutAxis(const UT_Vector3 &v, UT_Vector3 &axis, double angle)
 {
     return applyRotation(prepareRotation(axis, angle), v);
-}
-
-double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
-{
-    safeNormalize(a);
-    safeNormalize(b);
-    float cosine = dot(a, b);
-    // Two unit vectors can have a rounded dot product just beyond 1 (a vector
-    // with itself can give 1 + 2^-23), which would make the angle NaN instead
-    // of 0. Clamping changes nothing else: NaN passes through unchanged.
-    if (cosine > 1.0f)
-        cosine = 1.0f;
-    else if (cosine < -1.0f)
-        cosine = -1.0f;
-    return static_cast<double>(acosFloat(cosine));  // glibc's acosf, on every platform
 }

@@ -9,6 +9,8 @@
 // place; callers that need to keep the axis pass a copy.
 #pragma once
 
+#include "math/acos_float.h"
+
 #include <UT/UT_Vector3.h>
 
 #include <array>
@@ -126,8 +128,21 @@ struct AxisRotation
     float oneMinusCosine;
 };
 
-// axis is normalised in place, as rotateAboutAxis does.
-AxisRotation prepareRotation(UT_Vector3 &axis, double angle);
+// axis is normalised in place, as rotateAboutAxis does. Defined here, like
+// angleBetween below: every new point's frame takes both.
+inline AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
+{
+    safeNormalize(axis);
+    AxisRotation r;
+    r.axis = axis;
+    // Double-precision cosine and sine of the double angle, then rounded: a
+    // float cosine of the rounded angle would leave e.g. -4.4e-8 instead of
+    // 6.1e-17 at a quarter turn.
+    r.cosine = static_cast<float>(std::cos(angle));
+    r.sine = static_cast<float>(std::sin(angle));
+    r.oneMinusCosine = 1.0f - r.cosine;
+    return r;
+}
 inline UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v)
 {
     const UT_Vector3 &k = rotation.axis;
@@ -144,4 +159,17 @@ inline UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &
 // product of the normalised vectors, widened to double. Both arguments are
 // normalised in place. A dot product that rounds beyond [-1, 1] is clamped,
 // so parallel vectors give 0 or pi rather than NaN; NaN input still gives NaN.
-double angleBetween(UT_Vector3 &a, UT_Vector3 &b);
+inline double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
+{
+    safeNormalize(a);
+    safeNormalize(b);
+    float cosine = dot(a, b);
+    // Two unit vectors can have a rounded dot product just beyond 1 (a vector
+    // with itself can give 1 + 2^-23), which would make the angle NaN instead
+    // of 0. Clamping changes nothing else: NaN passes through unchanged.
+    if (cosine > 1.0f)
+        cosine = 1.0f;
+    else if (cosine < -1.0f)
+        cosine = -1.0f;
+    return static_cast<double>(acosFloat(cosine));  // glibc's acosf, on every platform
+}

@@ -17,8 +17,21 @@ constexpr int64_t kPollInterval = 1024;
 // A ray counts as moved only beyond this squared distance from its origin.
 constexpr double kMovedSquaredDistance = 1e-5;
 
-// The rotation that carries +Z onto a point's stored direction.
-AxisRotation frameFor(const UT_Vector3 &direction);
+// The rotation that carries +Z onto a point's stored direction. Defined
+// here: every point a walk enters takes one.
+inline AxisRotation frameFor(const UT_Vector3 &direction)
+{
+    UT_Vector3 up(0.0f, 0.0f, 1.0f);
+    UT_Vector3 normalised = direction;
+    // acosf's result widened to double and back loses nothing.
+    const float angle = float(angleBetween(up, normalised));
+    // Built from the direction as read, not from the normalised copy.
+    UT_Vector3 axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
+    safeNormalize(axis);
+    // The rotation normalises its axis once more, as rotating about a copy
+    // of the axis always has.
+    return prepareRotation(axis, double(angle));
+}
 
 // The single-precision squared distance a ray travelled from `from` to its
 // hit, and whether that counts as moving: beyond 1e-5 (NaN does not move).
