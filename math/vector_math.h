@@ -128,13 +128,11 @@ struct AxisRotation
     float oneMinusCosine;
 };
 
-// axis is normalised in place, as rotateAboutAxis does. Defined here, like
-// angleBetween below: every new point's frame takes both.
-inline AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
+// prepareRotation's steps after the axis is normalised.
+inline AxisRotation rotationFor(const UT_Vector3 &normalisedAxis, double angle)
 {
-    safeNormalize(axis);
     AxisRotation r;
-    r.axis = axis;
+    r.axis = normalisedAxis;
     // Double-precision cosine and sine of the double angle, then rounded: a
     // float cosine of the rounded angle would leave e.g. -4.4e-8 instead of
     // 6.1e-17 at a quarter turn.
@@ -142,6 +140,14 @@ inline AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
     r.sine = static_cast<float>(std::sin(angle));
     r.oneMinusCosine = 1.0f - r.cosine;
     return r;
+}
+
+// axis is normalised in place, as rotateAboutAxis does. Defined here, like
+// angleBetween below: every new point's frame takes both.
+inline AxisRotation prepareRotation(UT_Vector3 &axis, double angle)
+{
+    safeNormalize(axis);
+    return rotationFor(axis, angle);
 }
 inline UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &v)
 {
@@ -159,7 +165,8 @@ inline UT_Vector3 applyRotation(const AxisRotation &rotation, const UT_Vector3 &
 // product of the normalised vectors, widened to double. Both arguments are
 // normalised in place. A dot product that rounds beyond [-1, 1] is clamped,
 // so parallel vectors give 0 or pi rather than NaN; NaN input still gives NaN.
-inline double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
+// angleBetween's steps before the arc cosine: the clamped cosine.
+inline float clampedCosine(UT_Vector3 &a, UT_Vector3 &b)
 {
     safeNormalize(a);
     safeNormalize(b);
@@ -171,5 +178,10 @@ inline double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
         cosine = 1.0f;
     else if (cosine < -1.0f)
         cosine = -1.0f;
-    return static_cast<double>(acosFloat(cosine));  // glibc's acosf, on every platform
+    return cosine;
+}
+
+inline double angleBetween(UT_Vector3 &a, UT_Vector3 &b)
+{
+    return static_cast<double>(acosFloat(clampedCosine(a, b)));  // glibc's acosf, on every platform
 }

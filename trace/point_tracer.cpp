@@ -331,6 +331,23 @@ UT_Vector3 primaryDirection(const UT_Vector3 &direction)
     return applyRotation(frameFor(direction), UT_Vector3(0.0f, 0.0f, 1.0f));
 }
 
+void primaryDirections(const UT_Vector3 *stored, size_t count, UT_Vector3 *out)
+{
+    constexpr size_t kStep = 64;
+    FrameParts parts[kStep];
+    float angles[kStep];
+    for (size_t first = 0; first < count; first += kStep)
+    {
+        const size_t n = std::min(kStep, count - first);
+        for (size_t i = 0; i < n; ++i)
+            parts[i] = frameParts(stored[first + i]);
+        for (size_t i = 0; i < n; ++i)
+            angles[i] = acosFloat(parts[i].cosine);
+        for (size_t i = 0; i < n; ++i)
+            out[first + i] = applyRotation(frameFrom(parts[i], angles[i]), UT_Vector3(0.0f, 0.0f, 1.0f));
+    }
+}
+
 TraceStatus tracePoint(PointAppends &appends, GA_Offset offset, const AttributeTriple &triple, const Collider &collider,
                        const WalkSettings &settings, TraceControl &control, const PrimaryTrace *primaryTrace)
 {
@@ -369,8 +386,9 @@ bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &pos
     {
         const GA_Offset p = begin + GA_Offset(i);
         origins[i] = readVector(position, p);
-        directions[i] = primaryDirection(readVector(direction, p));
+        directions[i] = readVector(direction, p);
     }
+    primaryDirections(directions.data(), count, directions.data());
     const bool finished = traceInChunks(control, count, [&](size_t first, size_t n) {
         traceRayBatch(collider, origins.data() + first, RayOrigins::PerRay, directions.data() + first, n,
                       traced.data() + first, batchThreads(control));

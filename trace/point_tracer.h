@@ -48,6 +48,12 @@ struct TraceControl
 // carried into D's frame, that is D normalised up to rounding.
 UT_Vector3 primaryDirection(const UT_Vector3 &direction);
 
+// primaryDirection of stored[i] into out[i] for i in [0, count); out may be
+// stored. The same steps, taken a step at a time for many points: a point's
+// frame is one long chain of dependent roots, quotients and the arc cosine,
+// and chains of different points then overlap in the processor.
+void primaryDirections(const UT_Vector3 *stored, size_t count, UT_Vector3 *out);
+
 // A point's primary ray, traced ahead of its walk: the direction it took
 // (primaryDirection of the point's direction) and its trace. The walk takes
 // both as they are, so a point's frame is built once, not twice.

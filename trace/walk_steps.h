@@ -17,20 +17,40 @@ constexpr int64_t kPollInterval = 1024;
 // A ray counts as moved only beyond this squared distance from its origin.
 constexpr double kMovedSquaredDistance = 1e-5;
 
+// A point's frame before its angle: the clamped cosine between +Z and the
+// stored direction, and the rotation axis, normalised as the frame uses it.
+struct FrameParts
+{
+    float cosine;
+    UT_Vector3 axis;
+};
+
+inline FrameParts frameParts(const UT_Vector3 &direction)
+{
+    UT_Vector3 up(0.0f, 0.0f, 1.0f);
+    UT_Vector3 normalised = direction;
+    FrameParts parts;
+    parts.cosine = clampedCosine(up, normalised);
+    // Built from the direction as read, not from the normalised copy.
+    parts.axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
+    safeNormalize(parts.axis);
+    // The rotation normalises its axis once more, as rotating about a copy
+    // of the axis always has.
+    safeNormalize(parts.axis);
+    return parts;
+}
+
+// The frame from its parts and the angle acosFloat(parts.cosine). The angle
+// between +Z and the direction is a float arc cosine; widened to double it
+// loses nothing.
+inline AxisRotation frameFrom(const FrameParts &parts, float angle) { return rotationFor(parts.axis, double(angle)); }
+
 // The rotation that carries +Z onto a point's stored direction. Defined
 // here: every point a walk enters takes one.
 inline AxisRotation frameFor(const UT_Vector3 &direction)
 {
-    UT_Vector3 up(0.0f, 0.0f, 1.0f);
-    UT_Vector3 normalised = direction;
-    // acosf's result widened to double and back loses nothing.
-    const float angle = float(angleBetween(up, normalised));
-    // Built from the direction as read, not from the normalised copy.
-    UT_Vector3 axis = cross(UT_Vector3(0.0f, 0.0f, 1.0f), direction);
-    safeNormalize(axis);
-    // The rotation normalises its axis once more, as rotating about a copy
-    // of the axis always has.
-    return prepareRotation(axis, double(angle));
+    const FrameParts parts = frameParts(direction);
+    return frameFrom(parts, acosFloat(parts.cosine));
 }
 
 // The single-precision squared distance a ray travelled from `from` to its

@@ -4,7 +4,10 @@
 #include "trace/tests/trace_test_scenes.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
 
 using namespace trace_test;
 
@@ -154,6 +157,34 @@ TEST(PrimaryDirection, DegenerateFrames)
     const UT_Vector3 d = primaryDirection(UT_Vector3(3, 0, 4));
     EXPECT_NEAR(d.x(), 0.6f, 1e-6);
     EXPECT_NEAR(d.z(), 0.8f, 1e-6);
+}
+
+// The batched primary directions are those of primaryDirection, bit for bit,
+// whatever the batch's length, in place or not, for awkward directions too.
+TEST(PrimaryDirection, BatchesGiveThePointByPointBits)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<UT_Vector3> stored = {
+        {0, 0, 1},         {0, 0, -1},         {0, 0, 0},     {-0.0f, 0, -0.0f}, {1e-30f, 2e-30f, -1e-30f},
+        {3e38f, 0, 3e38f}, {1e20f, -1e20f, 1}, {inf, 0, 1},   {0, nan, 1},       {1, 0, 0},
+        {0, -1, 0},        {1e-7f, 0, -1},     {0, 1e-7f, 1}, {0.6f, 0, 0.8f},   {-2, 3, -4}};
+    std::mt19937 engine(7);
+    std::uniform_real_distribution<float> component(-3, 3);
+    while (stored.size() < 203)  // not a whole number of the function's steps
+        stored.push_back(UT_Vector3(component(engine), component(engine), component(engine)));
+    for (size_t count : {size_t(0), size_t(1), size_t(64), size_t(65), stored.size()})
+    {
+        std::vector<UT_Vector3> out(count), inPlace(stored.begin(), stored.begin() + long(count));
+        primaryDirections(stored.data(), count, out.data());
+        primaryDirections(inPlace.data(), count, inPlace.data());
+        for (size_t i = 0; i < count; ++i)
+        {
+            const UT_Vector3 expected = primaryDirection(stored[i]);
+            EXPECT_EQ(std::memcmp(out[i].data(), expected.data(), sizeof(expected)), 0) << "direction " << i;
+            EXPECT_EQ(std::memcmp(inPlace[i].data(), expected.data(), sizeof(expected)), 0) << "direction " << i;
+        }
+    }
 }
 
 TEST_F(PointTracer, MissesAndShortHopsAppendNothingButRewriteTheDirection)
