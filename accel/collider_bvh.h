@@ -14,6 +14,7 @@
 #pragma once
 
 #include "accel/bvh_builder.h"
+#include "accel/bvh_walk.h"
 #include "accel/nearest_hit.h"
 #include "accel/page_storage.h"
 #include "accel/triangle_batch.h"
@@ -21,8 +22,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-struct TraversalRay;
 
 class ColliderBvh
 {
@@ -47,9 +46,13 @@ public:
     size_t boundedCount() const { return myTriangles.size(); }  // in the hierarchy
     size_t alwaysTestedCount() const { return myAlwaysTested.size(); }
 
-private:
-    void traverse(TraversalRay &ray, BestHit &best) const;
+    // The width of the walk's child tests: the widest the processor runs,
+    // from build on. A narrower one may be chosen (to compare the two); a
+    // width the processor lacks is not taken.
+    NodeTestWidth nodeTestWidth() const { return myNodeTestWidth; }
+    void setNodeTestWidth(NodeTestWidth width);
 
+private:
     PageVector<BvhNode> myNodes;
     PageVector<PackedTriangle> myTriangles;      // in leaf order
     std::vector<PackedTriangle> myAlwaysTested;  // in list order
@@ -57,4 +60,5 @@ private:
     uint32_t myRoot = kEmptyChild;
     TriangleBox myRootBox{};
     double myCornerRadius = 0.0;  // bounds the distance of every box from the origin
+    NodeTestWidth myNodeTestWidth = NodeTestWidth::Four;
 };

@@ -215,20 +215,31 @@ int countDisagreements(const std::vector<Triangle> &triangles, const std::vector
     EXPECT_TRUE(bvh.build(triangles, primitiveIndex));
     int disagreements = 0;
     int found = 0;
-    for (const TestRay &ray : rays)
+    // Every width of child test the processor runs walks the same children.
+    std::vector<NodeTestWidth> widths = {NodeTestWidth::Four};
+    if (widestNodeTest() != NodeTestWidth::Four)
+        widths.push_back(widestNodeTest());
+    for (const NodeTestWidth width : widths)
     {
-        NearestHit expected{-1, {}};
-        NearestHit actual{-1, {}};
-        const bool e = nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
-        const bool a = bvh.nearestHit(ray.origin, ray.direction, actual);
-        found += e;
-        const bool same = e == a && (!e || (expected.primitive == actual.primitive &&
-                                            std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
-        if (!same && ++disagreements <= 5)
-            ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", " << ray.origin.z()
-                          << ") along (" << ray.direction.x() << ", " << ray.direction.y() << ", " << ray.direction.z()
-                          << "): exhaustive " << (e ? expected.primitive : -1) << " d2 " << expected.hit.squaredDistance
-                          << ", accelerated " << (a ? actual.primitive : -1) << " d2 " << actual.hit.squaredDistance;
+        bvh.setNodeTestWidth(width);
+        found = 0;
+        for (const TestRay &ray : rays)
+        {
+            NearestHit expected{-1, {}};
+            NearestHit actual{-1, {}};
+            const bool e = nearestHitExhaustive(triangles, primitiveIndex, ray.origin, ray.direction, expected);
+            const bool a = bvh.nearestHit(ray.origin, ray.direction, actual);
+            found += e;
+            const bool same = e == a && (!e || (expected.primitive == actual.primitive &&
+                                                std::memcmp(&expected.hit, &actual.hit, sizeof(TriangleHit)) == 0));
+            if (!same && ++disagreements <= 5)
+                ADD_FAILURE() << "ray (" << ray.origin.x() << ", " << ray.origin.y() << ", " << ray.origin.z()
+                              << ") along (" << ray.direction.x() << ", " << ray.direction.y() << ", "
+                              << ray.direction.z() << "), " << (width == NodeTestWidth::Four ? 4 : 8)
+                              << " lanes: exhaustive " << (e ? expected.primitive : -1) << " d2 "
+                              << expected.hit.squaredDistance << ", accelerated " << (a ? actual.primitive : -1)
+                              << " d2 " << actual.hit.squaredDistance;
+        }
     }
     if (hits)
         *hits = found;

@@ -59,6 +59,7 @@ std::vector<TestRay> raysLeavingSurfaces(const std::vector<Triangle> &triangles,
 
 // Number of rays on which the two searches disagree, with a message for the
 // first few; a ray agrees when both report no hit, or both report the same
-// primitive and bit-identical hits.
+// primitive and bit-identical hits. The structure is asked with every width
+// of child test the processor runs.
 int countDisagreements(const std::vector<Triangle> &triangles, const std::vector<int64_t> &primitiveIndex,
                        const std::vector<TestRay> &rays, int *hits = nullptr);
