@@ -33,7 +33,9 @@ inline void prefetchChild(const BvhView &view, uint32_t ref)
 // The walk, for either width of child test. Always inlined into its two
 // callers, so that the wide one is compiled, child tests included, for the
 // wider instruction set alone.
-template <class ChildSlabs>
+using LeafTest = bool (*)(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best);
+
+template <class ChildSlabs, LeafTest testLeaf>
 __attribute__((always_inline)) inline void walk(const BvhView &view, TraversalRay &ray, BestHit &best)
 {
     if (view.root == kEmptyChild)
@@ -114,7 +116,7 @@ __attribute__((always_inline)) inline void walk(const BvhView &view, TraversalRa
         }
         if (ref == kEmptyChild)
             continue;
-        if (testTriangles(&view.triangles[leafFirst(ref)], leafCount(ref), ray.exact, best))
+        if (testLeaf(&view.triangles[leafFirst(ref)], leafCount(ref), ray.exact, best))
         {
             const double reach = reachForSquaredDistance(ray, best.squaredDistance);
             if (reach < ray.reach)
@@ -126,12 +128,22 @@ __attribute__((always_inline)) inline void walk(const BvhView &view, TraversalRa
     }
 }
 
-void walkFour(const BvhView &view, TraversalRay &ray, BestHit &best) { walk<NarrowChildSlabs>(view, ray, best); }
+void walkFour(const BvhView &view, TraversalRay &ray, BestHit &best)
+{
+    walk<NarrowChildSlabs, testTriangles>(view, ray, best);
+}
 
 #if defined(VELKOR_ACCEL_AVX2)
+// A leaf holds at most eight triangles: one batch of eight lanes.
+bool testLeafOfEight(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best)
+{
+    static_assert(kMaxLeafSize == 8, "a leaf fits the lanes");
+    return testTriangleBatch8(triangles, int(count), ray, best);
+}
+
 __attribute__((target("avx2"), flatten)) void walkEight(const BvhView &view, TraversalRay &ray, BestHit &best)
 {
-    walk<WideChildSlabs>(view, ray, best);
+    walk<WideChildSlabs, testLeafOfEight>(view, ray, best);
 }
 #endif
 

@@ -10,16 +10,14 @@
 // The wide test is compiled for AVX2 by a function attribute, not for the
 // whole file, so no inline function that baseline code also calls is ever
 // emitted with AVX instructions; the walk calls it only after the processor
-// has been checked (bvh_walk.h). It is left out on Windows, whose compilers
-// do not align the stack for the 32-byte values the test may spill.
+// has been checked (bvh_walk.h). It is left out where float4.h says so.
 #pragma once
 
 #include "accel/bvh_node.h"
 #include "accel/float4.h"
 #include "accel/traversal_ray.h"
 
-#if defined(VELKOR_ACCEL_SSE2) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
-#define VELKOR_ACCEL_AVX2 1
+#if defined(VELKOR_ACCEL_AVX2)
 #include <immintrin.h>
 #endif
 

@@ -19,6 +19,13 @@
 #include <xmmintrin.h>
 #endif
 
+// Where eight-lane AVX2 code is compiled beside the baseline (float8.h). Not
+// on Windows, whose compilers do not align the stack for the 32-byte values
+// such code may spill.
+#if defined(VELKOR_ACCEL_SSE2) && (defined(__GNUC__) || defined(__clang__)) && !defined(_WIN32)
+#define VELKOR_ACCEL_AVX2 1
+#endif
+
 #if defined(VELKOR_ACCEL_SSE2)
 
 // Lane-wise comparison result: all bits set in a true lane.

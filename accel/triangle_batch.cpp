@@ -1,134 +1,189 @@
 #include "accel/triangle_batch.h"
 
-#include <algorithm>
+#include "accel/float8.h"
+
 #include <limits>
+
+// The test is written once, for any lane type with the arithmetic of
+// float4.h, and compiled for four SSE lanes and, where the processor has
+// them, eight AVX2 lanes. Its helpers are always inlined, so the eight-lane
+// copy is compiled for AVX2 alone.
+#define VELKOR_INLINE __attribute__((always_inline)) inline
 
 namespace
 {
+
+// The corners of an unused lane: its front-face normal is zero, so it is
+// never met.
+const float kNoCorners[9] = {};
 
 Vec4x3 broadcast3(const UT_Vector3 &v)
 {
     return {Float4::broadcast(v.x()), Float4::broadcast(v.y()), Float4::broadcast(v.z())};
 }
 
-// safeNormalize in four lanes. Every lane computes the square root and the
+struct FourLanes
+{
+    using F = Float4;
+    using M = Mask4;
+    using V = Vec4x3;
+    static constexpr int kCount = 4;
+
+    static F root(F a) { return sqrt4(a); }
+    // Column i of the four rows of four floats that start at rows[lane].
+    static void columns(const float *const rows[4], F out[4])
+    {
+        for (int lane = 0; lane < 4; ++lane)
+            out[lane] = Float4::load(rows[lane]);
+        transpose4(out[0], out[1], out[2], out[3]);
+    }
+    static V ray(const Vec4x3 &four) { return four; }
+};
+
+#if defined(VELKOR_ACCEL_AVX2)
+struct EightLanes
+{
+    using F = Float8;
+    using M = Mask8;
+    using V = Vec8x3;
+    static constexpr int kCount = 8;
+
+    VELKOR_AVX2 static F root(F a) { return sqrt8(a); }
+    VELKOR_AVX2 static void columns(const float *const rows[8], F out[4]) { transposeRows(rows, rows + 4, out); }
+    // The ray's broadcast values, widened: both halves of each are the same.
+    VELKOR_AVX2 static V ray(const Vec4x3 &four)
+    {
+        return {{_mm256_set_m128(four.x.v, four.x.v)},
+                {_mm256_set_m128(four.y.v, four.y.v)},
+                {_mm256_set_m128(four.z.v, four.z.v)}};
+    }
+};
+#endif
+
+// (a.x*b.x + a.y*b.y) + a.z*b.z, the dot product's fixed summation order.
+template <class V>
+VELKOR_INLINE auto dotLanes(const V &a, const V &b)
+{
+    return (a.x * b.x + a.y * b.y) + a.z * b.z;
+}
+
+// a x b, each component one product minus the other.
+template <class V>
+VELKOR_INLINE V crossLanes(const V &a, const V &b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// safeNormalize in every lane. Each lane computes the square root and the
 // reciprocal, and the lanes that the scalar rule leaves alone (squared length
 // at most 2^-126, or squared length or length exactly 1) take their input
 // back; the selected values are those the scalar code would produce.
-Vec4x3 safeNormalize4(const Vec4x3 &v)
+template <class L>
+VELKOR_INLINE typename L::V safeNormalizeLanes(const typename L::V &v)
 {
-    const Float4 len2 = dot4(v, v);
-    const Float4 one = Float4::broadcast(1.0f);
-    const Float4 len = sqrt4(len2);
-    const Mask4 keep = (len2 <= Float4::broadcast(std::numeric_limits<float>::min())) | (len2 == one) | (len == one);
-    const Float4 inv = one / len;
+    using F = typename L::F;
+    const F len2 = dotLanes(v, v);
+    const F one = F::broadcast(1.0f);
+    const F len = L::root(len2);
+    const typename L::M keep = (len2 <= F::broadcast(std::numeric_limits<float>::min())) | (len2 == one) | (len == one);
+    const F inv = one / len;
     return {select(keep, v.x, v.x * inv), select(keep, v.y, v.y * inv), select(keep, v.z, v.z * inv)};
 }
 
 // s*u + (base - apex) with s = (apex - base).u: the altitude vector from apex
 // to the line through base along u.
-Vec4x3 altitude4(const Vec4x3 &apex, const Vec4x3 &base, const Vec4x3 &u)
+template <class V>
+VELKOR_INLINE V altitudeLanes(const V &apex, const V &base, const V &u)
 {
-    const Float4 s = dot4(apex - base, u);
+    const auto s = dotLanes(apex - base, u);
     return {s * u.x + (base.x - apex.x), s * u.y + (base.y - apex.y), s * u.z + (base.z - apex.z)};
 }
 
-Float4 altitudeWeight4(const Vec4x3 &q, const Vec4x3 &corner, const Vec4x3 &next, const Vec4x3 &a)
+template <class L>
+VELKOR_INLINE typename L::F altitudeWeightLanes(const typename L::V &q, const typename L::V &corner,
+                                                const typename L::V &next, const typename L::V &a)
 {
-    return Float4::broadcast(1.0f) - dot4(q - corner, a) / dot4(next - corner, a);
+    return L::F::broadcast(1.0f) - dotLanes(q - corner, a) / dotLanes(next - corner, a);
 }
 
 // Inclusive 0 <= w <= 1; a NaN weight fails.
-Mask4 unitInterval(Float4 w) { return (Float4::broadcast(0.0f) <= w) & (w <= Float4::broadcast(1.0f)); }
-
-}  // namespace
-
-ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
+template <class L>
+VELKOR_INLINE typename L::M unitInterval(typename L::F w)
 {
-    ExactRay ray;
-    ray.origin = origin;
-    ray.direction = direction;
-    ray.unit = direction;
-    safeNormalize(ray.unit);
-    ray.origin4 = broadcast3(origin);
-    ray.direction4 = broadcast3(direction);
-    ray.unit4 = broadcast3(ray.unit);
-    return ray;
+    return (L::F::broadcast(0.0f) <= w) & (w <= L::F::broadcast(1.0f));
 }
 
-bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best)
+// Tests `count` triangles (1 to L::kCount) in L's lanes.
+template <class L>
+VELKOR_INLINE bool testLanes(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best)
 {
+    using F = typename L::F;
+    using V = typename L::V;
+    constexpr int kCount = L::kCount;
     // Each triangle's nine corner floats are read as three overlapping rows
-    // of four (floats 0-3, 4-7 and 5-8) and transposed into lanes. Unused lanes read
-    // a triangle with all corners at zero: its front-face normal is zero, so
-    // it is never met.
-    static const PackedTriangle kNone = [] {
-        PackedTriangle none;
-        std::fill(none.corner, none.corner + 9, 0.0f);
-        none.position = 0;
-        return none;
-    }();
-    const PackedTriangle *source[4];
-    for (int lane = 0; lane < 4; ++lane)
-        source[lane] = lane < count ? &triangles[lane] : &kNone;
-    Float4 r0[4], r1[4], r2[4];
-    for (int lane = 0; lane < 4; ++lane)
+    // of four (floats 0-3, 4-7 and 5-8) and transposed into lanes.
+    const float *rows[3][kCount];
+    for (int lane = 0; lane < kCount; ++lane)
     {
-        r0[lane] = Float4::load(source[lane]->corner);      // p0x p0y p0z p1x
-        r1[lane] = Float4::load(source[lane]->corner + 4);  // p1y p1z p2x p2y
-        r2[lane] = Float4::load(source[lane]->corner + 5);  // p1z p2x p2y p2z
+        const float *corners = lane < count ? triangles[lane].corner : kNoCorners;
+        rows[0][lane] = corners;      // p0x p0y p0z p1x
+        rows[1][lane] = corners + 4;  // p1y p1z p2x p2y
+        rows[2][lane] = corners + 5;  // p1z p2x p2y p2z
     }
-    transpose4(r0[0], r0[1], r0[2], r0[3]);
-    transpose4(r1[0], r1[1], r1[2], r1[3]);
-    transpose4(r2[0], r2[1], r2[2], r2[3]);
-    const Vec4x3 p0 = {r0[0], r0[1], r0[2]};
-    const Vec4x3 p1 = {r0[3], r1[0], r1[1]};
-    const Vec4x3 p2 = {r1[2], r1[3], r2[3]};
+    F r0[4], r1[4], r2[4];
+    L::columns(rows[0], r0);
+    L::columns(rows[1], r1);
+    L::columns(rows[2], r2);
+    const V p0 = {r0[0], r0[1], r0[2]};
+    const V p1 = {r0[3], r1[0], r1[1]};
+    const V p2 = {r1[2], r1[3], r2[3]};
+    const V origin = L::ray(ray.origin4);
+    const V direction = L::ray(ray.direction4);
+    const V unit = L::ray(ray.unit4);
 
     // Front face: m = (P2 - P0) x (P1 - P0) and m.direction < 0.
-    const Vec4x3 e1 = p1 - p0;
-    const Vec4x3 e2 = p2 - p0;
-    const Vec4x3 m = cross4(e2, e1);
-    const Float4 den = dot4(m, ray.direction4);
+    const V e1 = p1 - p0;
+    const V e2 = p2 - p0;
+    const V m = crossLanes(e2, e1);
+    const F den = dotLanes(m, direction);
     // Plane parameter. The plane normal n = (P1 - P0) x (P2 - P0) is m with
     // every nonzero component negated exactly (IEEE rounding is symmetric and
     // the products commute), so (O - P0).n and n.direction are the negations
     // of the sums below whenever those are nonzero; the quotient is then
     // bit-identical. When (O - P0).m is zero, either sign of zero gives a t
     // that is not below 0, as with n; the front-face test makes den nonzero.
-    const Float4 num = dot4(ray.origin4 - p0, m);
-    const Float4 t = num / den;
-    const Float4 zero = Float4::broadcast(0.0f);
-    Mask4 candidate = (den < zero) & (t < zero);
+    const F num = dotLanes(origin - p0, m);
+    const F t = num / den;
+    const F zero = F::broadcast(0.0f);
+    typename L::M candidate = (den < zero) & (t < zero);
     if (!laneBits(candidate))
         return false;
 
     // Hit point along the normalised direction, then its squared distance.
-    const Vec4x3 h = {ray.origin4.x - ray.unit4.x * t, ray.origin4.y - ray.unit4.y * t,
-                      ray.origin4.z - ray.unit4.z * t};
-    const Vec4x3 offset = ray.origin4 - h;
-    const Float4 d2 = dot4(offset, offset);
-    candidate = candidate & (d2 <= Float4::broadcast(best.squaredDistance));
+    const V h = {origin.x - unit.x * t, origin.y - unit.y * t, origin.z - unit.z * t};
+    const V offset = origin - h;
+    const F d2 = dotLanes(offset, offset);
+    candidate = candidate & (d2 <= F::broadcast(best.squaredDistance));
     if (!laneBits(candidate))
         return false;
 
     // altitudeWeights, step for step.
-    Vec4x3 u01 = safeNormalize4(p1 - p0);
-    u01 = safeNormalize4(u01);
-    const Vec4x3 u20 = safeNormalize4(p0 - p2);
-    const Vec4x3 u12 = safeNormalize4(p2 - p1);
-    const Vec4x3 a0 = altitude4(p0, p1, u12);
-    const Vec4x3 a1 = altitude4(p1, p2, u20);
-    const Vec4x3 a2 = altitude4(p2, p0, u01);
-    const Float4 w0 = altitudeWeight4(h, p0, p1, a0);
-    const Float4 w1 = altitudeWeight4(h, p1, p2, a1);
-    const Float4 w2 = altitudeWeight4(h, p2, p0, a2);
-    candidate = candidate & unitInterval(w0) & unitInterval(w1) & unitInterval(w2);
+    V u01 = safeNormalizeLanes<L>(p1 - p0);
+    u01 = safeNormalizeLanes<L>(u01);
+    const V u20 = safeNormalizeLanes<L>(p0 - p2);
+    const V u12 = safeNormalizeLanes<L>(p2 - p1);
+    const V a0 = altitudeLanes(p0, p1, u12);
+    const V a1 = altitudeLanes(p1, p2, u20);
+    const V a2 = altitudeLanes(p2, p0, u01);
+    const F w0 = altitudeWeightLanes<L>(h, p0, p1, a0);
+    const F w1 = altitudeWeightLanes<L>(h, p1, p2, a1);
+    const F w2 = altitudeWeightLanes<L>(h, p2, p0, a2);
+    candidate = candidate & unitInterval<L>(w0) & unitInterval<L>(w1) & unitInterval<L>(w2);
     int lanes = laneBits(candidate);
     if (!lanes)
         return false;
 
-    alignas(16) float out[7][4];
+    float out[7][kCount];
     h.x.store(out[0]);
     h.y.store(out[1]);
     h.z.store(out[2]);
@@ -151,6 +206,26 @@ bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRa
     return changed;
 }
 
+}  // namespace
+
+ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
+{
+    ExactRay ray;
+    ray.origin = origin;
+    ray.direction = direction;
+    ray.unit = direction;
+    safeNormalize(ray.unit);
+    ray.origin4 = broadcast3(origin);
+    ray.direction4 = broadcast3(direction);
+    ray.unit4 = broadcast3(ray.unit);
+    return ray;
+}
+
+bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best)
+{
+    return testLanes<FourLanes>(triangles, count, ray, best);
+}
+
 bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best)
 {
     bool changed = false;
@@ -161,3 +236,11 @@ bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay
     }
     return changed;
 }
+
+#if defined(VELKOR_ACCEL_AVX2)
+__attribute__((target("avx2"), flatten)) bool testTriangleBatch8(const PackedTriangle *triangles, int count,
+                                                                 const ExactRay &ray, BestHit &best)
+{
+    return testLanes<EightLanes>(triangles, count, ray, best);
+}
+#endif

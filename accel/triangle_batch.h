@@ -1,4 +1,4 @@
-// The exact acceptance test, four triangles at a time, and the nearest-hit
+// The exact acceptance test, four (or eight) triangles at a time, and the nearest-hit
 // rule that both search strategies share.
 //
 // The test is the one-sided triangle test of the math layer step for step,
@@ -73,3 +73,9 @@ bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRa
 
 // testTriangleBatch over any number of triangles.
 bool testTriangles(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best);
+
+#if defined(VELKOR_ACCEL_AVX2)
+// testTriangleBatch for 1 to 8 triangles, in eight AVX2 lanes: the same
+// hits, to the bit. Only for processors that run AVX2 (bvh_walk.h checks).
+bool testTriangleBatch8(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best);
+#endif

@@ -1,9 +1,11 @@
 #include "accel/triangle_batch.h"
 
+#include "accel/bvh_walk.h"
 #include "accel/tests/accel_scenes.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -26,6 +28,25 @@ void expectSameAsScalar(const Triangle &t, const UT_Vector3 &origin, const UT_Ve
     {
         EXPECT_EQ(std::memcmp(&expected, &best.hit, sizeof(TriangleHit)), 0);
     }
+#if defined(VELKOR_ACCEL_AVX2)
+    // The same triangle in every lane of the eight-lane batch in turn, the
+    // other lanes holding a triangle that is never met.
+    if (widestNodeTest() != NodeTestWidth::Eight)
+        return;
+    const PackedTriangle never = packTriangle({UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 0), UT_Vector3(0, 0, 0)}, 0);
+    for (int lane = 0; lane < 8; ++lane)
+    {
+        PackedTriangle eight[8];
+        std::fill(eight, eight + 8, never);
+        eight[lane] = p;
+        BestHit wide;
+        ASSERT_EQ(scalar, testTriangleBatch8(eight, 8, makeExactRay(origin, direction), wide)) << "lane " << lane;
+        if (scalar)
+        {
+            EXPECT_EQ(std::memcmp(&expected, &wide.hit, sizeof(TriangleHit)), 0) << "lane " << lane;
+        }
+    }
+#endif
 }
 
 }  // namespace
@@ -108,4 +129,38 @@ TEST(TriangleBatch, SkipsTrianglesThatCannotBeatTheBest)
     EXPECT_TRUE(testTriangleBatch(&first, 1, ray, best));
     EXPECT_FALSE(testTriangleBatch(&second, 1, ray, best));
     EXPECT_EQ(best.position, 5);
+}
+
+TEST(TriangleBatch, EightLanesKeepTheLowerPositionAmongEqualDistances)
+{
+#if defined(VELKOR_ACCEL_AVX2)
+    if (widestNodeTest() != NodeTestWidth::Eight)
+        GTEST_SKIP() << "the processor has no AVX2";
+    const Triangle t = {UT_Vector3(0, 0, 0), UT_Vector3(1, 0, 0), UT_Vector3(0, 1, 0)};
+    const Triangle behind = {UT_Vector3(0, 0, -2), UT_Vector3(1, 0, -2), UT_Vector3(0, 1, -2)};
+    const Triangle nearer = {UT_Vector3(0, 0, -0.5f), UT_Vector3(1, 0, -0.5f), UT_Vector3(0, 1, -0.5f)};
+    const ExactRay ray = makeExactRay(UT_Vector3(0.25f, 0.25f, -1), UT_Vector3(0, 0, 1));
+    // The lowest position in the upper half of the lanes, a triangle behind
+    // the origin with an even lower one, and fewer triangles than lanes.
+    const PackedTriangle batch[8] = {packTriangle(t, 9), packTriangle(t, 4),     packTriangle(t, 6),
+                                     packTriangle(t, 5), packTriangle(t, 8),     packTriangle(t, 3),
+                                     packTriangle(t, 7), packTriangle(behind, 1)};
+    BestHit best;
+    EXPECT_TRUE(testTriangleBatch8(batch, 8, ray, best));
+    EXPECT_EQ(best.position, 3);
+    EXPECT_EQ(best.squaredDistance, 1.0f);
+    BestHit few;
+    EXPECT_TRUE(testTriangleBatch8(batch, 5, ray, few));
+    EXPECT_EQ(few.position, 4);
+    // A nearer hit in the last lane wins whatever its position.
+    PackedTriangle withNearer[8];
+    std::copy(batch, batch + 8, withNearer);
+    withNearer[7] = packTriangle(nearer, 11);
+    BestHit nearest;
+    EXPECT_TRUE(testTriangleBatch8(withNearer, 8, ray, nearest));
+    EXPECT_EQ(nearest.position, 11);
+    EXPECT_EQ(nearest.squaredDistance, 0.25f);
+#else
+    GTEST_SKIP() << "this build has only four lanes";
+#endif
 }
