@@ -42,7 +42,7 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
     if (ray.scaleError > kMaxRayScaleError)
         return false;
 
-    ray.exact = makeExactRay(origin, direction);
+    setExactRay(ray.exact, origin, direction);
     ray.originNorm = std::sqrt(origin2);
 
     // The margin at reach s. The ray's share of the bounds (steps 1 and 2 of

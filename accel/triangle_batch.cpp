@@ -211,6 +211,12 @@ VELKOR_INLINE bool testLanes(const PackedTriangle *triangles, int count, const E
 ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
 {
     ExactRay ray;
+    setExactRay(ray, origin, direction);
+    return ray;
+}
+
+void setExactRay(ExactRay &ray, const UT_Vector3 &origin, const UT_Vector3 &direction)
+{
     ray.origin = origin;
     ray.direction = direction;
     ray.unit = direction;
@@ -218,7 +224,6 @@ ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction)
     ray.origin4 = broadcast3(origin);
     ray.direction4 = broadcast3(direction);
     ray.unit4 = broadcast3(ray.unit);
-    return ray;
 }
 
 bool testTriangleBatch(const PackedTriangle *triangles, int count, const ExactRay &ray, BestHit &best)

@@ -51,6 +51,8 @@ struct ExactRay
 };
 
 ExactRay makeExactRay(const UT_Vector3 &origin, const UT_Vector3 &direction);
+// The same, filled in place (a per-ray step: spares copying the record).
+void setExactRay(ExactRay &ray, const UT_Vector3 &origin, const UT_Vector3 &direction);
 
 // The best hit so far. A hit replaces it when its squared distance is lower,
 // or equal with a lower list position. The start value 1e10f is the float
