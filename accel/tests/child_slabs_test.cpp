@@ -12,6 +12,7 @@
 namespace
 {
 
+#if defined(VELKOR_ACCEL_AVX2)
 // A node of random boxes around the origin, some of them degenerate or
 // touching the ray's start, with `used` children (the rest empty slots).
 BvhNode randomNode(std::mt19937 &rng, int used)
@@ -30,7 +31,6 @@ BvhNode randomNode(std::mt19937 &rng, int used)
     return node;
 }
 
-#if defined(VELKOR_ACCEL_AVX2)
 struct SlabResult
 {
     int lanes;
