@@ -10,7 +10,7 @@
 // The wide test is compiled for AVX2 by a function attribute, not for the
 // whole file, so no inline function that baseline code also calls is ever
 // emitted with AVX instructions; the walk calls it only after the processor
-// has been checked (bvh_walk.h). It is left out where float4.h says so.
+// has been checked (bvh_walk.h). Where it is built, float4.h says.
 #pragma once
 
 #include "accel/bvh_node.h"
