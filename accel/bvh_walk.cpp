@@ -2,6 +2,7 @@
 
 #include "accel/child_slabs.h"
 #include "accel/facing_cone.h"
+#include "accel/triangle_lanes.h"
 
 namespace
 {
@@ -134,11 +135,12 @@ void walkFour(const BvhView &view, TraversalRay &ray, BestHit &best)
 }
 
 #if defined(VELKOR_ACCEL_AVX2)
-// A leaf holds at most eight triangles: one batch of eight lanes.
+// A leaf holds at most eight triangles: one batch of eight lanes, inlined
+// into the wide walk.
 bool testLeafOfEight(const PackedTriangle *triangles, size_t count, const ExactRay &ray, BestHit &best)
 {
     static_assert(kMaxLeafSize == 8, "a leaf fits the lanes");
-    return testTriangleBatch8(triangles, int(count), ray, best);
+    return testLanes<EightLanes>(triangles, int(count), ray, best);
 }
 
 __attribute__((target("avx2"), flatten)) void walkEight(const BvhView &view, TraversalRay &ray, BestHit &best)
