@@ -14,6 +14,21 @@ namespace
 // relative 2^-24, which the factor more than makes up.
 float floatAbove(double x) { return static_cast<float>(x * (1.0 + 0x1p-20)); }
 
+// reachForSquaredDistance given r = sqrt(d2).
+double reachForDistance(const TraversalRay &ray, double r)
+{
+    // d2 is the float sum of squares of O - H, at least |O - H|^2 (1 - 5u).
+    // With |U| >= 1 - 6u and |H - (O + sU)| <= 2.1u*s + 1.1u|O|:
+    //   s <= (sqrt(d2)(1 + 2.6u) + 1.1u|O|) / (1 - 8.1u).
+    // The factors below are generous versions of these.
+    return (r * (1.0 + 0x1p-18) + 0x1p-20 * ray.originNorm) * (1.0 + 0x1p-18);
+}
+
+// The square root of the squared distance every search starts from: 1e10 is
+// a float, so its root is exactly 1e5, and no square root is taken per ray.
+constexpr double kNoHitDistance = 1e5;
+static_assert(double(BestHit().squaredDistance) == kNoHitDistance * kNoHitDistance, "the start bound's root");
+
 }  // namespace
 
 bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, double sceneRadius, TraversalRay &ray)
@@ -22,13 +37,13 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
     // origin coordinate fails the first, a direction component makes len2
     // infinite or NaN, which fails the second.
     double len2 = 0.0;
-    double origin2 = 0.0;
+    double originSum = 0.0;
     for (int c = 0; c < 3; ++c)
     {
         if (!(std::fabs(origin[c]) <= float(kMaxCoordinate)))
             return false;
         len2 += double(direction[c]) * direction[c];
-        origin2 += double(origin[c]) * origin[c];
+        originSum += std::fabs(double(origin[c]));
     }
     const double lengthError = std::fabs(len2 - 1.0);
     if (!(lengthError <= kMaxRayScaleError))
@@ -43,7 +58,9 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
         return false;
 
     setExactRay(ray.exact, origin, direction);
-    ray.originNorm = std::sqrt(origin2);
+    // |x| + |y| + |z| bounds |O| from above, which is all the bounds below
+    // need of it, and spares a square root on every ray.
+    ray.originNorm = originSum;
 
     // The margin at reach s. The ray's share of the bounds (steps 1 and 2 of
     // rounding_bounds.h) is (1.25 eta + 8.9u)|O| + 9.9u*s, the 1.25 being the
@@ -81,18 +98,13 @@ bool prepareTraversal(const UT_Vector3 &origin, const UT_Vector3 &direction, dou
     // and with marginSlope below 2^-18 the bound below follows with room for
     // its own rounding. This spares a test of the scene's box on every ray.
     const double sceneReach = (ray.originNorm + sceneRadius + 2.0 * ray.marginBase) * (1.0 + 0x1p-15);
-    setReach(ray, std::min(sceneReach, reachForSquaredDistance(ray, BestHit().squaredDistance)));
+    setReach(ray, std::min(sceneReach, reachForDistance(ray, kNoHitDistance)));
     return true;
 }
 
 double reachForSquaredDistance(const TraversalRay &ray, float d2)
 {
-    // d2 is the float sum of squares of O - H, at least |O - H|^2 (1 - 5u).
-    // With |U| >= 1 - 6u and |H - (O + sU)| <= 2.1u*s + 1.1u|O|:
-    //   s <= (sqrt(d2)(1 + 2.6u) + 1.1u|O|) / (1 - 8.1u).
-    // The factors below are generous versions of these.
-    const double r = std::sqrt(double(d2));
-    return (r * (1.0 + 0x1p-18) + 0x1p-20 * ray.originNorm) * (1.0 + 0x1p-18);
+    return reachForDistance(ray, std::sqrt(double(d2)));
 }
 
 void setReach(TraversalRay &ray, double reach)

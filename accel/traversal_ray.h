@@ -21,7 +21,7 @@ struct TraversalRay
     int nearRow[3];         // bounds row of each axis' entering plane: 0|1, 2|3, 4|5
     float scaledOrigin[3];  // O * inverse: a box term that the reach leaves alone
     float absInverse[3];    // |inverse|
-    double originNorm;      // |O|
+    double originNorm;      // at least |O|: |x| + |y| + |z|
     double scaleError;      // eta = |1 - k|, safeNormalize having scaled by k
     double marginBase;      // the box margin is marginBase + marginSlope * reach
     double marginSlope;
