@@ -130,3 +130,24 @@ TEST(PrepareTraversal, LeavesRaysItCannotBoundToTheExhaustiveSearch)
         EXPECT_EQ(prepareTraversal(c.origin, c.direction, 10.0, ray), c.walked) << c.name;
     }
 }
+
+// The margins and reaches take the origin's distance from a cheap bound and
+// the starting reach from the root of the 1e10 bound taken once: both must
+// stay at or above what they stand for, at every magnitude.
+TEST(PrepareTraversal, OriginBoundAndStartingReachAreUpperBounds)
+{
+    const UT_Vector3 origins[] = {UT_Vector3(3, 4, 0),         UT_Vector3(1e-30f, 1, 0),
+                                  UT_Vector3(0, 0, 0),         UT_Vector3(-0x1p40f, 0x1p40f, -0x1p40f),
+                                  UT_Vector3(1e6f, -1e-6f, 7), UT_Vector3(0.1f, 0.2f, 0.3f)};
+    for (const UT_Vector3 &o : origins)
+    {
+        TraversalRay ray;
+        // A scene radius that leaves the distance bound as the only limit.
+        ASSERT_TRUE(prepareTraversal(o, UT_Vector3(0, 0.6f, 0.8f), 1e30, ray));
+        const long double norm =
+            std::sqrt((long double)o.x() * o.x() + (long double)o.y() * o.y() + (long double)o.z() * o.z());
+        EXPECT_GE((long double)ray.originNorm, norm) << o.x() << " " << o.y() << " " << o.z();
+        EXPECT_GE(double(ray.reach), reachForSquaredDistance(ray, BestHit().squaredDistance)) << o.x();
+        EXPECT_GE(double(ray.reach), 1e5) << o.x();
+    }
+}
