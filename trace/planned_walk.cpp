@@ -22,12 +22,13 @@ namespace
 constexpr int32_t kMaxPlannedCount = 1024;
 constexpr int32_t kMaxPlannedDepth = 256;
 // Rays handed out and not yet claimed, at most; the ring that carries them.
-// A few per thread keep the tracers busy: rays far ahead of the walk are
-// the likeliest to be thrown away by a new plan.
-constexpr size_t kQueueAhead = 8;
+// Enough that a helper always finds work while the walk commits: with the
+// guesses right for all but a few rays in a hundred, rays this far ahead are
+// seldom thrown away.
+constexpr size_t kQueueAhead = 32;
 // More are gathered only when fewer than this many wait unclaimed: gathering
-// scans the plan, and rays are traced faster than they are planned anyway.
-constexpr size_t kRefillBelow = 2;
+// scans the plan, so it is done in rounds rather than per ray.
+constexpr size_t kRefillBelow = 16;
 constexpr size_t kQueueCapacity = 256;
 // Pauses the walk waits for a helper's trace before tracing the ray itself:
 // about as long as a trace takes.
@@ -140,11 +141,13 @@ struct PlannedWalk::State
             // turn; the last one traced stays.
             writeVector(t.direction, top.offset, ray.direction);
             const BounceResult &hit = ray.result;
-            if (hit.empty())
-                continue;
-            const float d2 = travelledSquared(top.position, hit.position);
+            const float d2 = hit.empty() ? 0.0f : travelledSquared(top.position, hit.position);
             if (!movedFar(d2))
+            {
+                if (plan.decides(frame))
+                    plan.learn(ray.side, false);
                 continue;
+            }
 
             if (gdp.getNumPoints() >= control.pointLimit)
                 return TraceStatus::PointLimit;
@@ -152,8 +155,11 @@ struct PlannedWalk::State
             writeVector(t.position, q, hit.position);
             writeVector(t.direction, q, hit.direction);
             writeVector(t.intensity, q, attenuate(top.intensity, hit.surfaceIntensity, d2));
-            if (frame.depth - 1 <= 0)
+            if (!plan.decides(frame))
                 continue;
+            plan.learn(ray.side, true);
+            // The planner has reached the ray, or planned its frame: it is
+            // traced, so planning beneath it waits for nothing.
             while (frame.rays[size_t(i)].child == -1)
                 plan.planOne();
             // `frame` and `top` may dangle once the child is entered.
@@ -213,12 +219,18 @@ struct PlannedWalk::State
         for (int idle = 0; !next.traced;)
         {
             feed();
-            if (next.traced || queue.traceSome(2))
+            if (next.traced)
                 continue;
-            if (++idle < kPatience)
+            // A ray not handed out is the walk's own to trace.
+            if (next.queued)
             {
-                pause();
-                continue;
+                if (queue.traceSome(1))
+                    continue;
+                if (++idle < kPatience)
+                {
+                    pause();
+                    continue;
+                }
             }
             PendingBounce bounce;
             bounce.origin = frame.origin;
@@ -241,8 +253,10 @@ struct PlannedWalk::State
             queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
             expectedEngine = sceneRandomEngine;
         }
+        // Earlier trees are walked, so every ray before this tree is traced
+        // and planning cannot wait here.
         while (plan.empty() || plan.lastTree() < tree)
-            if (!plan.planOne())
+            if (plan.planOne() != PlanStep::Planned)
                 return TraceStatus::Finished;  // nothing of this tree can be planned
         const WalkTriple &t = triples[size_t(tree % int64_t(triples.size()))];
         enter(plan.firstId(), begin + GA_Offset(tree / int64_t(triples.size())),

@@ -6,20 +6,26 @@
 // What it needs from a ray is only its trace, and a trace depends on the
 // ray's origin and direction alone. The directions of a point's set depend on
 // where the random engine stands when the walk reaches the point, which in
-// turn depends on which earlier rays moved. So the walk plans ahead assuming
-// every ray moves: that fixes the engine position of every later point, and
-// with the engine's outputs drawn ahead into a buffer, every planned point's
-// directions can be computed as soon as its parent ray is traced. The walk
+// turn depends on which earlier rays moved. So the walk plans ahead on a
+// guess of which rays move: that fixes the engine position of every later
+// point, and with the engine's outputs drawn ahead into a buffer, every
+// planned point's directions can be computed as soon as its parent ray is
+// traced. The guess for a ray not traced yet comes from the side of the
+// surface at its origin that it leaves by (most rays that turn back into a
+// surface leave the scene or stop at once, most that leave its front move),
+// learnt from the outcomes the walk has met so far. The walk
 // hands the earliest planned rays, a few at a time, to helper threads that
 // live as long as the walk (trace/trace_queue.h) and takes their traces back
 // as it goes; when the ray it needs next is not back yet, it traces handed-out
 // rays itself. Everything else (appending, drawing, polling the interrupt)
 // stays on the walking thread, the one that calls the walk.
 //
-// A ray that turns out not to move removes the points planned beneath it and
-// moves every later engine position: the plan after it is dropped and made
-// afresh from there, and rays handed out for the dropped part that no thread
-// has started are withdrawn; the plan before it stays. Only rays are traced
+// A ray that turns out otherwise than guessed (it stays with points planned
+// beneath it, or moves without) moves every later engine position: the plan
+// after it is dropped and made afresh from there, and rays handed out for the
+// dropped part that no thread has started are withdrawn; the plan before it
+// stays. The guess needs a ray's direction, so planning waits at a point
+// whose parent ray is not traced yet. Only rays are traced
 // ahead; the process-wide engine itself is advanced by the walk as it goes,
 // so it always stands where the sequential walk leaves it, including after
 // an interrupt or the point limit.

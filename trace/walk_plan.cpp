@@ -10,9 +10,6 @@ namespace
 
 // Rays planned beyond the walk, at most (one set more may be added).
 constexpr size_t kPlanWindow = 2048;
-// Rays of a round may lie behind at most this many untraced rays that could
-// drop them (besides the round's first frame).
-constexpr size_t kMaxRisk = 4;
 
 bool moves(const PlanFrame &frame, const PlanRay &ray)
 {
@@ -63,14 +60,32 @@ int64_t WalkPlan::addFrame(PlanFrame &&frame)
     return id;
 }
 
-bool WalkPlan::planOne()
+bool WalkPlan::decides(const PlanFrame &frame) const
+{
+    return frame.depth > 1 && nextScatterCount(frame.scatterCount, mySettings.dissipation) > 0;
+}
+
+bool WalkPlan::guessMoves(const PlanRay &ray) const { return ray.side < 0 || mySideTally[ray.side] >= 0; }
+
+void WalkPlan::learn(int8_t side, bool moved)
+{
+    if (side < 0)
+        return;
+    int8_t &tally = mySideTally[side];
+    if (moved && tally < 15)
+        ++tally;
+    else if (!moved && tally > -16)
+        --tally;
+}
+
+PlanStep WalkPlan::planOne()
 {
     for (;;)
     {
         if (myPlanner.empty())
         {
             if (myPlannerTree == myTreeCount)
-                return false;
+                return PlanStep::Done;
             const int64_t tree = myPlannerTree++;
             const WalkTriple &t = tripleOf(tree);
             const GA_Offset p = pointOf(tree);
@@ -87,7 +102,7 @@ bool WalkPlan::planOne()
             root.rays[0].result = t.primaries[p - myBegin].result;
             root.rays[0].traced = true;
             myPlanner.push_back({addFrame(std::move(root)), 0});
-            return true;
+            return PlanStep::Planned;
         }
         EnteredFrame &cursor = myPlanner.back();
         const auto found = myPlan.find(cursor.frame);
@@ -99,55 +114,67 @@ bool WalkPlan::planOne()
             continue;
         }
         PlanFrame &frame = found->second;
-        const int32_t i = cursor.next++;
-        const int32_t childDepth = frame.depth - 1;
+        // Rays beneath which nothing would be entered never move a later
+        // frame's draws: they are passed without a guess.
+        if (!decides(frame))
+        {
+            cursor.next = int32_t(frame.rays.size());
+            continue;
+        }
+        const int32_t i = cursor.next;
         PlanRay &ray = frame.rays[size_t(i)];
-        if (childDepth <= 0 || (ray.traced && !moves(frame, ray)))
+        if (!ray.traced && !frame.ready && !makeReady(frame))
+            return PlanStep::Waiting;
+        ++cursor.next;
+        ray.mark = myNextId;
+        if (ray.traced ? !moves(frame, ray) : !guessMoves(ray))
             continue;
         PlanFrame child;
         child.tree = frame.tree;
-        child.depth = childDepth;
+        child.depth = frame.depth - 1;
         child.scatterCount = nextScatterCount(frame.scatterCount, mySettings.dissipation);
         child.draw = myPlannerDraw;
         child.parent = cursor.frame;
         child.parentRay = i;
-        const int32_t count = std::max(child.scatterCount, 0);
-        child.rays.resize(size_t(count));
-        myPlannerDraw += 4 * int64_t(count);
+        child.rays.resize(size_t(child.scatterCount));
+        myPlannerDraw += 4 * int64_t(child.scatterCount);
         const int64_t id = addFrame(std::move(child));
         ray.child = id;
         myPlanner.push_back({id, 0});
-        return true;
+        return PlanStep::Planned;
     }
 }
 
-// Drops the frame planned beneath ray i of frame `parent`, which did not
-// move, and every frame planned after it; planning resumes after the ray.
+// Ray i of frame `parent` turned out otherwise than planned (it stays with a
+// frame planned beneath it, or moves without one): every frame planned after
+// the ray is dropped, and planning resumes at the ray.
 void WalkPlan::replanAfter(int64_t parent, int32_t i)
 {
-    PlanRay &ray = myPlan.at(parent).rays[size_t(i)];
-    const auto first = myPlan.find(ray.child);
-    ray.child = -1;
-    myPlannerDraw = first->second.draw;
-    const int64_t firstId = first->first;
+    const int64_t firstId = myPlan.at(parent).rays[size_t(i)].mark;
+    const auto first = myPlan.lower_bound(firstId);
+    if (first != myPlan.end())
+        myPlannerDraw = first->second.draw;
     for (auto it = first; it != myPlan.end(); ++it)
     {
-        // Frames that stay lose their links to dropped frames, so that
-        // planning beneath their rays starts over.
-        if (it->second.parent != -1 && it->second.parent < firstId)
-            myPlan.at(it->second.parent).rays[size_t(it->second.parentRay)].child = -1;
         myPlannedRays -= it->second.rays.size();
         for (const PlanRay &r : it->second.rays)
             myDiscarded += r.traced ? 1 : 0;
     }
     myPlan.erase(first, myPlan.end());
+    // The rays after ray i on the path up to the tree's root are planned
+    // beneath again: they lose their links and marks.
     myPlanner.clear();
-    int32_t next = i + 1;
+    int32_t from = i;
     for (int64_t id = parent; id != -1;)
     {
-        const PlanFrame &f = myPlan.at(id);
-        myPlanner.push_back({id, next});
-        next = f.parentRay + 1;
+        PlanFrame &f = myPlan.at(id);
+        for (size_t j = size_t(from); j < f.rays.size(); ++j)
+        {
+            f.rays[j].child = -1;
+            f.rays[j].mark = -1;
+        }
+        myPlanner.push_back({id, from});
+        from = f.parentRay + 1;
         id = f.parent;
     }
     std::reverse(myPlanner.begin(), myPlanner.end());
@@ -171,8 +198,13 @@ bool WalkPlan::makeReady(PlanFrame &frame)
     myDrawnAhead.assign(myOutputs.begin() + (frame.draw - myOutputsBase), myOutputs.begin() + needed);
     myUnit.resize(count);
     scatterDirectionsFromOutputs(int32_t(count), mySettings.scatter, myDrawnAhead.data(), myUnit.data());
+    const UT_Vector3 &surface = from.result.surfaceDirection;
     for (size_t k = 0; k < count; ++k)
-        frame.rays[k].direction = applyRotation(rotation, myUnit[k]);
+    {
+        PlanRay &ray = frame.rays[k];
+        ray.direction = applyRotation(rotation, myUnit[k]);
+        ray.side = dot(ray.direction, surface) > 0.0f ? 1 : 0;
+    }
     frame.ready = true;
     return true;
 }
@@ -181,42 +213,41 @@ const std::vector<TraceItem> &WalkPlan::gather(size_t most)
 {
     myItems.clear();
     auto it = myPlan.lower_bound(myScanFrom);
+    // Frames before the first one with rays still to hand out, or not ready
+    // yet, need no look again: the scan starts after them next time.
     bool advancing = true;
-    // Untraced rays met so far whose staying would drop frames planned
-    // after them: a frame behind many of them is a poor bet. (Later rays
-    // of a frame are counted too, though they come after the frames
-    // beneath its earlier rays; that only makes the count cautious.)
-    size_t risk = 0;
     int64_t lastId = myPlan.empty() ? -1 : myPlan.rbegin()->first;
     while (myItems.size() < most)
     {
         if (it == myPlan.end())
         {
-            if (myPlannedRays >= kPlanWindow || !planOne())
+            if (myPlannedRays >= kPlanWindow || planOne() != PlanStep::Planned)
                 break;
             it = myPlan.upper_bound(lastId);
             lastId = myPlan.rbegin()->first;
             continue;
         }
         PlanFrame &frame = it->second;
-        if (risk > kMaxRisk)
-            break;
-        bool complete = frame.ready || makeReady(frame);
-        const bool dropsFrames = frame.depth > 1 && nextScatterCount(frame.scatterCount, mySettings.dissipation) > 0;
-        for (size_t j = 0; j < frame.rays.size(); ++j)
+        bool pending = false;
+        if (frame.ready || makeReady(frame))
         {
-            PlanRay &ray = frame.rays[j];
-            if (ray.traced)
-                continue;
-            complete = false;
-            risk += dropsFrames ? 1 : 0;
-            if (frame.ready && !ray.queued && myItems.size() < most)
+            for (size_t j = 0; j < frame.rays.size(); ++j)
             {
+                PlanRay &ray = frame.rays[j];
+                if (ray.traced || ray.queued)
+                    continue;
+                if (myItems.size() == most)
+                {
+                    pending = true;
+                    break;
+                }
                 ray.queued = true;
                 myItems.push_back({it->first, int32_t(j), frame.origin, ray.direction});
             }
         }
-        if (advancing && complete)
+        else
+            pending = true;
+        if (advancing && !pending)
             myScanFrom = it->first + 1;
         else
             advancing = false;
@@ -233,7 +264,7 @@ bool WalkPlan::store(int64_t id, int32_t i, const BounceResult &result)
     ray.result = result;
     ray.traced = true;
     ray.queued = false;
-    if (ray.child != -1 && !moves(frame, ray))
+    if (ray.mark != -1 && decides(frame) && (ray.child != -1) != moves(frame, ray))
     {
         replanAfter(id, i);
         return true;
@@ -245,6 +276,7 @@ void WalkPlan::requeue(int64_t id, int32_t i)
 {
     ++myVersion;
     myPlan.at(id).rays[size_t(i)].queued = false;
+    myScanFrom = std::min(myScanFrom, id);
 }
 
 void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, int64_t firstTree, const std::mt19937 &engine)
@@ -254,14 +286,21 @@ void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, int64_t firs
         return std::any_of(entered.begin(), entered.end(), [&](const EnteredFrame &e) { return e.frame == id; });
     };
     // Entered frames are ready (see entered()): their directions came from
-    // the outputs drawn before the change, and stay.
+    // the outputs drawn before the change, and stay. Their rays the walk
+    // has not reached yet are planned beneath again.
+    for (const EnteredFrame &e : entered)
+    {
+        std::vector<PlanRay> &rays = myPlan.at(e.frame).rays;
+        for (size_t j = size_t(e.next); j < rays.size(); ++j)
+        {
+            rays[j].child = -1;
+            rays[j].mark = -1;
+        }
+    }
     for (auto it = myPlan.begin(); it != myPlan.end();)
     {
         if (isEntered(it->first))
         {
-            for (PlanRay &ray : it->second.rays)
-                if (!isEntered(ray.child))
-                    ray.child = -1;
             ++it;
             continue;
         }

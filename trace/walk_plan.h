@@ -1,6 +1,6 @@
 // The plan of the trace-ahead walk (planned_walk.h): the points the walk
-// will reach, in depth-first pre-order, assuming that every ray not yet
-// traced moves, each with the engine position its direction set is drawn
+// will reach, in depth-first pre-order, on a guess of whether each ray not
+// yet traced moves, each with the engine position its direction set is drawn
 // from; the engine outputs drawn ahead for them; and the choice of the
 // earliest planned rays to hand to the tracing threads.
 //
@@ -26,7 +26,23 @@ struct PlanRay
     BounceResult result;
     bool traced = false;
     bool queued = false;  // handed to the tracers, trace not back yet
-    int64_t child = -1;   // the frame planned beneath this ray, if any
+    // Which side of the surface at its origin the ray leaves by (its
+    // direction against the surface direction there), once its frame is
+    // ready: the guess of whether it moves is made per side.
+    int8_t side = -1;
+    int64_t child = -1;  // the frame planned beneath this ray, if any
+    // The id the next planned frame got when the planner passed this ray:
+    // every frame from this id on lies after the ray in pre-order. -1 while
+    // the planner has not passed it.
+    int64_t mark = -1;
+};
+
+// What planOne did.
+enum class PlanStep
+{
+    Planned,  // one more frame
+    Waiting,  // the next ray to plan beneath belongs to a frame whose parent is not traced yet
+    Done      // the batch has nothing more to plan
 };
 
 // One planned point of the walk and its direction set.
@@ -77,8 +93,17 @@ public:
     // Forgets a frame the walk has finished.
     void erase(int64_t id);
 
-    // Plans one more frame; false when the batch has nothing more to plan.
-    bool planOne();
+    // Plans one more frame. Beneath a traced ray a frame is planned when
+    // the ray moved; beneath an untraced one when the ray is guessed to
+    // move, which needs its direction, so planning waits at a frame whose
+    // parent is not traced yet.
+    PlanStep planOne();
+
+    // True when ray i of `frame` decides where later frames draw from: a
+    // frame with at least one ray would be entered beneath it if it moved.
+    bool decides(const PlanFrame &frame) const;
+    // The walk tells the outcome of a deciding ray, for later guesses.
+    void learn(int8_t side, bool moved);
 
     // Gathers up to `most` of the earliest rays neither traced nor handed
     // out (planning further when needed) and marks them handed out.
@@ -110,6 +135,7 @@ private:
     int64_t addFrame(PlanFrame &&frame);
     void replanAfter(int64_t parent, int32_t i);
     bool makeReady(PlanFrame &frame);
+    bool guessMoves(const PlanRay &ray) const;
     const WalkTriple &tripleOf(int64_t tree) const;
     GA_Offset pointOf(int64_t tree) const;
 
@@ -122,7 +148,7 @@ private:
     std::map<int64_t, PlanFrame> myPlan;
     int64_t myNextId = 0;
     size_t myPlannedRays = 0;
-    int64_t myScanFrom = 0;  // frames below this id are ready and fully traced
+    int64_t myScanFrom = 0;  // frames below this id have nothing left to hand out
     int64_t myDiscarded = 0;
     uint64_t myVersion = 0;
 
@@ -139,6 +165,10 @@ private:
     std::deque<uint32_t> myOutputs;
     int64_t myOutputsBase = 0;
     int64_t myDrawn = 0;  // outputs the walk has drawn
+
+    // Per side of the surface (see PlanRay::side), a saturating tally of
+    // recent outcomes: at or above zero guesses that a ray moves.
+    int8_t mySideTally[2] = {0, 0};
 
     std::vector<TraceItem> myItems;
     std::vector<UT_Vector3> myUnit;

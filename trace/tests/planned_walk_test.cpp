@@ -1,10 +1,12 @@
 // The trace-ahead walk against the plain sequential walk: same points, same
 // bits, same rays counted, same polls, same engine state afterwards, and the
 // same status, in scenes where plans mostly hold (a closed room) and where
-// they mostly fail (an open floor), with counts that reach zero, with
-// interrupts and with the point limit, with an interrupt callback or the
-// caller between points drawing from the engine itself, on 1, 2 and 4
-// threads.
+// they mostly fail (an open floor, a box that rays turning back into it pass
+// through, surface directions that mislead the first guesses), with counts
+// that reach zero, with interrupts and with the point limit, with an
+// interrupt callback or the caller between points drawing from the engine
+// itself, on 1, 2 and 4 threads. Then the plan's own steps: waiting for a
+// parent's trace, and planning again after a wrong guess either way.
 #include "trace/planned_walk.h"
 
 #include "math/scatter.h"
@@ -20,10 +22,18 @@ using namespace trace_test;
 namespace
 {
 
+enum class Layout
+{
+    Room,       // a closed room with a triangle inside
+    Floor,      // a lone floor: most rays leave the scene
+    BoxInRoom,  // a closed room with a closed box: rays turning back into the box pass through it
+    Inverted    // the closed room with surface directions pointing out of it
+};
+
 struct WalkCase
 {
     const char *name;
-    bool closed;  // a closed room with a box, or a lone floor
+    Layout layout;
     int32_t depth;
     double scatter;
     int32_t count;
@@ -35,15 +45,61 @@ struct WalkCase
     bool drawsBetweenPoints = false;  // so does the caller between some points
 };
 
+// A cube of half-size h about `centre` whose faces are met from outside,
+// surface directions pointing out. Each face is two triangles wound against
+// those of ColliderBuilder::room, so that their fronts face out.
+void addBox(ColliderBuilder &collider, const UT_Vector3 &centre, float h)
+{
+    for (int axis = 0; axis < 3; ++axis)
+        for (float sign : {1.0f, -1.0f})
+        {
+            const int u = (axis + 1) % 3;
+            const int v = (axis + 2) % 3;
+            auto corner = [&](float a, float b) {
+                UT_Vector3 p = centre;
+                p[axis] += sign * h;
+                p[u] += a * h;
+                p[v] += b * h;
+                return p;
+            };
+            UT_Vector3 outward(0, 0, 0);
+            outward[axis] = sign;
+            const UT_Vector3 c00 = corner(-1, -1), c10 = corner(1, -1), c11 = corner(1, 1), c01 = corner(-1, 1);
+            if (sign > 0)
+            {
+                collider.triangle(c00, c11, c10, outward);
+                collider.triangle(c00, c01, c11, outward);
+            }
+            else
+            {
+                collider.triangle(c00, c10, c11, outward);
+                collider.triangle(c00, c11, c01, outward);
+            }
+        }
+}
+
 struct Scene
 {
-    explicit Scene(bool closed)
+    explicit Scene(Layout layout)
     {
-        if (closed)
+        if (layout == Layout::Room || layout == Layout::Inverted)
         {
             collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
             collider.triangle(UT_Vector3(-1, -1, -1), UT_Vector3(1, -1, -1), UT_Vector3(0, 1, -1), UT_Vector3(0, 0, -1),
                               UT_Vector3(0.5f, 0.6f, 0.7f));
+            // Turning about a direction or its negation is the same turn, so
+            // only the side guesses change.
+            if (layout == Layout::Inverted)
+                for (GA_Offset p = 0; p < collider.gdp.getNumPoints(); ++p)
+                {
+                    const UT_Vector3 n = getVector(collider.N, p);
+                    setVector(collider.N, p, UT_Vector3(-n.x(), -n.y(), -n.z()));
+                }
+        }
+        else if (layout == Layout::BoxInRoom)
+        {
+            collider.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+            addBox(collider, UT_Vector3(0.5f, 2.5f, 0.5f), 1.0f);
         }
         else
         {
@@ -85,7 +141,7 @@ class PlannedWalkTest : public ::testing::TestWithParam<WalkCase>
 TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
 {
     const WalkCase &c = GetParam();
-    const Scene scene(c.closed);
+    const Scene scene(c.layout);
     const WalkRun reference = walk(scene, c, false, 1);
     EXPECT_EQ(reference.status, c.expected);
     EXPECT_GT(reference.output.getNumPoints(), scene.points.gdp.getNumPoints() + 20) << "the case should append points";
@@ -97,25 +153,29 @@ TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, PlannedWalkTest,
-                         ::testing::Values(
-                             // Almost every ray moves: plans mostly hold.
-                             WalkCase{"closed", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished},
-                             // Most rays leave the scene: plans mostly fail.
-                             WalkCase{"open", false, 5, 300.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
-                             // 9, 3, 1, 0: the last generations scatter nothing.
-                             WalkCase{"countsReachZero", true, 7, 120.0, 9, 0.34f, 0, 0, TraceStatus::Finished},
-                             // Straight back along the reversed direction, one ray per point.
-                             WalkCase{"chain", true, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
-                             // Stopped by the point limit and by interrupts while tracing ahead.
-                             WalkCase{"pointLimit", true, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
-                             WalkCase{"interruptEarly", true, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
-                             WalkCase{"interruptLate", true, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
-                             // The walk goes on from wherever the callback leaves the engine.
-                             WalkCase{"callbackDraws", true, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true},
-                             WalkCase{"drawsBetweenPoints", true, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished, false,
-                                      true}),
-                         [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scenes, PlannedWalkTest,
+    ::testing::Values(
+        // Almost every ray moves: plans mostly hold.
+        WalkCase{"closed", Layout::Room, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished},
+        // Most rays leave the scene: plans mostly fail.
+        WalkCase{"open", Layout::Floor, 5, 300.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
+        // Rays turning back into a surface: stay at walls, move through the box.
+        WalkCase{"boxInRoom", Layout::BoxInRoom, 4, 150.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
+        // The first guesses per side are wrong until the walk has learnt them.
+        WalkCase{"inverted", Layout::Inverted, 4, 150.0, 6, 0.7f, 0, 0, TraceStatus::Finished},
+        // 9, 3, 1, 0: the last generations scatter nothing.
+        WalkCase{"countsReachZero", Layout::Room, 7, 120.0, 9, 0.34f, 0, 0, TraceStatus::Finished},
+        // Straight back along the reversed direction, one ray per point.
+        WalkCase{"chain", Layout::Room, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
+        // Stopped by the point limit and by interrupts while tracing ahead.
+        WalkCase{"pointLimit", Layout::Room, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
+        WalkCase{"interruptEarly", Layout::Room, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
+        WalkCase{"interruptLate", Layout::Room, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
+        // The walk goes on from wherever the callback leaves the engine.
+        WalkCase{"callbackDraws", Layout::Room, 5, 90.0, 8, 0.9f, 0, 0, TraceStatus::Finished, true},
+        WalkCase{"drawsBetweenPoints", Layout::Room, 4, 90.0, 8, 0.5f, 0, 0, TraceStatus::Finished, false, true}),
+    [](const ::testing::TestParamInfo<WalkCase> &info) { return std::string(info.param.name); });
 
 TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
 {
