@@ -1,6 +1,7 @@
 #include "trace/trace_queue.h"
 
 #include <algorithm>
+#include <thread>
 
 #if defined(__x86_64__) || defined(_M_X64)
 #include <immintrin.h>
@@ -16,6 +17,10 @@ constexpr int kSpins = 512;
 // surface lookup with the next one's search, few enough that the walk
 // seldom waits for a helper's later ray.
 constexpr int64_t kHelperClaim = 2;
+// Between spins a helper offers its core now and then: when the walk shares
+// that core (the machine busy with other work), spinning would only keep the
+// walk from publishing.
+constexpr int kSpinsBeforeYield = 32;
 
 }  // namespace
 
@@ -77,6 +82,8 @@ void TraceQueue::help()
         {
             if (traceSome(kHelperClaim))
                 spin = 0;
+            else if (spin % kSpinsBeforeYield == kSpinsBeforeYield - 1)
+                std::this_thread::yield();
 #if defined(__x86_64__) || defined(_M_X64)
             _mm_pause();
 #endif
