@@ -34,9 +34,9 @@ struct NodeConfiguration
     // small scenes); any other value leaves 2147483647.
     int64_t pointLimit = INT32_MAX;
     // VELKOR_TRACE_AHEAD: exactly "1" chooses the trace-ahead walk. It gives
-    // the same output; it is not the default because its planning costs
-    // about a fifth more processor time than the sequential walk, which a
-    // second core does not always win back.
+    // the same output; it is not the default because its planning and its
+    // ray-by-ray hand-off cost more processor time than a second core wins
+    // back.
     WalkMode walk = WalkMode::Sequential;
 };
 
