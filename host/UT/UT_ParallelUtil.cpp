@@ -57,16 +57,14 @@ void UTparallelInvoke(const std::function<void()> &a, const std::function<void()
     runIsolated([&](tbb::task_group_context &context) { tbb::parallel_invoke(a, b, context); });
 }
 
-void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
+namespace
+{
+
+// UTrunWithHelpers with at least one helper allowed.
+void runBesideHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
-    helpers = std::min(helpers, UTgetMaxThreads() - 1);  // the thread limit counts the caller too
-    if (helpers < 1)
-    {
-        main();
-        return;
-    }
     const std::thread::id caller = std::this_thread::get_id();
     std::exception_ptr error;
     runIsolated([&](tbb::task_group_context &context) {
@@ -98,6 +96,8 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
     if (error)
         std::rethrow_exception(error);
 }
+
+}  // namespace
 
 int UTgetMaxThreads()
 {
@@ -149,16 +149,14 @@ void UTparallelInvoke(const std::function<void()> &a, const std::function<void()
     UTrunOnThreadPool(2, UTgetMaxThreads(), [&](size_t i) { i == 0 ? a() : b(); });
 }
 
-void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
+namespace
+{
+
+// UTrunWithHelpers with at least one helper allowed.
+void runBesideHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
                       const std::function<void()> &main)
 {
     std::atomic<bool> stop{false};
-    helpers = std::min(helpers, UTgetMaxThreads() - 1);  // the thread limit counts the caller too
-    if (helpers < 1)
-    {
-        main();
-        return;
-    }
     const std::thread::id caller = std::this_thread::get_id();
     UTrunBesideOnThreadPool(
         size_t(helpers),
@@ -168,6 +166,8 @@ void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bo
         },
         main, stop);
 }
+
+}  // namespace
 
 int UTgetMaxThreads()
 {
@@ -202,3 +202,15 @@ UT_ThreadLimit::UT_ThreadLimit(int threads)
 UT_ThreadLimit::~UT_ThreadLimit() = default;
 
 #endif
+
+void UTrunWithHelpers(int helpers, const std::function<void(const std::atomic<bool> &)> &helper,
+                      const std::function<void()> &main)
+{
+    helpers = std::min(helpers, UTgetMaxThreads() - 1);  // the thread limit counts the caller too
+    if (helpers < 1)
+    {
+        main();
+        return;
+    }
+    runBesideHelpers(helpers, helper, main);
+}
