@@ -28,27 +28,52 @@ const WalkTriple &WalkPlan::tripleOf(int64_t tree) const { return myTriples[size
 
 GA_Offset WalkPlan::pointOf(int64_t tree) const { return myBegin + GA_Offset(tree / int64_t(myTriples.size())); }
 
+void WalkPlan::drop(PlanFrame &frame)
+{
+    myPlannedRays -= frame.rays.size();
+    frame.live = false;
+    frame.rays.clear();
+}
+
+void WalkPlan::trimEnds()
+{
+    while (!myPlan.empty() && !myPlan.front().live)
+    {
+        myPlan.pop_front();
+        ++myBaseId;
+    }
+    while (!myPlan.empty() && !myPlan.back().live)
+        myPlan.pop_back();
+    if (myPlan.empty())
+        myBaseId = myNextId;
+}
+
 void WalkPlan::erase(int64_t id)
 {
     ++myVersion;
-    const auto it = myPlan.find(id);
-    myPlannedRays -= it->second.rays.size();
-    myPlan.erase(it);
+    drop(frame(id));
+    trimEnds();
 }
 
 void WalkPlan::entered(int64_t id)
 {
     ++myVersion;
-    PlanFrame &frame = myPlan.at(id);
-    if (frame.primary)
+    PlanFrame &f = frame(id);
+    if (f.primary)
         return;
-    if (!frame.ready)
-        makeReady(frame);
-    myDrawn += 4 * int64_t(frame.rays.size());
-    while (myOutputsBase < myDrawn && !myOutputs.empty())
+    if (!f.ready)
+        makeReady(f);
+    myDrawn += 4 * int64_t(f.rays.size());
+    const size_t buffered = myOutputs.size() - myOutputsStart;
+    const size_t released = size_t(std::min(myDrawn - myOutputsBase, int64_t(buffered)));
+    myOutputsStart += released;
+    myOutputsBase += int64_t(released);
+    // The released outputs are removed in bulk, once they are most of the
+    // buffer, so that each is moved about once.
+    if (myOutputsStart >= 4096 && myOutputsStart * 2 >= myOutputs.size())
     {
-        myOutputs.pop_front();
-        ++myOutputsBase;
+        myOutputs.erase(myOutputs.begin(), myOutputs.begin() + std::ptrdiff_t(myOutputsStart));
+        myOutputsStart = 0;
     }
 }
 
@@ -56,7 +81,14 @@ int64_t WalkPlan::addFrame(PlanFrame &&frame)
 {
     const int64_t id = myNextId++;
     myPlannedRays += frame.rays.size();
-    myPlan.emplace(id, std::move(frame));
+    frame.live = true;
+    // Dropped frames at the end left ids unused: holes keep the ring
+    // indexed by id.
+    if (myPlan.empty())
+        myBaseId = id;
+    while (myBaseId + int64_t(myPlan.size()) < id)
+        myPlan.emplace_back();
+    myPlan.push_back(std::move(frame));
     return id;
 }
 
@@ -105,15 +137,14 @@ PlanStep WalkPlan::planOne()
             return PlanStep::Planned;
         }
         EnteredFrame &cursor = myPlanner.back();
-        const auto found = myPlan.find(cursor.frame);
         // The walk may have finished a frame before its last ray was
         // looked at here: then nothing beneath it is left to plan.
-        if (found == myPlan.end() || size_t(cursor.next) == found->second.rays.size())
+        if (!has(cursor.frame) || size_t(cursor.next) == frame(cursor.frame).rays.size())
         {
             myPlanner.pop_back();
             continue;
         }
-        PlanFrame &frame = found->second;
+        PlanFrame &frame = this->frame(cursor.frame);
         // Rays beneath which nothing would be entered never move a later
         // frame's draws: they are passed without a guess.
         if (!decides(frame))
@@ -150,24 +181,29 @@ PlanStep WalkPlan::planOne()
 // the ray is dropped, and planning resumes at the ray.
 void WalkPlan::replanAfter(int64_t parent, int32_t i)
 {
-    const int64_t firstId = myPlan.at(parent).rays[size_t(i)].mark;
-    const auto first = myPlan.lower_bound(firstId);
-    if (first != myPlan.end())
-        myPlannerDraw = first->second.draw;
-    for (auto it = first; it != myPlan.end(); ++it)
+    const int64_t firstId = frame(parent).rays[size_t(i)].mark;
+    bool first = true;
+    for (int64_t id = std::max(firstId, myBaseId); id < myBaseId + int64_t(myPlan.size()); ++id)
     {
-        myPlannedRays -= it->second.rays.size();
-        for (const PlanRay &r : it->second.rays)
+        PlanFrame &f = frame(id);
+        if (!f.live)
+            continue;
+        if (first)
+            myPlannerDraw = f.draw;
+        first = false;
+        for (const PlanRay &r : f.rays)
             myDiscarded += r.traced ? 1 : 0;
+        drop(f);
     }
-    myPlan.erase(first, myPlan.end());
+    // The parent stays, so the ring does not empty.
+    trimEnds();
     // The rays after ray i on the path up to the tree's root are planned
     // beneath again: they lose their links and marks.
     myPlanner.clear();
     int32_t from = i;
     for (int64_t id = parent; id != -1;)
     {
-        PlanFrame &f = myPlan.at(id);
+        PlanFrame &f = frame(id);
         for (size_t j = size_t(from); j < f.rays.size(); ++j)
         {
             f.rays[j].child = -1;
@@ -178,14 +214,14 @@ void WalkPlan::replanAfter(int64_t parent, int32_t i)
         id = f.parent;
     }
     std::reverse(myPlanner.begin(), myPlanner.end());
-    myPlannerTree = myPlan.at(parent).tree + 1;
+    myPlannerTree = frame(parent).tree + 1;
 }
 
 // Computes the origin and directions of a frame whose parent ray is
 // traced and moved.
 bool WalkPlan::makeReady(PlanFrame &frame)
 {
-    const PlanFrame &parent = myPlan.at(frame.parent);
+    const PlanFrame &parent = this->frame(frame.parent);
     const PlanRay &from = parent.rays[size_t(frame.parentRay)];
     if (!from.traced || !moves(parent, from))  // a frame beneath a ray that stays is dropped
         return false;
@@ -193,11 +229,11 @@ bool WalkPlan::makeReady(PlanFrame &frame)
     const AxisRotation rotation = frameFor(from.result.direction);
     const size_t count = frame.rays.size();
     const int64_t needed = frame.draw + 4 * int64_t(count) - myOutputsBase;
-    while (int64_t(myOutputs.size()) < needed)
+    while (int64_t(myOutputs.size() - myOutputsStart) < needed)
         myOutputs.push_back(uint32_t(myLookahead()));
-    myDrawnAhead.assign(myOutputs.begin() + (frame.draw - myOutputsBase), myOutputs.begin() + needed);
     myUnit.resize(count);
-    scatterDirectionsFromOutputs(int32_t(count), mySettings.scatter, myDrawnAhead.data(), myUnit.data());
+    scatterDirectionsFromOutputs(int32_t(count), mySettings.scatter,
+                                 myOutputs.data() + myOutputsStart + size_t(frame.draw - myOutputsBase), myUnit.data());
     const UT_Vector3 &surface = from.result.surfaceDirection;
     for (size_t k = 0; k < count; ++k)
     {
@@ -212,24 +248,18 @@ bool WalkPlan::makeReady(PlanFrame &frame)
 const std::vector<TraceItem> &WalkPlan::gather(size_t most)
 {
     myItems.clear();
-    auto it = myPlan.lower_bound(myScanFrom);
     // Frames before the first one with rays still to hand out, or not ready
     // yet, need no look again: the scan starts after them next time.
     bool advancing = true;
-    int64_t lastId = myPlan.empty() ? -1 : myPlan.rbegin()->first;
-    while (myItems.size() < most)
+    for (int64_t id = std::max(myScanFrom, myBaseId); myItems.size() < most; ++id)
     {
-        if (it == myPlan.end())
-        {
-            if (myPlannedRays >= kPlanWindow || planOne() != PlanStep::Planned)
-                break;
-            it = myPlan.upper_bound(lastId);
-            lastId = myPlan.rbegin()->first;
-            continue;
-        }
-        PlanFrame &frame = it->second;
+        // Past the end (holes there are trimmed), plan on: the next frame's
+        // id is at least this one.
+        if (id >= myBaseId + int64_t(myPlan.size()) && (myPlannedRays >= kPlanWindow || planOne() != PlanStep::Planned))
+            break;
+        PlanFrame &frame = this->frame(id);
         bool pending = false;
-        if (frame.ready || makeReady(frame))
+        if (frame.live && (frame.ready || makeReady(frame)))
         {
             for (size_t j = 0; j < frame.rays.size(); ++j)
             {
@@ -242,16 +272,15 @@ const std::vector<TraceItem> &WalkPlan::gather(size_t most)
                     break;
                 }
                 ray.queued = true;
-                myItems.push_back({it->first, int32_t(j), frame.origin, ray.direction});
+                myItems.push_back({id, int32_t(j), frame.origin, ray.direction});
             }
         }
-        else
+        else if (frame.live)
             pending = true;
         if (advancing && !pending)
-            myScanFrom = it->first + 1;
+            myScanFrom = id + 1;
         else
             advancing = false;
-        ++it;
     }
     return myItems;
 }
@@ -259,7 +288,7 @@ const std::vector<TraceItem> &WalkPlan::gather(size_t most)
 bool WalkPlan::store(int64_t id, int32_t i, const BounceResult &result)
 {
     ++myVersion;
-    PlanFrame &frame = myPlan.at(id);
+    PlanFrame &frame = this->frame(id);
     PlanRay &ray = frame.rays[size_t(i)];
     ray.result = result;
     ray.traced = true;
@@ -275,7 +304,7 @@ bool WalkPlan::store(int64_t id, int32_t i, const BounceResult &result)
 void WalkPlan::requeue(int64_t id, int32_t i)
 {
     ++myVersion;
-    myPlan.at(id).rays[size_t(i)].queued = false;
+    frame(id).rays[size_t(i)].queued = false;
     myScanFrom = std::min(myScanFrom, id);
 }
 
@@ -290,30 +319,29 @@ void WalkPlan::planAfresh(const std::vector<EnteredFrame> &entered, int64_t firs
     // has not reached yet are planned beneath again.
     for (const EnteredFrame &e : entered)
     {
-        std::vector<PlanRay> &rays = myPlan.at(e.frame).rays;
+        std::vector<PlanRay> &rays = frame(e.frame).rays;
         for (size_t j = size_t(e.next); j < rays.size(); ++j)
         {
             rays[j].child = -1;
             rays[j].mark = -1;
         }
     }
-    for (auto it = myPlan.begin(); it != myPlan.end();)
+    for (int64_t id = myBaseId; id < myBaseId + int64_t(myPlan.size()); ++id)
     {
-        if (isEntered(it->first))
-        {
-            ++it;
+        PlanFrame &f = frame(id);
+        if (!f.live || isEntered(id))
             continue;
-        }
-        for (const PlanRay &r : it->second.rays)
+        for (const PlanRay &r : f.rays)
             myDiscarded += r.traced ? 1 : 0;
-        myPlannedRays -= it->second.rays.size();
-        it = myPlan.erase(it);
+        drop(f);
     }
+    trimEnds();
     myPlanner = entered;
-    myPlannerTree = entered.empty() ? firstTree : myPlan.at(entered.front().frame).tree + 1;
+    myPlannerTree = entered.empty() ? firstTree : frame(entered.front().frame).tree + 1;
     myPlannerDraw = myDrawn;
     myLookahead = engine;
     myOutputs.clear();
+    myOutputsStart = 0;
     myOutputsBase = myDrawn;
     myScanFrom = 0;
 }

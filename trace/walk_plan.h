@@ -5,7 +5,10 @@
 // earliest planned rays to hand to the tracing threads.
 //
 // Frames have ids handed out in pre-order and never reused, so a plan made
-// afresh after some ray always has larger ids than what stays. The walk
+// afresh after some ray always has larger ids than what stays. They are kept
+// in a flat ring indexed by id (a frame dropped in the middle leaves a hole
+// until the ends pass it), and the engine outputs drawn ahead in one buffer
+// that frames read in place. The walk
 // reads frames, erases those it has finished with and tells the plan when it
 // draws; everything else about planning is in here.
 #pragma once
@@ -14,7 +17,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <random>
 #include <vector>
 
@@ -56,6 +58,7 @@ struct PlanFrame
     int64_t parent = -1;
     int32_t parentRay = -1;
     bool ready = false;  // origin and directions known
+    bool live = false;   // false for a hole left by a dropped frame
     UT_Vector3 origin;
     std::vector<PlanRay> rays;
 };
@@ -84,12 +87,13 @@ public:
     WalkPlan(const std::vector<WalkTriple> &triples, GA_Offset begin, GA_Offset end, const Collider &collider,
              const WalkSettings &settings, const std::mt19937 &engine);
 
-    PlanFrame &frame(int64_t id) { return myPlan.at(id); }
-    bool has(int64_t id) const { return myPlan.count(id) != 0; }
-    const PlanFrame &frame(int64_t id) const { return myPlan.at(id); }
+    // Frames asked for must be planned (has()).
+    PlanFrame &frame(int64_t id) { return myPlan[size_t(id - myBaseId)]; }
+    const PlanFrame &frame(int64_t id) const { return myPlan[size_t(id - myBaseId)]; }
+    bool has(int64_t id) const { return id >= myBaseId && id < myBaseId + int64_t(myPlan.size()) && frame(id).live; }
     bool empty() const { return myPlan.empty(); }
-    int64_t firstId() const { return myPlan.begin()->first; }
-    int64_t lastTree() const { return myPlan.rbegin()->second.tree; }
+    int64_t firstId() const { return myBaseId; }
+    int64_t lastTree() const { return myPlan.back().tree; }
     // Forgets a frame the walk has finished.
     void erase(int64_t id);
 
@@ -136,6 +140,9 @@ private:
     void replanAfter(int64_t parent, int32_t i);
     bool makeReady(PlanFrame &frame);
     bool guessMoves(const PlanRay &ray) const;
+    // Drops a planned frame; the ring's ends move past holes.
+    void drop(PlanFrame &frame);
+    void trimEnds();
     const WalkTriple &tripleOf(int64_t tree) const;
     GA_Offset pointOf(int64_t tree) const;
 
@@ -145,7 +152,9 @@ private:
     WalkSettings mySettings;
     int64_t myTreeCount;
 
-    std::map<int64_t, PlanFrame> myPlan;
+    // Frame myBaseId + i is myPlan[i]; both ends are live frames.
+    std::deque<PlanFrame> myPlan;
+    int64_t myBaseId = 0;
     int64_t myNextId = 0;
     size_t myPlannedRays = 0;
     int64_t myScanFrom = 0;  // frames below this id have nothing left to hand out
@@ -159,10 +168,11 @@ private:
     int64_t myPlannerTree = 0;
     int64_t myPlannerDraw = 0;
 
-    // Outputs drawn ahead: myOutputs[i] is the output at position
-    // myOutputsBase + i, positions counted from the walk's start.
+    // Outputs drawn ahead: myOutputs[myOutputsStart + i] is the output at
+    // position myOutputsBase + i, positions counted from the walk's start.
     std::mt19937 myLookahead;
-    std::deque<uint32_t> myOutputs;
+    std::vector<uint32_t> myOutputs;
+    size_t myOutputsStart = 0;
     int64_t myOutputsBase = 0;
     int64_t myDrawn = 0;  // outputs the walk has drawn
 
@@ -172,5 +182,4 @@ private:
 
     std::vector<TraceItem> myItems;
     std::vector<UT_Vector3> myUnit;
-    std::vector<uint32_t> myDrawnAhead;
 };

@@ -101,3 +101,24 @@ TEST_F(OnePointPlan, WaitsForParentsAndPlansAgainAfterWrongGuesses)
     EXPECT_EQ(plan->frame(child).draw, 16);
     EXPECT_EQ(plan->frame(child).depth, 1);
 }
+
+TEST_F(OnePointPlan, FinishedFramesLeaveHolesUntilTheFrontPassesThem)
+{
+    for (int k = 0; k < 3; ++k)
+        ASSERT_EQ(plan->planOne(), PlanStep::Planned);
+    // Finished out of id order: the middle frame first.
+    plan->erase(1);
+    EXPECT_FALSE(plan->has(1));
+    EXPECT_TRUE(plan->has(0));
+    EXPECT_TRUE(plan->has(2));
+    EXPECT_EQ(plan->firstId(), 0);
+    plan->erase(0);
+    EXPECT_EQ(plan->firstId(), 2) << "the front moves past the hole";
+    EXPECT_FALSE(plan->has(0));
+    EXPECT_FALSE(plan->has(3)) << "not planned yet";
+    plan->erase(2);
+    EXPECT_TRUE(plan->empty());
+    // Nothing is left beneath the erased frames, and the one point is done.
+    EXPECT_EQ(plan->planOne(), PlanStep::Done);
+    EXPECT_TRUE(plan->gather(8).empty());
+}
