@@ -22,14 +22,15 @@ namespace
 // threads by themselves, and deep chains would keep a long plan of ancestors.
 constexpr int32_t kMaxPlannedCount = 1024;
 constexpr int32_t kMaxPlannedDepth = 256;
-// Rays handed out and not yet claimed, at most; the ring that carries them.
-// Enough that a helper always finds work while the walk commits: with the
-// guesses right for all but a few rays in a hundred, rays this far ahead are
-// seldom thrown away.
+// Rays handed out at once, at most. Enough that a helper always finds work
+// while the walk commits: with the guesses right for all but a few rays in a
+// hundred, rays this far ahead are seldom thrown away.
 constexpr size_t kQueueAhead = 32;
-// More are gathered only when fewer than this many wait unclaimed: gathering
-// scans the plan, so it is done in rounds rather than per ray.
-constexpr size_t kRefillBelow = 16;
+// More are gathered only when fewer than this many slots (each a few rays of
+// one point) wait unclaimed: gathering scans the plan, so it is done in
+// rounds rather than per ray.
+constexpr size_t kRefillBelow = 4;
+// Slots in the ring.
 constexpr size_t kQueueCapacity = 256;
 // Pauses the walk waits for a helper's trace before tracing the ray itself:
 // about as long as a trace takes.
@@ -176,34 +177,53 @@ struct PlannedWalk::State
     void feed()
     {
         size_t collected = 0;
-        while (const QueuedRay *r = queue.collectable())
+        while (const QueuedRays *r = queue.collectable())
         {
-            ++collected;
-            if (r->traced && plan.has(r->frame) && plan.frame(r->frame).rays[size_t(r->ray)].traced)
-                ++discarded;  // traced by the walk meanwhile
-            else if (r->traced && plan.has(r->frame))
+            collected += size_t(r->traced ? r->count : 0);
+            // A new plan after one of the rays keeps the rays' own frame.
+            for (int32_t k = 0; k < r->count; ++k)
             {
-                if (plan.store(r->frame, r->ray, r->result))
-                    queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
+                const int32_t ray = r->rays[k];
+                if (r->traced && plan.has(r->frame) && plan.frame(r->frame).rays[size_t(ray)].traced)
+                    ++discarded;  // traced by the walk meanwhile
+                else if (r->traced && plan.has(r->frame))
+                {
+                    if (plan.store(r->frame, ray, r->results[k]))
+                        queue.cancelUnclaimed([&](int64_t id) { return !plan.has(id); });
+                }
+                else if (plan.has(r->frame))
+                    plan.requeue(r->frame, ray);
+                else
+                    discarded += r->traced ? 1 : 0;
             }
-            else if (plan.has(r->frame))
-                plan.requeue(r->frame, r->ray);
-            else
-                discarded += r->traced ? 1 : 0;
             queue.popCollected();
         }
         // Once per traced ray, on the walking thread only (see searchBounce).
         renewDataIds(collider, collected);
         if (queue.unclaimed() >= kRefillBelow || plan.version() == gatheredNothingAt)
             return;
+        // Each ray gathered takes a slot at most.
         const size_t room = queue.capacity() - queue.inFlight();
         if (room == 0)
             return;
         const std::vector<TraceItem> &items = plan.gather(std::min(room, kQueueAhead));
         if (items.empty())
             gatheredNothingAt = plan.version();
-        for (const TraceItem &item : items)
-            queue.publish(item.frame, item.ray, item.origin, item.direction);
+        // Rays of one frame go together, a slot's worth at a time.
+        for (size_t j = 0; j < items.size();)
+        {
+            QueuedRays &slot = queue.next();
+            slot.frame = items[j].frame;
+            slot.origin = items[j].origin;
+            slot.count = 0;
+            for (; j < items.size() && items[j].frame == slot.frame && slot.count < kQueuedRaysMost; ++j)
+            {
+                slot.rays[slot.count] = items[j].ray;
+                slot.directions[slot.count] = items[j].direction;
+                ++slot.count;
+            }
+            queue.publish();
+        }
     }
 
     // Waits for the trace of the next ray of the walk, tracing handed-out

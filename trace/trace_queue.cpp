@@ -13,10 +13,9 @@ namespace
 // Claims a helper tries before it sleeps: a few microseconds, about the time
 // the walk takes to publish again when it is tracing too.
 constexpr int kSpins = 512;
-// Rays a helper claims at once, at most: enough to overlap one ray's
-// surface lookup with the next one's search, few enough that the walk
-// seldom waits for a helper's later ray.
-constexpr int64_t kHelperClaim = 2;
+// Slots a helper claims at once: few, so that the walk seldom waits for a
+// helper's later ray.
+constexpr int64_t kHelperClaim = 1;
 // Between spins a helper offers its core now and then: when the walk shares
 // that core (the machine busy with other work), spinning would only keep the
 // walk from publishing.
@@ -36,14 +35,10 @@ size_t TraceQueue::unclaimed() const
     return claimed < myPublishedLocal ? size_t(myPublishedLocal - claimed) : 0;
 }
 
-void TraceQueue::publish(int64_t frame, int32_t ray, const UT_Vector3 &origin, const UT_Vector3 &direction)
+void TraceQueue::publish()
 {
     Slot &s = slot(myPublishedLocal);
-    s.ray.frame = frame;
-    s.ray.ray = ray;
-    s.ray.origin = origin;
-    s.ray.direction = direction;
-    s.ray.traced = false;
+    s.rays.traced = false;
     s.cancelled.store(false, std::memory_order_relaxed);
     ++myPublishedLocal;
     // Sequentially consistent, like the sleepers' count below and in help():
@@ -117,41 +112,41 @@ bool TraceQueue::traceSome(int64_t most)
     // Each ray is finished one search later, so that its surface values
     // arrive in the cache while the next ray is searched (see traceRayBatch).
     PendingBounce previous;
-    int64_t previousIndex = -1;
-    const auto finish = [&]() {
-        Slot &p = slot(previousIndex);
-        p.ray.result = finishBounce(previous, myCollider);
-        p.ray.traced = true;
-        p.done.store(previousIndex, std::memory_order_release);
-    };
+    BounceResult *previousResult = nullptr;
     for (int64_t j = k; j < k + n; ++j)
     {
         Slot &s = slot(j);
-        if (s.cancelled.load(std::memory_order_relaxed))
+        if (!s.cancelled.load(std::memory_order_relaxed))
         {
-            s.done.store(j, std::memory_order_release);  // collected untraced
-            continue;
+            QueuedRays &r = s.rays;
+            for (int32_t i = 0; i < r.count; ++i)
+            {
+                PendingBounce current;
+                current.origin = r.origin;
+                current.direction = r.directions[i];
+                searchBounce(current, myCollider);
+                if (previousResult)
+                    *previousResult = finishBounce(previous, myCollider);
+                previous = current;
+                previousResult = &r.results[i];
+            }
+            // The slot is done once its last ray is finished.
+            if (previousResult)
+                *previousResult = finishBounce(previous, myCollider);
+            previousResult = nullptr;
+            r.traced = true;
         }
-        PendingBounce current;
-        current.origin = s.ray.origin;
-        current.direction = s.ray.direction;
-        searchBounce(current, myCollider);
-        if (previousIndex >= 0)
-            finish();
-        previous = current;
-        previousIndex = j;
+        s.done.store(j, std::memory_order_release);  // collected untraced when cancelled
     }
-    if (previousIndex >= 0)
-        finish();
     return true;
 }
 
-const QueuedRay *TraceQueue::collectable() const
+const QueuedRays *TraceQueue::collectable() const
 {
     if (myCollected == myPublishedLocal)
         return nullptr;
     const Slot &s = slot(myCollected);
-    return s.done.load(std::memory_order_acquire) == myCollected ? &s.ray : nullptr;
+    return s.done.load(std::memory_order_acquire) == myCollected ? &s.rays : nullptr;
 }
 
 void TraceQueue::popCollected() { ++myCollected; }

@@ -1,15 +1,17 @@
 // The hand-off between the trace-ahead walk and the threads that trace for
-// it: a fixed ring of rays, filled by the walking thread alone and traced by
+// it: a fixed ring of slots, each a few rays from one origin, filled by the walking thread alone and traced by
 // whichever thread claims a ray first (a helper, or the walk itself when it
 // would otherwise wait).
 //
-// No locks: the walk publishes a ray by writing its slot and then advancing
-// the published count; a tracer claims the next published ray by advancing
-// the claimed count, traces it and marks the slot done; the walk collects
-// done rays in the order it published them and only then reuses their
-// slots. A ray the walk no longer needs (its plan was dropped) can be
-// cancelled before anyone claims it; it is then collected untraced. Memory
-// is fixed by the ring's size, whatever the scene.
+// No locks: the walk publishes a slot by writing it and then advancing the
+// published count; a tracer claims the next published slot by advancing
+// the claimed count, traces its rays and marks the slot done; the walk
+// collects done slots in the order it published them and only then reuses
+// them. Rays go in groups so that handing over and taking back cost once
+// per group rather than once per ray. A slot the walk no longer needs (its
+// plan was dropped) can be cancelled before anyone claims it; it is then
+// collected untraced. Memory is fixed by the ring's size, whatever the
+// scene.
 //
 // A helper with nothing to claim spins a moment and then sleeps until the
 // walk publishes again or closes the queue: a busy walk should not share
@@ -24,13 +26,18 @@
 #include <memory>
 #include <mutex>
 
-struct QueuedRay
+// Rays one slot carries, at most.
+constexpr int32_t kQueuedRaysMost = 8;
+
+// Rays from one origin handed out together.
+struct QueuedRays
 {
     int64_t frame = -1;  // the walk's own tags, carried through untouched
-    int32_t ray = -1;
+    int32_t rays[kQueuedRaysMost] = {};
+    int32_t count = 0;
     UT_Vector3 origin;
-    UT_Vector3 direction;
-    BounceResult result;
+    UT_Vector3 directions[kQueuedRaysMost];
+    BounceResult results[kQueuedRaysMost];
     bool traced = false;  // false when cancelled
 };
 
@@ -43,23 +50,26 @@ public:
     TraceQueue &operator=(const TraceQueue &) = delete;
 
     // The walking thread's side.
-    // Rays published and not yet collected.
+    // Slots published and not yet collected.
     size_t inFlight() const { return size_t(myPublishedLocal - myCollected); }
     size_t capacity() const { return myCapacity; }
-    // Rays published and claimed by no one yet.
+    // Slots published and claimed by no one yet.
     size_t unclaimed() const;
-    // Publishes a ray; inFlight() must be below capacity().
-    void publish(int64_t frame, int32_t ray, const UT_Vector3 &origin, const UT_Vector3 &direction);
-    // The earliest ray not yet collected, when it is done (traced or
+    // The slot publish() hands out next, to be filled first (frame, count
+    // of at least one, rays, origin, directions); inFlight() must be below
+    // capacity().
+    QueuedRays &next() { return slot(myPublishedLocal).rays; }
+    void publish();
+    // The earliest slot not yet collected, when it is done (traced or
     // cancelled); nullptr otherwise. popCollected releases it.
-    const QueuedRay *collectable() const;
+    const QueuedRays *collectable() const;
     void popCollected();
-    // Cancels every unclaimed ray for which drop(frame) holds.
+    // Cancels every unclaimed slot for which drop(frame) holds.
     template <typename Drop>
     void cancelUnclaimed(const Drop &drop)
     {
         for (int64_t k = myClaimed.load(std::memory_order_acquire); k < myPublishedLocal; ++k)
-            if (drop(slot(k).ray.frame))
+            if (drop(slot(k).rays.frame))
                 slot(k).cancelled.store(true, std::memory_order_relaxed);
     }
 
@@ -68,8 +78,8 @@ public:
     void open();
     void close();
 
-    // Any thread: claims and traces the next published ray, or up to `most`
-    // of them; false when there was none to claim.
+    // Any thread: claims and traces the next published slot, or up to
+    // `most` of them; false when there was none to claim.
     bool traceOne();
     bool traceSome(int64_t most);
     // A helper: traces published rays until the queue is closed.
@@ -78,9 +88,9 @@ public:
 private:
     struct Slot
     {
-        QueuedRay ray;
+        QueuedRays rays;
         std::atomic<bool> cancelled{false};
-        std::atomic<int64_t> done{-1};  // the ray's number once finished
+        std::atomic<int64_t> done{-1};  // the slot's number once finished
     };
     Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
 

@@ -1,6 +1,7 @@
 // The hand-off ring between the trace-ahead walk and its helpers: every
-// published ray comes back exactly once and in publishing order, traced
-// exactly as a ray traced alone, or untraced only when it was withdrawn; the
+// published group of rays comes back exactly once and in publishing order,
+// each ray traced exactly as a ray traced alone, or untraced only when the
+// group was withdrawn; groups of one ray and of a full slot alike; the
 // walk claiming rays itself and helpers on other threads mix freely, and the
 // ring wraps round many times.
 #include "trace/trace_queue.h"
@@ -30,7 +31,7 @@ class TraceQueueTest : public ::testing::TestWithParam<int>
 
 }  // namespace
 
-TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
+TEST_P(TraceQueueTest, EveryGroupComesBackOnceInOrder)
 {
     const int threads = GetParam();
     ColliderBuilder scene;
@@ -49,6 +50,17 @@ TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
         expected.push_back(traceBounces(position, direction, collider, 1));
     }
 
+    // Group g carries g % kQueuedRaysMost + 1 rays, the next ones in order.
+    std::vector<int64_t> firstRay;
+    for (int64_t ray = 0; ray + int64_t(firstRay.size()) % kQueuedRaysMost + 1 <= kRays;)
+    {
+        const int64_t count = int64_t(firstRay.size()) % kQueuedRaysMost + 1;
+        firstRay.push_back(ray);
+        ray += count;
+    }
+    const int64_t kGroups = int64_t(firstRay.size());
+    const auto countOf = [](int64_t g) { return int32_t(g % kQueuedRaysMost + 1); };
+
     const UT_ThreadLimit limit(threads);
     TraceQueue queue(collider, 16);
     std::set<int64_t> withdrawn;
@@ -56,11 +68,20 @@ TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
     int64_t traced = 0;
     const auto walk = [&]() {
         int64_t published = 0;
-        while (collected < kRays)
+        while (collected < kGroups)
         {
-            while (published < kRays && queue.inFlight() < queue.capacity())
+            while (published < kGroups && queue.inFlight() < queue.capacity())
             {
-                queue.publish(published, int32_t(published % 3), origin, directions[size_t(published)]);
+                QueuedRays &slot = queue.next();
+                slot.frame = published;
+                slot.origin = origin;
+                slot.count = countOf(published);
+                for (int32_t i = 0; i < slot.count; ++i)
+                {
+                    slot.rays[i] = int32_t(firstRay[size_t(published)] % 1000) + i;
+                    slot.directions[i] = directions[size_t(firstRay[size_t(published)] + i)];
+                }
+                queue.publish();
                 if (++published % 7 == 0)
                     queue.cancelUnclaimed([&](int64_t id) {
                         if (id % 5 != 0)
@@ -70,19 +91,22 @@ TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
                     });
             }
             queue.traceOne();
-            while (const QueuedRay *r = queue.collectable())
+            while (const QueuedRays *r = queue.collectable())
             {
-                ASSERT_EQ(r->frame, collected) << "rays come back in publishing order";
-                ASSERT_EQ(r->ray, int32_t(collected % 3));
-                if (r->traced)
+                ASSERT_EQ(r->frame, collected) << "groups come back in publishing order";
+                ASSERT_EQ(r->count, countOf(collected));
+                const int64_t first = firstRay[size_t(collected)];
+                for (int32_t i = 0; i < r->count && r->traced; ++i)
                 {
-                    ++traced;
-                    const BounceResult &e = expected[size_t(collected)];
-                    EXPECT_TRUE(sameBits(r->result.position, e.position) &&
-                                sameBits(r->result.direction, e.direction) &&
-                                sameBits(r->result.surfaceIntensity, e.surfaceIntensity))
-                        << "ray " << collected;
+                    ASSERT_EQ(r->rays[i], int32_t(first % 1000) + i);
+                    const BounceResult &e = expected[size_t(first + i)];
+                    EXPECT_TRUE(sameBits(r->results[i].position, e.position) &&
+                                sameBits(r->results[i].direction, e.direction) &&
+                                sameBits(r->results[i].surfaceIntensity, e.surfaceIntensity))
+                        << "ray " << first + i;
                 }
+                if (r->traced)
+                    ++traced;
                 else
                     EXPECT_EQ(withdrawn.count(collected), 1u) << "only a withdrawn ray comes back untraced";
                 queue.popCollected();
@@ -100,8 +124,8 @@ TEST_P(TraceQueueTest, EveryRayComesBackOnceInOrder)
                 walk();
                 queue.close();
             });
-        EXPECT_EQ(collected, kRays);
-        EXPECT_GE(traced, kRays - int64_t(withdrawn.size()));
+        EXPECT_EQ(collected, kGroups);
+        EXPECT_GE(traced, kGroups - int64_t(withdrawn.size()));
         collected = 0;
         traced = 0;
         withdrawn.clear();
