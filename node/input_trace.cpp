@@ -12,8 +12,16 @@ namespace HDK_Sample
 namespace
 {
 
-// Input points whose primary rays are traced ahead together.
-constexpr GA_Size kPrimaryBatch = 4096;
+// Input points whose primary rays are traced ahead together. The rays of a
+// batch are searched in a coherent order (accel/ray_order.h), which pays only
+// when a batch holds enough rays for neighbours in that order to start close
+// together: in a collider too large for the processor's caches a batch of a
+// quarter million searches about a quarter faster than one of a few thousand.
+// Its traces take 64 bytes per point and triple.
+constexpr GA_Size kPrimaryBatch = GA_Size(1) << 18;
+// Input points walked together, their primary rays already traced; the
+// walks' new points are appended at the end of each.
+constexpr GA_Size kWalkBatch = 4096;
 
 }  // namespace
 
@@ -34,9 +42,12 @@ TraceStatus InputTrace::run(WalkMode walk)
         const GA_Offset end = std::min<GA_Offset>(begin + kPrimaryBatch, myInputPoints);
         if (!tracePrimaries(begin, end))
             return TraceStatus::Interrupted;
-        const TraceStatus status = walkBatch(begin, end, walk);
-        if (status != TraceStatus::Finished)
-            return status;
+        for (GA_Offset first = begin; first < end; first += kWalkBatch)
+        {
+            const TraceStatus status = walkBatch(begin, first, std::min<GA_Offset>(first + kWalkBatch, end), walk);
+            if (status != TraceStatus::Finished)
+                return status;
+        }
     }
     return TraceStatus::Finished;
 }
@@ -54,14 +65,14 @@ bool InputTrace::tracePrimaries(GA_Offset begin, GA_Offset end)
     return true;
 }
 
-TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
+TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset end, WalkMode walk)
 {
     // The walk traces ahead on several threads where that pays; either way
     // the output is that of the sequential walk.
     std::vector<WalkTriple> walkTriples(static_cast<size_t>(myTriples));
     for (int64_t k = 0; k < myTriples; ++k)
         walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
-                                  myPrimaries[size_t(k)].data()};
+                                  myPrimaries[size_t(k)].data() + (begin - traced)};
     std::unique_ptr<PlannedWalk> planned;
     if (walk == WalkMode::TraceAhead && myControl.parallel && UTgetMaxThreads() > 1 &&
         PlannedWalk::suitable(walkTriples, mySettings))
@@ -80,7 +91,7 @@ TraceStatus InputTrace::walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk)
             {
                 status = planned ? planned->tracePoint(p, k)
                                  : tracePoint(myAppends, p, myTripleList[size_t(k)], myCollider, mySettings, myControl,
-                                              &myPrimaries[size_t(k)][size_t(p - begin)]);
+                                              &myPrimaries[size_t(k)][size_t(p - traced)]);
                 if (status != TraceStatus::Finished)
                     return;
             }

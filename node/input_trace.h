@@ -39,8 +39,9 @@ public:
 private:
     // Traces the primary rays of points [begin, end) for every triple.
     bool tracePrimaries(GA_Offset begin, GA_Offset end);
-    // Walks points [begin, end), their primary rays already traced.
-    TraceStatus walkBatch(GA_Offset begin, GA_Offset end, WalkMode walk);
+    // Walks points [begin, end), their primary rays already traced with
+    // those of the batch that starts at point `traced`.
+    TraceStatus walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset end, WalkMode walk);
 
     GU_Detail &myGdp;
     const AttributeLists &myLists;
@@ -50,7 +51,8 @@ private:
     TraceProgress &myProgress;
     GA_Size myInputPoints;
     int64_t myTriples;
-    // The batch's primary traces: myPrimaries[k][p - begin] for triple k.
+    // The primary traces of the batch from point `traced` on:
+    // myPrimaries[k][p - traced] for triple k.
     std::vector<std::vector<PrimaryTrace>> myPrimaries;
     // Triple k of the lists; the walks' held points refer to them.
     std::vector<AttributeTriple> myTripleList;

@@ -1,5 +1,6 @@
 #include "trace/point_tracer.h"
 
+#include "accel/ray_order.h"
 #include "math/scatter.h"
 #include "math/vector_math.h"
 #include "trace/out_of_memory.h"
@@ -389,11 +390,18 @@ bool tracePrimaryRays(GA_Offset begin, GA_Offset end, const AttributeHandle &pos
         directions[i] = readVector(direction, p);
     }
     primaryDirections(directions.data(), count, directions.data());
+    // Rays are searched in a coherent order, so that neighbours in it find
+    // nodes and triangles still in the cache; each trace goes back to its
+    // point's slot.
+    std::vector<uint32_t> order;
+    coherentRayOrder(origins.data(), 1, directions.data(), count, order);
+    permute(origins, order);
+    permute(directions, order);
     const bool finished = traceInChunks(control, count, [&](size_t first, size_t n) {
         traceRayBatch(collider, origins.data() + first, RayOrigins::PerRay, directions.data() + first, n,
                       traced.data() + first, batchThreads(control));
     });
-    for (size_t i = 0; finished && i < count; ++i)
-        results[i] = {directions[i], traced[i]};
+    for (size_t j = 0; finished && j < count; ++j)
+        results[order[j]] = {directions[j], traced[j]};
     return finished;
 }
