@@ -1,5 +1,6 @@
 #include "node/input_trace.h"
 
+#include "trace/leaf_follow.h"
 #include "trace/planned_walk.h"
 
 #include <UT/UT_ParallelUtil.h>
@@ -78,6 +79,9 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
         PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
 
+    // With one generation a point's walk is its primary ray followed, and
+    // that is taken here directly, with no walk set up per point.
+    const bool primaryOnly = mySettings.depth == 1;
     TraceStatus status = TraceStatus::Finished;
     const auto walkPoints = [&]() {
         for (GA_Offset p = begin; p < end; ++p)
@@ -89,9 +93,14 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
             }
             for (int64_t k = 0; k < myTriples; ++k)
             {
-                status = planned ? planned->tracePoint(p, k)
-                                 : tracePoint(myAppends, p, myTripleList[size_t(k)], myCollider, mySettings, myControl,
-                                              &myPrimaries[size_t(k)][size_t(p - traced)]);
+                const PrimaryTrace &primary = myPrimaries[size_t(k)][size_t(p - traced)];
+                if (planned)
+                    status = planned->tracePoint(p, k);
+                else if (primaryOnly)
+                    status = followPrimaryLeaf(myAppends, myTripleList[size_t(k)], myControl.pointLimit, p, primary);
+                else
+                    status =
+                        tracePoint(myAppends, p, myTripleList[size_t(k)], myCollider, mySettings, myControl, &primary);
                 if (status != TraceStatus::Finished)
                     return;
             }

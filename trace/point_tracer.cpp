@@ -3,6 +3,7 @@
 #include "accel/ray_order.h"
 #include "math/scatter.h"
 #include "math/vector_math.h"
+#include "trace/leaf_follow.h"
 #include "trace/out_of_memory.h"
 #include "trace/point_appends.h"
 #include "trace/ray_batch.h"
@@ -96,34 +97,14 @@ private:
         return outOfMemoryFor(n, "scatter directions", n * (2 * sizeof(UT_Vector3) + sizeof(PendingBounce)));
     }
 
-    // Follows one traced ray of the point at offset (read at position, with
-    // intensity): the point's direction becomes the ray's (each ray of a set
-    // overwrites it in turn; the last one traced stays), and a ray that moved
-    // appends a new point with the hit, the bounced direction and the
-    // attenuated intensity. child is the new point, or GA_INVALID_OFFSET.
-    // A leaf, a point the walk will not read back, may be held and appended
-    // later (PointAppends); child is then the offset it will get.
+    // Follows one traced ray of the point (followTracedRay): each ray of a
+    // set overwrites the point's direction in turn, so the last one traced
+    // stays.
     TraceStatus follow(GA_Offset offset, const UT_Vector3 &position, const UT_Vector3 &intensity,
                        const UT_Vector3 &rayDirection, const BounceResult &hit, bool leaf, GA_Offset &child)
     {
-        child = GA_INVALID_OFFSET;
-        writeVector(myDirection, offset, rayDirection);
-        if (hit.empty())
-            return TraceStatus::Finished;
-        const float d2 = travelledSquared(position, hit.position);
-        if (!movedFar(d2))
-            return TraceStatus::Finished;
-        if (myAppends.points() >= myControl.pointLimit)
-            return TraceStatus::PointLimit;
-        const UT_Vector3 childIntensity = attenuate(intensity, hit.surfaceIntensity, d2);
-        if (leaf)
-        {
-            child = myAppends.points();
-            myAppends.hold(myTriple, hit.position, hit.direction, childIntensity);
-        }
-        else
-            child = myAppends.appendNow(myTriple, hit.position, hit.direction, childIntensity);
-        return TraceStatus::Finished;
+        return followTracedRay(myAppends, myTriple, myControl.pointLimit, offset, position, intensity, rayDirection,
+                               hit, leaf, child);
     }
 
     // follow for a ray of a direction set, searched but not yet finished:

@@ -2,6 +2,7 @@
 
 #include "math/scatter.h"
 #include "trace/attribute_lists.h"
+#include "trace/leaf_follow.h"
 #include "trace/planned_walk.h"
 #include "trace/tests/trace_test_scenes.h"
 
@@ -45,7 +46,18 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
         if (o.drawsBetweenPoints && p % 5 == 3)
             sceneRandomEngine.discard(2);
     };
-    if (!o.planned)
+    if (o.primaryLeaf)
+    {
+        const AttributeTriple triple{lists.positions(0), lists.directions(0), lists.intensities(0)};
+        PointAppends appends(run.output);
+        for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
+        {
+            betweenPoints(p);
+            run.status = followPrimaryLeaf(appends, triple, control.pointLimit, p, primaries[size_t(p)]);
+        }
+        appends.flush();
+    }
+    else if (!o.planned)
         for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)
         {
             betweenPoints(p);

@@ -22,6 +22,7 @@ struct WalkOptions
     bool planned = false;      // the trace-ahead walk instead of tracePoint
     int threads = 1;           // the process-wide thread limit meanwhile
     bool primaryAhead = true;  // primary rays traced first for all points; else each walk traces its own
+    bool primaryLeaf = false;  // one generation, each point followed by followPrimaryLeaf (needs primaryAhead)
     int32_t depth = 4;
     double scatter = 90.0;
     int32_t count = 8;
