@@ -3,6 +3,7 @@
 #include "accel/ray_order.h"
 #include "math/scatter.h"
 #include "math/vector_math.h"
+#include "trace/frame_lanes.h"
 #include "trace/leaf_follow.h"
 #include "trace/out_of_memory.h"
 #include "trace/point_appends.h"
@@ -321,8 +322,7 @@ void primaryDirections(const UT_Vector3 *stored, size_t count, UT_Vector3 *out)
     for (size_t first = 0; first < count; first += kStep)
     {
         const size_t n = std::min(kStep, count - first);
-        for (size_t i = 0; i < n; ++i)
-            parts[i] = frameParts(stored[first + i]);
+        framePartsOf(stored + first, n, parts);
         for (size_t i = 0; i < n; ++i)
             angles[i] = acosFloat(parts[i].cosine);
         for (size_t i = 0; i < n; ++i)
