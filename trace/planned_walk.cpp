@@ -9,11 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
-
-#if defined(__x86_64__) || defined(_M_X64)
-#include <immintrin.h>
-#endif
 
 namespace
 {
@@ -35,15 +30,6 @@ constexpr size_t kQueueCapacity = 256;
 // Pauses the walk waits for a helper's trace before tracing the ray itself:
 // about as long as a trace takes.
 constexpr int kPatience = 256;
-constexpr int kPausesBeforeYield = 32;
-
-// Waits a moment for another thread.
-void pause()
-{
-#if defined(__x86_64__) || defined(_M_X64)
-    _mm_pause();
-#endif
-}
 
 }  // namespace
 
@@ -250,12 +236,8 @@ struct PlannedWalk::State
                     continue;
                 if (++idle < kPatience)
                 {
-                    // The helper holding the ray may share this core: let it
-                    // run now and then.
-                    if (idle % kPausesBeforeYield == 0)
-                        std::this_thread::yield();
-                    else
-                        pause();
+                    // The helper holding the ray may share this core.
+                    waitForOtherThread(idle);
                     continue;
                 }
             }

@@ -16,12 +16,22 @@ constexpr int kSpins = 512;
 // Slots a helper claims at once: few, so that the walk seldom waits for a
 // helper's later ray.
 constexpr int64_t kHelperClaim = 1;
-// Between spins a helper offers its core now and then: when the walk shares
-// that core (the machine busy with other work), spinning would only keep the
-// walk from publishing.
-constexpr int kSpinsBeforeYield = 32;
+// Waits between offers of the core to other threads.
+constexpr int kWaitsBeforeYield = 32;
 
 }  // namespace
+
+void waitForOtherThread(int waits)
+{
+    if (waits % kWaitsBeforeYield == kWaitsBeforeYield - 1)
+    {
+        std::this_thread::yield();
+        return;
+    }
+#if defined(__x86_64__) || defined(_M_X64)
+    _mm_pause();
+#endif
+}
 
 TraceQueue::TraceQueue(const Collider &collider, size_t capacity)
     : myCollider(collider), myCapacity(capacity), mySlots(new Slot[capacity])
@@ -75,13 +85,12 @@ void TraceQueue::help()
     {
         for (int spin = 0; spin < kSpins; ++spin)
         {
+            // Spinning must not keep a walk that shares this core from
+            // publishing.
             if (traceSome(kHelperClaim))
                 spin = 0;
-            else if (spin % kSpinsBeforeYield == kSpinsBeforeYield - 1)
-                std::this_thread::yield();
-#if defined(__x86_64__) || defined(_M_X64)
-            _mm_pause();
-#endif
+            else
+                waitForOtherThread(spin);
         }
         std::unique_lock<std::mutex> lock(myMutex);
         mySleepers.fetch_add(1, std::memory_order_seq_cst);

@@ -29,6 +29,11 @@
 // Rays one slot carries, at most.
 constexpr int32_t kQueuedRaysMost = 8;
 
+// Waits a moment for another thread, the waits-th time in a row: a
+// processor pause, and now and then the core offered to other threads, in
+// case the one waited for shares it (the machine busy with other work).
+void waitForOtherThread(int waits);
+
 // Rays from one origin handed out together.
 struct QueuedRays
 {
