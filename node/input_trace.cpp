@@ -1,5 +1,6 @@
 #include "node/input_trace.h"
 
+#include "trace/handoff_walk.h"
 #include "trace/leaf_follow.h"
 #include "trace/planned_walk.h"
 
@@ -74,10 +75,13 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
     for (int64_t k = 0; k < myTriples; ++k)
         walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
                                   myPrimaries[size_t(k)].data() + (begin - traced)};
+    const bool threads = myControl.parallel && UTgetMaxThreads() > 1;
     std::unique_ptr<PlannedWalk> planned;
-    if (walk == WalkMode::TraceAhead && myControl.parallel && UTgetMaxThreads() > 1 &&
-        PlannedWalk::suitable(walkTriples, mySettings))
+    std::unique_ptr<HandOffWalk> handOff;
+    if (walk == WalkMode::TraceAhead && threads && PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
+    else if (walk == WalkMode::Sequential && threads && HandOffWalk::suitable(myTripleList, mySettings))
+        handOff.reset(new HandOffWalk(myGdp, myCollider, mySettings, myControl));
 
     // With one generation a point's walk is its primary ray followed, and
     // that is taken here directly, with no walk set up per point.
@@ -96,6 +100,8 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
                 const PrimaryTrace &primary = myPrimaries[size_t(k)][size_t(p - traced)];
                 if (planned)
                     status = planned->tracePoint(p, k);
+                else if (handOff)
+                    status = handOff->tracePoint(myTripleList[size_t(k)], p, primary);
                 else if (primaryOnly)
                     status = followPrimaryLeaf(myAppends, myTripleList[size_t(k)], myControl.pointLimit, p, primary);
                 else
@@ -111,6 +117,8 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
     // batch; appending and polling stay here.
     if (planned)
         planned->run(walkPoints);
+    else if (handOff)
+        handOff->run(walkPoints);
     else
     {
         // The points the walks held are appended before anyone sees the

@@ -1,4 +1,5 @@
-// The trace-ahead walk against the plain sequential walk: same points, same
+// The trace-ahead walk and the hand-off walk against the plain sequential
+// walk: same points, same
 // bits, same rays counted, same polls, same engine state afterwards, and the
 // same status, in scenes where plans mostly hold (a closed room) and where
 // they mostly fail (an open floor, a box that rays turning back into it pass
@@ -116,11 +117,19 @@ struct Scene
     PointsBuilder points;
 };
 
-WalkRun walk(const Scene &scene, const WalkCase &c, bool planned, int threads)
+enum class Walker
+{
+    Sequential,
+    Planned,
+    HandOff
+};
+
+WalkRun walk(const Scene &scene, const WalkCase &c, Walker walker, int threads)
 {
     WalkOptions options;
-    options.planned = planned;
-    options.parallel = planned;
+    options.planned = walker == Walker::Planned;
+    options.handOff = walker == Walker::HandOff;
+    options.parallel = walker != Walker::Sequential;
     options.threads = threads;
     options.depth = c.depth;
     options.scatter = c.scatter;
@@ -142,15 +151,17 @@ TEST_P(PlannedWalkTest, SameAsTheSequentialWalk)
 {
     const WalkCase &c = GetParam();
     const Scene scene(c.layout);
-    const WalkRun reference = walk(scene, c, false, 1);
+    const WalkRun reference = walk(scene, c, Walker::Sequential, 1);
     EXPECT_EQ(reference.status, c.expected);
     EXPECT_GT(reference.output.getNumPoints(), scene.points.gdp.getNumPoints() + 20) << "the case should append points";
-    for (int threads : {1, 2, 4})
-    {
-        SCOPED_TRACE(threads);
-        const WalkRun run = walk(scene, c, true, threads);
-        expectIdentical(reference, run);
-    }
+    for (Walker walker : {Walker::Planned, Walker::HandOff})
+        for (int threads : {1, 2, 4})
+        {
+            SCOPED_TRACE(std::string(walker == Walker::Planned ? "trace-ahead" : "hand-off") + " walk, " +
+                         std::to_string(threads) + " threads");
+            const WalkRun run = walk(scene, c, walker, threads);
+            expectIdentical(reference, run);
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(

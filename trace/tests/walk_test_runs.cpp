@@ -2,6 +2,7 @@
 
 #include "math/scatter.h"
 #include "trace/attribute_lists.h"
+#include "trace/handoff_walk.h"
 #include "trace/leaf_follow.h"
 #include "trace/planned_walk.h"
 #include "trace/tests/trace_test_scenes.h"
@@ -34,7 +35,7 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
     };
     const GA_Size n = run.output.getNumPoints();
     std::vector<PrimaryTrace> primaries(static_cast<size_t>(n));
-    if (o.primaryAhead || o.planned)
+    if (o.primaryAhead || o.planned || o.handOff)
         tracePrimaryRays(0, n, lists.positions(0), lists.directions(0), collider, control, primaries.data());
 
     WalkSettings settings;
@@ -56,6 +57,23 @@ WalkRun runWalk(const GU_Detail &points, const GU_Detail &colliderDetail, const 
             run.status = followPrimaryLeaf(appends, triple, control.pointLimit, p, primaries[size_t(p)]);
         }
         appends.flush();
+    }
+    else if (o.handOff)
+    {
+        const AttributeTriple triple{lists.positions(0), lists.directions(0), lists.intensities(0)};
+        EXPECT_TRUE(HandOffWalk::suitable({triple}, settings));
+        HandOffWalk walk(run.output, collider, settings, control);
+        // In two runs, as the cook walks a batch at a time.
+        const auto walkPoints = [&](GA_Offset from, GA_Offset to) {
+            for (GA_Offset p = from; p < to && run.status == TraceStatus::Finished; ++p)
+            {
+                betweenPoints(p);
+                run.status = walk.tracePoint(triple, p, primaries[size_t(p)]);
+            }
+        };
+        walk.run([&]() { walkPoints(0, n / 2); });
+        if (run.status == TraceStatus::Finished)
+            walk.run([&]() { walkPoints(n / 2, n); });
     }
     else if (!o.planned)
         for (GA_Offset p = 0; p < n && run.status == TraceStatus::Finished; ++p)

@@ -1,6 +1,7 @@
 // Whole walks of a test scene, run the way the cook runs them, and their
 // comparison bit for bit. The sequential walk is the reference every other
-// way of walking (more threads, another search, the trace-ahead walk) must
+// way of walking (more threads, another search, the trace-ahead and hand-off
+// walks) must
 // match: same points, same bits, same rays counted, same polls, same engine
 // state afterwards, same status.
 #pragma once
@@ -20,6 +21,7 @@ struct WalkOptions
     SearchMode mode = SearchMode::Accelerated;
     bool parallel = false;     // TraceControl::parallel
     bool planned = false;      // the trace-ahead walk instead of tracePoint
+    bool handOff = false;      // the hand-off walk instead of tracePoint
     int threads = 1;           // the process-wide thread limit meanwhile
     bool primaryAhead = true;  // primary rays traced first for all points; else each walk traces its own
     bool primaryLeaf = false;  // one generation, each point followed by followPrimaryLeaf (needs primaryAhead)

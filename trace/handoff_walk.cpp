@@ -1,0 +1,473 @@
+#include "trace/handoff_walk.h"
+
+#include "math/scatter.h"
+#include "trace/trace_queue.h"
+#include "trace/walk_steps.h"
+
+#include <UT/UT_ParallelUtil.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace
+{
+
+// Beyond this count a set spreads over threads in the sequential walk by
+// itself.
+constexpr int32_t kMostCount = 1024;
+// A point's whole tree stays in the log until the walk is between points,
+// so the trees walked this way are bounded: at most this many new points
+// each.
+constexpr double kMostTreePoints = 65536.0;
+// Slots in the ring to the helpers (each up to kQueuedRaysMost rays).
+constexpr size_t kQueueCapacity = 256;
+// The log is appended between points once it holds this many entries: few
+// growth steps of the detail, and little memory.
+constexpr size_t kFlushAt = 4096;
+
+// Whether every value of the triple reads back as written: three floats in
+// pages of their own kind, in three different attributes.
+bool readsBackAsWritten(const AttributeTriple &t)
+{
+    for (const AttributeHandle *h : {&t.position, &t.direction, &t.intensity})
+        if (!h->pageTable || !h->write)
+            return false;
+    return t.position.attribute != t.direction.attribute && t.position.attribute != t.intensity.attribute &&
+           t.direction.attribute != t.intensity.attribute;
+}
+
+}  // namespace
+
+struct HandOffWalk::State
+{
+    State(GU_Detail &g, const Collider &c, const WalkSettings &s, TraceControl &ctl)
+        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, kQueueCapacity), background(c, kQueueCapacity)
+    {}
+
+    // A new point of the walk, or a ray's possible one: the ray decides it
+    // when it is back. Until then position and intensity are those of the
+    // point the ray leaves.
+    struct LogEntry
+    {
+        const AttributeTriple *triple;
+        UT_Vector3 position;
+        UT_Vector3 direction;  // the last one written
+        UT_Vector3 intensity;
+        int64_t ray;  // the deciding ray; -1 once decided
+        bool point;   // appended when the log is
+    };
+
+    // A point whose set is being followed.
+    struct Frame
+    {
+        size_t entry;  // the point, in the log
+        int32_t depth;
+        int32_t scatterCount;
+        UT_Vector3 position;
+        UT_Vector3 intensity;
+        int64_t firstRay;          // its rays are firstRay, firstRay + 1, ...
+        int64_t firstSlot;         // rays 1, 2, ... in slots of kQueuedRaysMost from this one
+        BounceResult firstResult;  // ray 0, traced by the walk itself
+        int32_t count;
+        int32_t next;
+    };
+
+    GU_Detail &gdp;
+    const Collider &collider;
+    const WalkSettings settings;
+    TraceControl &control;
+
+    const AttributeTriple *triple = nullptr;  // of the point being walked
+    bool idsRenewed = false;                  // for the point being walked
+    std::vector<Frame> stack;
+    std::vector<LogEntry> log;
+    size_t logPoints = 0;      // entries decided to be points
+    size_t logUndecided = 0;   // entries waiting for their ray
+    size_t undecidedFrom = 0;  // no entry before this one waits
+
+    // Rays numbered from 0 since the log was last appended: their
+    // directions, and their traces once collected. Rays the walk follows
+    // go to the helpers through `urgent`, the others through `background`,
+    // which helpers turn to only when nothing urgent waits.
+    std::vector<UT_Vector3> rayDirections;
+    std::vector<BounceResult> results;
+    std::vector<UT_Vector3> aligned;  // the set being drawn
+    TraceQueue urgent;
+    TraceQueue background;
+
+    int64_t numberedRays() const { return int64_t(rayDirections.size()); }
+
+    // Takes back the slots of q that are done, in the order they were
+    // handed out.
+    void collect(TraceQueue &q)
+    {
+        while (const QueuedRays *r = q.collectable())
+        {
+            std::copy(r->results, r->results + r->count, results.begin() + r->frame);
+            q.popCollected();
+        }
+    }
+
+    // What a helper does until the walk returns.
+    void help(const std::atomic<bool> &stop)
+    {
+        for (int idle = 0; !stop.load(std::memory_order_relaxed);)
+            if (urgent.traceSome(1) || background.traceSome(1))
+                idle = 0;
+            else
+                waitForOtherThread(idle++);
+    }
+
+    // Waits a moment for the helpers, tracing a slot of q meanwhile when
+    // one is left: the walk never idles while there is work.
+    static void helpOrWait(TraceQueue &q, int &idle)
+    {
+        if (q.traceSome(1))
+            idle = 0;
+        else
+            waitForOtherThread(idle++);
+    }
+
+    // The trace of ray `ray`, handed out as ray `index` of urgent slot
+    // `slot`: from the slot as soon as it is done.
+    BounceResult traceOf(int64_t ray, int64_t slot, int32_t index)
+    {
+        for (int idle = 0;;)
+        {
+            if (slot < urgent.collectedSlots())
+                return results[size_t(ray)];
+            if (const QueuedRays *r = urgent.doneSlot(slot))
+                return r->results[index];
+            helpOrWait(urgent, idle);
+        }
+    }
+
+    // Numbers the rays of the set being drawn, count of them from one
+    // origin, and hands those from `from` on to q; gives the first ray's
+    // number and the first slot's.
+    void publish(TraceQueue &q, const UT_Vector3 &origin, size_t count, size_t from, int64_t &firstRay,
+                 int64_t &firstSlot)
+    {
+        firstRay = numberedRays();
+        firstSlot = q.nextSlotNumber();
+        rayDirections.insert(rayDirections.end(), aligned.begin(), aligned.begin() + std::ptrdiff_t(count));
+        results.resize(rayDirections.size());
+        for (size_t j = from; j < count; j += size_t(kQueuedRaysMost))
+        {
+            for (int idle = 0; q.inFlight() >= q.capacity();)
+            {
+                collect(q);
+                if (q.inFlight() >= q.capacity())
+                    helpOrWait(q, idle);
+            }
+            QueuedRays &slot = q.next();
+            slot.frame = firstRay + int64_t(j);
+            slot.origin = origin;
+            slot.count = int32_t(std::min(count - j, size_t(kQueuedRaysMost)));
+            for (int32_t k = 0; k < slot.count; ++k)
+            {
+                slot.rays[k] = k;
+                slot.directions[k] = aligned[j + size_t(k)];
+            }
+            q.publish();
+        }
+    }
+
+    // Waits until every ray handed out is back.
+    void drain()
+    {
+        for (TraceQueue *q : {&urgent, &background})
+            for (int idle = 0;;)
+            {
+                collect(*q);
+                if (q->inFlight() == 0)
+                    break;
+                helpOrWait(*q, idle);
+            }
+    }
+
+    BounceResult traceHere(const UT_Vector3 &origin, const UT_Vector3 &direction)
+    {
+        PendingBounce bounce;
+        bounce.origin = origin;
+        bounce.direction = direction;
+        searchBounce(bounce, collider);
+        return finishBounce(bounce, collider);
+    }
+
+    size_t pushPoint(const UT_Vector3 &position, const UT_Vector3 &direction, const UT_Vector3 &intensity)
+    {
+        log.push_back({triple, position, direction, intensity, -1, true});
+        ++logPoints;
+        return log.size() - 1;
+    }
+
+    // Decides every entry still waiting for its ray: a point for a ray that
+    // moved, with the values tracePoint gives it, nothing otherwise.
+    void decideAll()
+    {
+        if (logUndecided == 0)
+            return;
+        drain();
+        for (size_t i = undecidedFrom; i < log.size(); ++i)
+        {
+            LogEntry &e = log[i];
+            if (e.ray < 0)
+                continue;
+            const BounceResult &hit = results[size_t(e.ray)];
+            e.ray = -1;
+            if (hit.empty())
+                continue;
+            const float d2 = travelledSquared(e.position, hit.position);
+            if (!movedFar(d2))
+                continue;
+            e.position = hit.position;
+            e.direction = hit.direction;
+            e.intensity = attenuate(e.intensity, hit.surfaceIntensity, d2);
+            e.point = true;
+            ++logPoints;
+        }
+        logUndecided = 0;
+        undecidedFrom = log.size();
+    }
+
+    // Whether the points in the detail and in the log, undecided ones
+    // counted as points, and `more` points could pass the point limit.
+    bool mayReachLimit(size_t more) const
+    {
+        return int64_t(gdp.getNumPoints()) + int64_t(logPoints + logUndecided + more) > control.pointLimit;
+    }
+
+    // Whether one more point stays within the limit; decides the log first
+    // when it might not.
+    bool roomForPoint()
+    {
+        if (!mayReachLimit(1))
+            return true;
+        decideAll();
+        return int64_t(gdp.getNumPoints()) + int64_t(logPoints) < control.pointLimit;
+    }
+
+    // Reads the point of log entry `entry`, draws its set and hands it out.
+    // Rays that decide later sets are followed by walkStack; the others
+    // leave their possible points in the log at once.
+    TraceStatus enter(size_t entry, int32_t depth, int32_t scatterCount)
+    {
+        if (depth <= 0 || scatterCount <= 0)
+            return TraceStatus::Finished;  // nothing drawn, traced or written
+        const UT_Vector3 position = log[entry].position;
+        const UT_Vector3 intensity = log[entry].intensity;
+        const AxisRotation rotation = frameFor(log[entry].direction);
+        const size_t count = size_t(scatterCount);
+        aligned.resize(count);
+        scatterDirectionsInto(scatterCount, settings.scatter, aligned.data());
+        for (UT_Vector3 &d : aligned)
+            d = applyRotation(rotation, d);
+        // One renewal of the collider's data ids stands for every ray the
+        // point's walk traces, as in tracePoint.
+        if (!idsRenewed)
+        {
+            renewDataIds(collider, count);
+            idsRenewed = true;
+        }
+        if (!traceInChunks(control, count, [](size_t, size_t) {}))
+            return TraceStatus::Interrupted;
+        int64_t firstRay, firstSlot;
+        const int32_t childCount = nextScatterCount(scatterCount, settings.dissipation);
+        if (depth > 1 && childCount > 0)
+        {
+            // The walk follows ray 0 next: it traces that one itself, while
+            // the helpers take the others.
+            publish(urgent, position, count, 1, firstRay, firstSlot);
+            const UT_Vector3 first = aligned[0];
+            stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
+                             traceHere(position, first), int32_t(count), 0});
+            return TraceStatus::Finished;
+        }
+        if (!mayReachLimit(count))
+        {
+            publish(background, position, count, 0, firstRay, firstSlot);
+            for (size_t k = 0; k < count; ++k)
+                log.push_back(
+                    {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), false});
+            logUndecided += count;
+            // Each direction of the set overwrites the point's in turn.
+            log[entry].direction = aligned[count - 1];
+            return TraceStatus::Finished;
+        }
+        // Near the limit each ray is traced and decided in turn, so that the
+        // walk stops at the ray tracePoint stops at.
+        decideAll();
+        for (size_t k = 0; k < count; ++k)
+        {
+            log[entry].direction = aligned[k];
+            const BounceResult hit = traceHere(position, aligned[k]);
+            if (hit.empty())
+                continue;
+            const float d2 = travelledSquared(position, hit.position);
+            if (!movedFar(d2))
+                continue;
+            if (!roomForPoint())
+                return TraceStatus::PointLimit;
+            pushPoint(hit.position, hit.direction, attenuate(intensity, hit.surfaceIntensity, d2));
+        }
+        return TraceStatus::Finished;
+    }
+
+    // Follows the frames on the stack, depth-first, until none is left.
+    TraceStatus walkStack()
+    {
+        while (!stack.empty())
+        {
+            Frame &frame = stack.back();
+            if (frame.next == frame.count)
+            {
+                stack.pop_back();
+                continue;
+            }
+            const int32_t i = frame.next++;
+            const int64_t ray = frame.firstRay + i;
+            // Each direction of the set overwrites the point's in turn.
+            log[frame.entry].direction = rayDirections[size_t(ray)];
+            const BounceResult hit =
+                i == 0 ? frame.firstResult
+                       : traceOf(ray, frame.firstSlot + (i - 1) / kQueuedRaysMost, (i - 1) % kQueuedRaysMost);
+            if (hit.empty())
+                continue;
+            const float d2 = travelledSquared(frame.position, hit.position);
+            if (!movedFar(d2))
+                continue;
+            if (!roomForPoint())
+                return TraceStatus::PointLimit;
+            const size_t child =
+                pushPoint(hit.position, hit.direction, attenuate(frame.intensity, hit.surfaceIntensity, d2));
+            const int32_t childDepth = frame.depth - 1;
+            const int32_t childCount = nextScatterCount(frame.scatterCount, settings.dissipation);
+            if (frame.next == frame.count)
+                stack.pop_back();
+            // `frame` may dangle from here on.
+            const TraceStatus status = enter(child, childDepth, childCount);
+            if (status != TraceStatus::Finished)
+                return status;
+        }
+        return TraceStatus::Finished;
+    }
+
+    TraceStatus walk(const AttributeTriple &t, GA_Offset offset, const PrimaryTrace &primary)
+    {
+        if (log.size() >= kFlushAt)
+            flush();
+        if (settings.depth <= 0)
+            return TraceStatus::Finished;
+        triple = &t;
+        idsRenewed = false;
+        // The primary ray, traced ahead, followed as tracePoint follows it.
+        const UT_Vector3 position = readVector(t.position, offset);
+        const UT_Vector3 intensity = readVector(t.intensity, offset);
+        writeVector(t.direction, offset, primary.direction);
+        const BounceResult &hit = primary.result;
+        if (hit.empty())
+            return TraceStatus::Finished;
+        const float d2 = travelledSquared(position, hit.position);
+        if (!movedFar(d2))
+            return TraceStatus::Finished;
+        if (!roomForPoint())
+            return TraceStatus::PointLimit;
+        const size_t child = pushPoint(hit.position, hit.direction, attenuate(intensity, hit.surfaceIntensity, d2));
+        TraceStatus status =
+            enter(child, settings.depth - 1, nextScatterCount(settings.scatterCount, settings.dissipation));
+        if (status == TraceStatus::Finished)
+            status = walkStack();
+        return status;
+    }
+
+    void flush()
+    {
+        // Rays still out (a stop leaves some) are taken back before the
+        // numbering starts again.
+        drain();
+        decideAll();
+        stack.clear();
+        const size_t points = logPoints;
+        std::vector<LogEntry> entries;
+        entries.swap(log);
+        logPoints = 0;
+        undecidedFrom = 0;
+        rayDirections.clear();
+        results.clear();
+        if (points == 0)
+            return;
+        GA_Offset next = gdp.getPointMap().addElementBlock(GA_Size(points));
+        for (const LogEntry &e : entries)
+        {
+            if (!e.point)
+                continue;
+            writeVector(e.triple->position, next, e.position);
+            writeVector(e.triple->direction, next, e.direction);
+            writeVector(e.triple->intensity, next, e.intensity);
+            ++next;
+        }
+        // The log's memory is kept for the next points.
+        entries.clear();
+        entries.swap(log);
+    }
+};
+
+HandOffWalk::HandOffWalk(GU_Detail &gdp, const Collider &collider, const WalkSettings &settings, TraceControl &control)
+    : myState(new State(gdp, collider, settings, control))
+{}
+
+HandOffWalk::~HandOffWalk() = default;
+
+bool HandOffWalk::suitable(const std::vector<AttributeTriple> &triples, const WalkSettings &settings)
+{
+    if (settings.depth < 2 || settings.scatterCount < 1 || settings.scatterCount > kMostCount)
+        return false;
+    // The most points one tree can make: a generation's points times the
+    // next count, generation after generation.
+    double treePoints = 0.0;
+    double generation = 1.0;
+    int32_t count = settings.scatterCount;
+    for (int32_t g = 1; g <= settings.depth && generation > 0.0; ++g)
+    {
+        treePoints += generation;
+        if (treePoints > kMostTreePoints)
+            return false;
+        count = nextScatterCount(count, settings.dissipation);
+        generation *= double(std::max(count, 0));
+    }
+    return std::all_of(triples.begin(), triples.end(), readsBackAsWritten);
+}
+
+TraceStatus HandOffWalk::tracePoint(const AttributeTriple &triple, GA_Offset offset, const PrimaryTrace &primary)
+{
+    return myState->walk(triple, offset, primary);
+}
+
+void HandOffWalk::flush() { myState->flush(); }
+
+void HandOffWalk::run(const std::function<void()> &walk)
+{
+    State &s = *myState;
+    try
+    {
+        UTrunWithHelpers(
+            UTgetMaxThreads() - 1, [&](const std::atomic<bool> &stop) { s.help(stop); },
+            [&]() {
+                walk();
+                s.flush();
+            });
+    }
+    catch (...)
+    {
+        // Every point made before the failure is appended, as tracePoint
+        // leaves them; a failure while appending is not the one to report.
+        try
+        {
+            s.flush();
+        }
+        catch (...)
+        {}
+        throw;
+    }
+}
