@@ -53,8 +53,9 @@ struct HandOffWalk::State
         UT_Vector3 position;
         UT_Vector3 direction;  // the last one written
         UT_Vector3 intensity;
-        int64_t ray;  // the deciding ray; -1 once decided
-        bool point;   // appended when the log is
+        int64_t ray;           // the deciding ray; -1 once decided
+        int64_t directionRay;  // the ray whose direction is the last one written, until it is back; else -1
+        bool point;            // appended when the log is
     };
 
     // A point whose set is being followed.
@@ -86,12 +87,13 @@ struct HandOffWalk::State
     size_t undecidedFrom = 0;  // no entry before this one waits
 
     // Rays numbered from 0 since the log was last appended: their
-    // directions, and their traces once collected. Rays the walk follows
+    // directions and traces once collected. Rays the walk follows
     // go to the helpers through `urgent`, the others through `background`,
     // which helpers turn to only when nothing urgent waits.
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
-    std::vector<UT_Vector3> aligned;  // the set being drawn
+    std::vector<uint32_t> drawn;      // the engine outputs of the set being drawn
+    std::vector<UT_Vector3> aligned;  // its directions, where the walk needs them itself
     TraceQueue urgent;
     TraceQueue background;
 
@@ -104,6 +106,7 @@ struct HandOffWalk::State
         while (const QueuedRays *r = q.collectable())
         {
             std::copy(r->results, r->results + r->count, results.begin() + r->frame);
+            std::copy(r->directions, r->directions + r->count, rayDirections.begin() + r->frame);
             q.popCollected();
         }
     }
@@ -129,7 +132,8 @@ struct HandOffWalk::State
     }
 
     // The trace of ray `ray`, handed out as ray `index` of urgent slot
-    // `slot`: from the slot as soon as it is done.
+    // `slot`: from the slot as soon as it is done. Its direction is then in
+    // rayDirections.
     BounceResult traceOf(int64_t ray, int64_t slot, int32_t index)
     {
         for (int idle = 0;;)
@@ -137,20 +141,24 @@ struct HandOffWalk::State
             if (slot < urgent.collectedSlots())
                 return results[size_t(ray)];
             if (const QueuedRays *r = urgent.doneSlot(slot))
+            {
+                rayDirections[size_t(ray)] = r->directions[index];
                 return r->results[index];
+            }
             helpOrWait(urgent, idle);
         }
     }
 
-    // Numbers the rays of the set being drawn, count of them from one
-    // origin, and hands those from `from` on to q; gives the first ray's
-    // number and the first slot's.
-    void publish(TraceQueue &q, const UT_Vector3 &origin, size_t count, size_t from, int64_t &firstRay,
-                 int64_t &firstSlot)
+    // Numbers the rays of the set just drawn, count of them from one origin
+    // in the frame `rotation`, and hands those from `from` on to q, to be
+    // given their directions by the tracer; gives the first ray's number
+    // and the first slot's.
+    void publish(TraceQueue &q, const UT_Vector3 &origin, const AxisRotation &rotation, size_t count, size_t from,
+                 int64_t &firstRay, int64_t &firstSlot)
     {
         firstRay = numberedRays();
         firstSlot = q.nextSlotNumber();
-        rayDirections.insert(rayDirections.end(), aligned.begin(), aligned.begin() + std::ptrdiff_t(count));
+        rayDirections.resize(rayDirections.size() + count);
         results.resize(rayDirections.size());
         for (size_t j = from; j < count; j += size_t(kQueuedRaysMost))
         {
@@ -165,10 +173,11 @@ struct HandOffWalk::State
             slot.origin = origin;
             slot.count = int32_t(std::min(count - j, size_t(kQueuedRaysMost)));
             for (int32_t k = 0; k < slot.count; ++k)
-            {
                 slot.rays[k] = k;
-                slot.directions[k] = aligned[j + size_t(k)];
-            }
+            slot.fromOutputs = true;
+            slot.scatter = settings.scatter;
+            slot.rotation = rotation;
+            std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4 * slot.count, slot.outputs);
             q.publish();
         }
     }
@@ -197,7 +206,7 @@ struct HandOffWalk::State
 
     size_t pushPoint(const UT_Vector3 &position, const UT_Vector3 &direction, const UT_Vector3 &intensity)
     {
-        log.push_back({triple, position, direction, intensity, -1, true});
+        log.push_back({triple, position, direction, intensity, -1, -1, true});
         ++logPoints;
         return log.size() - 1;
     }
@@ -212,6 +221,11 @@ struct HandOffWalk::State
         for (size_t i = undecidedFrom; i < log.size(); ++i)
         {
             LogEntry &e = log[i];
+            if (e.directionRay >= 0)
+            {
+                e.direction = rayDirections[size_t(e.directionRay)];
+                e.directionRay = -1;
+            }
             if (e.ray < 0)
                 continue;
             const BounceResult &hit = results[size_t(e.ray)];
@@ -259,10 +273,11 @@ struct HandOffWalk::State
         const UT_Vector3 intensity = log[entry].intensity;
         const AxisRotation rotation = frameFor(log[entry].direction);
         const size_t count = size_t(scatterCount);
-        aligned.resize(count);
-        scatterDirectionsInto(scatterCount, settings.scatter, aligned.data());
-        for (UT_Vector3 &d : aligned)
-            d = applyRotation(rotation, d);
+        // The set is drawn now, as tracePoint draws it; its directions
+        // are worked out from the outputs where they are needed.
+        drawn.resize(4 * count);
+        for (uint32_t &output : drawn)
+            output = uint32_t(sceneRandomEngine());
         // One renewal of the collider's data ids stands for every ray the
         // point's walk traces, as in tracePoint.
         if (!idsRenewed)
@@ -278,26 +293,33 @@ struct HandOffWalk::State
         {
             // The walk follows ray 0 next: it traces that one itself, while
             // the helpers take the others.
-            publish(urgent, position, count, 1, firstRay, firstSlot);
-            const UT_Vector3 first = aligned[0];
+            publish(urgent, position, rotation, count, 1, firstRay, firstSlot);
+            UT_Vector3 first;
+            scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first);
+            first = applyRotation(rotation, first);
+            rayDirections[size_t(firstRay)] = first;
             stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
                              traceHere(position, first), int32_t(count), 0});
             return TraceStatus::Finished;
         }
         if (!mayReachLimit(count))
         {
-            publish(background, position, count, 0, firstRay, firstSlot);
+            publish(background, position, rotation, count, 0, firstRay, firstSlot);
             for (size_t k = 0; k < count; ++k)
                 log.push_back(
-                    {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), false});
+                    {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), -1, false});
             logUndecided += count;
             // Each direction of the set overwrites the point's in turn.
-            log[entry].direction = aligned[count - 1];
+            log[entry].directionRay = firstRay + int64_t(count) - 1;
             return TraceStatus::Finished;
         }
         // Near the limit each ray is traced and decided in turn, so that the
         // walk stops at the ray tracePoint stops at.
         decideAll();
+        aligned.resize(count);
+        scatterDirectionsFromOutputs(scatterCount, settings.scatter, drawn.data(), aligned.data());
+        for (UT_Vector3 &d : aligned)
+            d = applyRotation(rotation, d);
         for (size_t k = 0; k < count; ++k)
         {
             log[entry].direction = aligned[k];
@@ -327,11 +349,11 @@ struct HandOffWalk::State
             }
             const int32_t i = frame.next++;
             const int64_t ray = frame.firstRay + i;
-            // Each direction of the set overwrites the point's in turn.
-            log[frame.entry].direction = rayDirections[size_t(ray)];
             const BounceResult hit =
                 i == 0 ? frame.firstResult
                        : traceOf(ray, frame.firstSlot + (i - 1) / kQueuedRaysMost, (i - 1) % kQueuedRaysMost);
+            // Each direction of the set overwrites the point's in turn.
+            log[frame.entry].direction = rayDirections[size_t(ray)];
             if (hit.empty())
                 continue;
             const float d2 = travelledSquared(frame.position, hit.position);

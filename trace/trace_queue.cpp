@@ -1,5 +1,7 @@
 #include "trace/trace_queue.h"
 
+#include "math/scatter.h"
+
 #include <algorithm>
 #include <thread>
 
@@ -128,6 +130,12 @@ bool TraceQueue::traceSome(int64_t most)
         if (!s.cancelled.load(std::memory_order_relaxed))
         {
             QueuedRays &r = s.rays;
+            if (r.fromOutputs)
+            {
+                scatterDirectionsFromOutputs(r.count, r.scatter, r.outputs, r.directions);
+                for (int32_t i = 0; i < r.count; ++i)
+                    r.directions[i] = applyRotation(r.rotation, r.directions[i]);
+            }
             for (int32_t i = 0; i < r.count; ++i)
             {
                 PendingBounce current;

@@ -18,6 +18,7 @@
 // its core with a spinning thread.
 #pragma once
 
+#include "math/vector_math.h"
 #include "trace/bounce_tracer.h"
 
 #include <atomic>
@@ -34,7 +35,11 @@ constexpr int32_t kQueuedRaysMost = 8;
 // case the one waited for shares it (the machine busy with other work).
 void waitForOtherThread(int waits);
 
-// Rays from one origin handed out together.
+// Rays from one origin handed out together. Their directions are given, or,
+// with fromOutputs, drawn: the tracer then first fills in the directions
+// scatterDirectionsFromOutputs gives for `outputs` and `scatter`, carried by
+// `rotation`, so that the walk's thread spends no time on their arc cosines
+// and sines.
 struct QueuedRays
 {
     int64_t frame = -1;  // the walk's own tags, carried through untouched
@@ -44,6 +49,10 @@ struct QueuedRays
     UT_Vector3 directions[kQueuedRaysMost];
     BounceResult results[kQueuedRaysMost];
     bool traced = false;  // false when cancelled
+    bool fromOutputs = false;
+    double scatter = 0.0;
+    AxisRotation rotation;
+    uint32_t outputs[4 * kQueuedRaysMost];
 };
 
 class TraceQueue
