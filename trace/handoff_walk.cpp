@@ -19,8 +19,11 @@ constexpr int32_t kMostCount = 1024;
 // so the trees walked this way are bounded: at most this many new points
 // each.
 constexpr double kMostTreePoints = 65536.0;
-// Slots in the ring to the helpers (each up to kQueuedRaysMost rays).
+// Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
+// Rays the walk will follow go one to a slot: the walk waits for one of
+// them, never for a helper's other rays.
+constexpr int32_t kUrgentPerSlot = 1;
 // The log is appended between points once it holds this many entries: few
 // growth steps of the detail, and little memory.
 constexpr size_t kFlushAt = 4096;
@@ -67,7 +70,7 @@ struct HandOffWalk::State
         UT_Vector3 position;
         UT_Vector3 intensity;
         int64_t firstRay;          // its rays are firstRay, firstRay + 1, ...
-        int64_t firstSlot;         // rays 1, 2, ... in slots of kQueuedRaysMost from this one
+        int64_t firstSlot;         // rays 1, 2, ... in urgent slots from this one
         BounceResult firstResult;  // ray 0, traced by the walk itself
         int32_t count;
         int32_t next;
@@ -92,8 +95,9 @@ struct HandOffWalk::State
     // which helpers turn to only when nothing urgent waits.
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
-    std::vector<uint32_t> drawn;      // the engine outputs of the set being drawn
-    std::vector<UT_Vector3> aligned;  // its directions, where the walk needs them itself
+    std::vector<AxisRotation> childRotations;  // of urgent rays
+    std::vector<uint32_t> drawn;               // the engine outputs of the set being drawn
+    std::vector<UT_Vector3> aligned;           // its directions, where the walk needs them itself
     TraceQueue urgent;
     TraceQueue background;
 
@@ -107,6 +111,8 @@ struct HandOffWalk::State
         {
             std::copy(r->results, r->results + r->count, results.begin() + r->frame);
             std::copy(r->directions, r->directions + r->count, rayDirections.begin() + r->frame);
+            if (r->childFrames)
+                std::copy(r->childRotations, r->childRotations + r->count, childRotations.begin() + r->frame);
             q.popCollected();
         }
     }
@@ -133,7 +139,7 @@ struct HandOffWalk::State
 
     // The trace of ray `ray`, handed out as ray `index` of urgent slot
     // `slot`: from the slot as soon as it is done. Its direction is then in
-    // rayDirections.
+    // rayDirections and its child's frame in childRotations.
     BounceResult traceOf(int64_t ray, int64_t slot, int32_t index)
     {
         for (int idle = 0;;)
@@ -143,6 +149,7 @@ struct HandOffWalk::State
             if (const QueuedRays *r = urgent.doneSlot(slot))
             {
                 rayDirections[size_t(ray)] = r->directions[index];
+                childRotations[size_t(ray)] = r->childRotations[index];
                 return r->results[index];
             }
             helpOrWait(urgent, idle);
@@ -160,7 +167,9 @@ struct HandOffWalk::State
         firstSlot = q.nextSlotNumber();
         rayDirections.resize(rayDirections.size() + count);
         results.resize(rayDirections.size());
-        for (size_t j = from; j < count; j += size_t(kQueuedRaysMost))
+        childRotations.resize(rayDirections.size());
+        const size_t perSlot = &q == &urgent ? size_t(kUrgentPerSlot) : size_t(kQueuedRaysMost);
+        for (size_t j = from; j < count; j += perSlot)
         {
             for (int idle = 0; q.inFlight() >= q.capacity();)
             {
@@ -171,12 +180,13 @@ struct HandOffWalk::State
             QueuedRays &slot = q.next();
             slot.frame = firstRay + int64_t(j);
             slot.origin = origin;
-            slot.count = int32_t(std::min(count - j, size_t(kQueuedRaysMost)));
+            slot.count = int32_t(std::min(count - j, perSlot));
             for (int32_t k = 0; k < slot.count; ++k)
                 slot.rays[k] = k;
             slot.fromOutputs = true;
             slot.scatter = settings.scatter;
             slot.rotation = rotation;
+            slot.childFrames = &q == &urgent;
             std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4 * slot.count, slot.outputs);
             q.publish();
         }
@@ -264,14 +274,15 @@ struct HandOffWalk::State
 
     // Reads the point of log entry `entry`, draws its set and hands it out.
     // Rays that decide later sets are followed by walkStack; the others
-    // leave their possible points in the log at once.
-    TraceStatus enter(size_t entry, int32_t depth, int32_t scatterCount)
+    // leave their possible points in the log at once. `frame`, when given,
+    // is the point's frame, worked out by the helper that traced its ray.
+    TraceStatus enter(size_t entry, int32_t depth, int32_t scatterCount, const AxisRotation *frame = nullptr)
     {
         if (depth <= 0 || scatterCount <= 0)
             return TraceStatus::Finished;  // nothing drawn, traced or written
         const UT_Vector3 position = log[entry].position;
         const UT_Vector3 intensity = log[entry].intensity;
-        const AxisRotation rotation = frameFor(log[entry].direction);
+        const AxisRotation rotation = frame ? *frame : frameFor(log[entry].direction);
         const size_t count = size_t(scatterCount);
         // The set is drawn now, as tracePoint draws it; its directions
         // are worked out from the outputs where they are needed.
@@ -351,7 +362,7 @@ struct HandOffWalk::State
             const int64_t ray = frame.firstRay + i;
             const BounceResult hit =
                 i == 0 ? frame.firstResult
-                       : traceOf(ray, frame.firstSlot + (i - 1) / kQueuedRaysMost, (i - 1) % kQueuedRaysMost);
+                       : traceOf(ray, frame.firstSlot + (i - 1) / kUrgentPerSlot, (i - 1) % kUrgentPerSlot);
             // Each direction of the set overwrites the point's in turn.
             log[frame.entry].direction = rayDirections[size_t(ray)];
             if (hit.empty())
@@ -368,7 +379,8 @@ struct HandOffWalk::State
             if (frame.next == frame.count)
                 stack.pop_back();
             // `frame` may dangle from here on.
-            const TraceStatus status = enter(child, childDepth, childCount);
+            const AxisRotation childFrame = childRotations[size_t(ray)];
+            const TraceStatus status = enter(child, childDepth, childCount, i == 0 ? nullptr : &childFrame);
             if (status != TraceStatus::Finished)
                 return status;
         }
@@ -417,6 +429,7 @@ struct HandOffWalk::State
         undecidedFrom = 0;
         rayDirections.clear();
         results.clear();
+        childRotations.clear();
         if (points == 0)
             return;
         GA_Offset next = gdp.getPointMap().addElementBlock(GA_Size(points));

@@ -1,6 +1,7 @@
 #include "trace/trace_queue.h"
 
 #include "math/scatter.h"
+#include "trace/walk_steps.h"
 
 #include <algorithm>
 #include <thread>
@@ -151,6 +152,9 @@ bool TraceQueue::traceSome(int64_t most)
             if (previousResult)
                 *previousResult = finishBounce(previous, myCollider);
             previousResult = nullptr;
+            if (r.childFrames)
+                for (int32_t i = 0; i < r.count; ++i)
+                    r.childRotations[i] = frameFor(r.results[i].direction);
             r.traced = true;
         }
         s.done.store(j, std::memory_order_release);  // collected untraced when cancelled

@@ -53,6 +53,11 @@ struct QueuedRays
     double scatter = 0.0;
     AxisRotation rotation;
     uint32_t outputs[4 * kQueuedRaysMost];
+    // With childFrames, the tracer also gives each ray the frame a point
+    // with the ray's bounced direction would take (frameFor), for a walk
+    // that enters such a point next.
+    bool childFrames = false;
+    AxisRotation childRotations[kQueuedRaysMost];
 };
 
 class TraceQueue
