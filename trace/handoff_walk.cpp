@@ -44,7 +44,8 @@ bool readsBackAsWritten(const AttributeTriple &t)
 struct HandOffWalk::State
 {
     State(GU_Detail &g, const Collider &c, const WalkSettings &s, TraceControl &ctl)
-        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, kQueueCapacity), background(c, kQueueCapacity)
+        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, kQueueCapacity, TraceQueue::Waiting::Spin),
+          background(c, kQueueCapacity, TraceQueue::Waiting::Spin)
     {}
 
     // A new point of the walk, or a ray's possible one: the ray decides it

@@ -36,8 +36,8 @@ void waitForOtherThread(int waits)
 #endif
 }
 
-TraceQueue::TraceQueue(const Collider &collider, size_t capacity)
-    : myCollider(collider), myCapacity(capacity), mySlots(new Slot[capacity])
+TraceQueue::TraceQueue(const Collider &collider, size_t capacity, Waiting waiting)
+    : myCollider(collider), myCapacity(capacity), myWaiting(waiting), mySlots(new Slot[capacity])
 {}
 
 TraceQueue::~TraceQueue() = default;
@@ -54,6 +54,11 @@ void TraceQueue::publish()
     s.rays.traced = false;
     s.cancelled.store(false, std::memory_order_relaxed);
     ++myPublishedLocal;
+    if (myWaiting == Waiting::Spin)
+    {
+        myPublished.store(myPublishedLocal, std::memory_order_release);
+        return;
+    }
     // Sequentially consistent, like the sleepers' count below and in help():
     // either the walk sees a helper going to sleep, or that helper sees the
     // ray.

@@ -63,7 +63,16 @@ struct QueuedRays
 class TraceQueue
 {
 public:
-    TraceQueue(const Collider &collider, size_t capacity);
+    // How the threads that trace wait for work: help() sleeps when there is
+    // none for a while, so publishing must check for sleepers to wake;
+    // with Spin, every tracer polls (traceSome) and never sleeps, and
+    // publishing is a plain release of the slot.
+    enum class Waiting
+    {
+        Sleep,
+        Spin
+    };
+    TraceQueue(const Collider &collider, size_t capacity, Waiting waiting = Waiting::Sleep);
     ~TraceQueue();
     TraceQueue(const TraceQueue &) = delete;
     TraceQueue &operator=(const TraceQueue &) = delete;
@@ -123,6 +132,7 @@ private:
 
     const Collider &myCollider;
     size_t myCapacity;
+    Waiting myWaiting;
     std::unique_ptr<Slot[]> mySlots;
     // Claimed by the tracers; the other counts belong to the walk. Kept on
     // cache lines of their own so that claiming does not slow publishing.
