@@ -42,21 +42,24 @@ void waitForOtherThread(int waits);
 // and sines.
 struct QueuedRays
 {
+    // What the walk gives, first, so that publishing a slot of a ray or
+    // two writes a cache line or two; what the tracer gives, after.
     int64_t frame = -1;  // the walk's own tags, carried through untouched
-    int32_t rays[kQueuedRaysMost] = {};
     int32_t count = 0;
-    UT_Vector3 origin;
-    UT_Vector3 directions[kQueuedRaysMost];
-    BounceResult results[kQueuedRaysMost];
-    bool traced = false;  // false when cancelled
     bool fromOutputs = false;
-    double scatter = 0.0;
-    AxisRotation rotation;
-    uint32_t outputs[4 * kQueuedRaysMost];
     // With childFrames, the tracer also gives each ray the frame a point
     // with the ray's bounced direction would take (frameFor), for a walk
     // that enters such a point next.
     bool childFrames = false;
+    UT_Vector3 origin;
+    double scatter = 0.0;
+    AxisRotation rotation;
+    int32_t rays[kQueuedRaysMost] = {};
+    uint32_t outputs[4 * kQueuedRaysMost];
+    UT_Vector3 directions[kQueuedRaysMost];
+
+    bool traced = false;  // false when cancelled
+    BounceResult results[kQueuedRaysMost];
     AxisRotation childRotations[kQueuedRaysMost];
 };
 
@@ -122,11 +125,13 @@ public:
     void help();
 
 private:
-    struct Slot
+    // Slots start on cache lines of their own, so that neighbours in the
+    // ring, one being filled and one traced, share none.
+    struct alignas(64) Slot
     {
-        QueuedRays rays;
-        std::atomic<bool> cancelled{false};
         std::atomic<int64_t> done{-1};  // the slot's number once finished
+        std::atomic<bool> cancelled{false};
+        QueuedRays rays;
     };
     Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
 
