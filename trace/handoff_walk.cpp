@@ -101,6 +101,7 @@ struct HandOffWalk::State
     std::vector<UT_Vector3> aligned;           // its directions, where the walk needs them itself
     TraceQueue urgent;
     TraceQueue background;
+    QueuedRays *gathered = nullptr;  // the background slot being filled, not yet published
 
     int64_t numberedRays() const { return int64_t(rayDirections.size()); }
 
@@ -110,10 +111,14 @@ struct HandOffWalk::State
     {
         while (const QueuedRays *r = q.collectable())
         {
-            std::copy(r->results, r->results + r->count, results.begin() + r->frame);
-            std::copy(r->directions, r->directions + r->count, rayDirections.begin() + r->frame);
-            if (r->childFrames)
-                std::copy(r->childRotations, r->childRotations + r->count, childRotations.begin() + r->frame);
+            for (int32_t k = 0; k < r->count; ++k)
+            {
+                const size_t ray = size_t(r->frame + r->rays[k]);
+                results[ray] = r->results[k];
+                rayDirections[ray] = r->directions[k];
+                if (r->childFrames)
+                    childRotations[ray] = r->childRotations[k];
+            }
             q.popCollected();
         }
     }
@@ -153,6 +158,8 @@ struct HandOffWalk::State
                 childRotations[size_t(ray)] = r->childRotations[index];
                 return r->results[index];
             }
+            // Rays gathered for the helpers go out before the walk waits.
+            publishGathered();
             helpOrWait(urgent, idle);
         }
     }
@@ -161,41 +168,92 @@ struct HandOffWalk::State
     // in the frame `rotation`, and hands those from `from` on to q, to be
     // given their directions by the tracer; gives the first ray's number
     // and the first slot's.
-    void publish(TraceQueue &q, const UT_Vector3 &origin, const AxisRotation &rotation, size_t count, size_t from,
-                 int64_t &firstRay, int64_t &firstSlot)
+    // Numbers `count` more rays; gives the first one's number.
+    int64_t number(size_t count)
     {
-        firstRay = numberedRays();
-        firstSlot = q.nextSlotNumber();
+        const int64_t first = numberedRays();
         rayDirections.resize(rayDirections.size() + count);
         results.resize(rayDirections.size());
         childRotations.resize(rayDirections.size());
-        const size_t perSlot = &q == &urgent ? size_t(kUrgentPerSlot) : size_t(kQueuedRaysMost);
-        for (size_t j = from; j < count; j += perSlot)
+        return first;
+    }
+
+    // Waits until q has room for one more slot.
+    void makeRoom(TraceQueue &q)
+    {
+        for (int idle = 0; q.inFlight() >= q.capacity();)
         {
-            for (int idle = 0; q.inFlight() >= q.capacity();)
-            {
-                collect(q);
-                if (q.inFlight() >= q.capacity())
-                    helpOrWait(q, idle);
-            }
-            QueuedRays &slot = q.next();
+            collect(q);
+            if (q.inFlight() >= q.capacity())
+                helpOrWait(q, idle);
+        }
+    }
+
+    // Numbers the rays of the set just drawn, count of them from one origin
+    // in the frame `rotation`, and hands those from `from` on to the urgent
+    // ring, one to a slot, to be given their directions by the tracer;
+    // gives the first ray's number and the first slot's.
+    void publishUrgent(const UT_Vector3 &origin, const AxisRotation &rotation, size_t count, size_t from,
+                       int64_t &firstRay, int64_t &firstSlot)
+    {
+        firstRay = number(count);
+        firstSlot = urgent.nextSlotNumber();
+        for (size_t j = from; j < count; j += size_t(kUrgentPerSlot))
+        {
+            makeRoom(urgent);
+            QueuedRays &slot = urgent.next();
             slot.frame = firstRay + int64_t(j);
             slot.origin = origin;
-            slot.count = int32_t(std::min(count - j, perSlot));
+            slot.count = int32_t(std::min(count - j, size_t(kUrgentPerSlot)));
             for (int32_t k = 0; k < slot.count; ++k)
                 slot.rays[k] = k;
             slot.fromOutputs = true;
+            slot.perRay = false;
             slot.scatter = settings.scatter;
             slot.rotation = rotation;
-            slot.childFrames = &q == &urgent;
+            slot.childFrames = true;
             std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4 * slot.count, slot.outputs);
-            q.publish();
+            urgent.publish();
         }
+    }
+
+    // Gathers ray `ray`, from origin in the frame `rotation` with the
+    // drawn outputs from `outputs` on, for the background ring: rays of
+    // many points go out together, a full slot at a time.
+    void gather(int64_t ray, const UT_Vector3 &origin, const AxisRotation &rotation, const uint32_t *outputs)
+    {
+        if (!gathered)
+        {
+            makeRoom(background);
+            gathered = &background.next();
+            gathered->frame = ray;
+            gathered->count = 0;
+            gathered->fromOutputs = true;
+            gathered->perRay = true;
+            gathered->scatter = settings.scatter;
+            gathered->childFrames = false;
+        }
+        const int32_t k = gathered->count++;
+        gathered->rays[k] = int32_t(ray - gathered->frame);
+        gathered->origins[k] = origin;
+        gathered->rotations[k] = rotation;
+        std::copy_n(outputs, 4, gathered->outputs + 4 * k);
+        if (gathered->count == kQueuedRaysMost)
+            publishGathered();
+    }
+
+    void publishGathered()
+    {
+        if (!gathered)
+            return;
+        background.publish();
+        gathered = nullptr;
     }
 
     // Waits until every ray handed out is back.
     void drain()
     {
+        publishGathered();
         for (TraceQueue *q : {&urgent, &background})
             for (int idle = 0;;)
             {
@@ -305,7 +363,7 @@ struct HandOffWalk::State
         {
             // The walk follows ray 0 next: it traces that one itself, while
             // the helpers take the others.
-            publish(urgent, position, rotation, count, 1, firstRay, firstSlot);
+            publishUrgent(position, rotation, count, 1, firstRay, firstSlot);
             UT_Vector3 first;
             scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first);
             first = applyRotation(rotation, first);
@@ -316,7 +374,9 @@ struct HandOffWalk::State
         }
         if (!mayReachLimit(count))
         {
-            publish(background, position, rotation, count, 0, firstRay, firstSlot);
+            firstRay = number(count);
+            for (size_t k = 0; k < count; ++k)
+                gather(firstRay + int64_t(k), position, rotation, drawn.data() + 4 * k);
             for (size_t k = 0; k < count; ++k)
                 log.push_back(
                     {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), -1, false});

@@ -140,12 +140,12 @@ bool TraceQueue::traceSome(int64_t most)
             {
                 scatterDirectionsFromOutputs(r.count, r.scatter, r.outputs, r.directions);
                 for (int32_t i = 0; i < r.count; ++i)
-                    r.directions[i] = applyRotation(r.rotation, r.directions[i]);
+                    r.directions[i] = applyRotation(r.perRay ? r.rotations[i] : r.rotation, r.directions[i]);
             }
             for (int32_t i = 0; i < r.count; ++i)
             {
                 PendingBounce current;
-                current.origin = r.origin;
+                current.origin = r.perRay ? r.origins[i] : r.origin;
                 current.direction = r.directions[i];
                 searchBounce(current, myCollider);
                 if (previousResult)
