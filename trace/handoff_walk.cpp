@@ -362,14 +362,17 @@ struct HandOffWalk::State
         if (depth > 1 && childCount > 0)
         {
             // The walk follows ray 0 next: it traces that one itself, while
-            // the helpers take the others.
+            // the helpers take the others. Its surface values come into the
+            // cache while the others are handed out.
+            PendingBounce first;
+            first.origin = position;
+            scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first.direction);
+            first.direction = applyRotation(rotation, first.direction);
+            searchBounce(first, collider);
             publishUrgent(position, rotation, count, 1, firstRay, firstSlot);
-            UT_Vector3 first;
-            scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first);
-            first = applyRotation(rotation, first);
-            rayDirections[size_t(firstRay)] = first;
+            rayDirections[size_t(firstRay)] = first.direction;
             stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
-                             traceHere(position, first), int32_t(count), 0});
+                             finishBounce(first, collider), int32_t(count), 0});
             return TraceStatus::Finished;
         }
         if (!mayReachLimit(count))
