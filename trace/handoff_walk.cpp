@@ -2,6 +2,7 @@
 
 #include "math/scatter.h"
 #include "trace/trace_queue.h"
+#include "trace/urgent_rays.h"
 #include "trace/walk_steps.h"
 
 #include <UT/UT_ParallelUtil.h>
@@ -21,9 +22,6 @@ constexpr int32_t kMostCount = 1024;
 constexpr double kMostTreePoints = 65536.0;
 // Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
-// Rays the walk will follow go one to a slot: the walk waits for one of
-// them, never for a helper's other rays.
-constexpr int32_t kUrgentPerSlot = 1;
 // The log is appended between points once it holds this many entries: few
 // growth steps of the detail, and little memory.
 constexpr size_t kFlushAt = 4096;
@@ -44,7 +42,7 @@ bool readsBackAsWritten(const AttributeTriple &t)
 struct HandOffWalk::State
 {
     State(GU_Detail &g, const Collider &c, const WalkSettings &s, TraceControl &ctl)
-        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, kQueueCapacity, TraceQueue::Waiting::Spin),
+        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, s.scatter, kQueueCapacity),
           background(c, kQueueCapacity, TraceQueue::Waiting::Spin)
     {}
 
@@ -91,83 +89,80 @@ struct HandOffWalk::State
     size_t undecidedFrom = 0;  // no entry before this one waits
 
     // Rays numbered from 0 since the log was last appended: their
-    // directions and traces once collected. Rays the walk follows
-    // go to the helpers through `urgent`, the others through `background`,
-    // which helpers turn to only when nothing urgent waits.
+    // directions and traces once collected. Rays the walk follows go to
+    // the helpers through `urgent`, newest first; the others through
+    // `background`, which helpers turn to only when nothing urgent waits.
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
     std::vector<AxisRotation> childRotations;  // of urgent rays
     std::vector<uint32_t> drawn;               // the engine outputs of the set being drawn
     std::vector<UT_Vector3> aligned;           // its directions, where the walk needs them itself
-    TraceQueue urgent;
+    UrgentRays urgent;
     TraceQueue background;
     QueuedRays *gathered = nullptr;  // the background slot being filled, not yet published
 
     int64_t numberedRays() const { return int64_t(rayDirections.size()); }
 
-    // Takes back the slots of q that are done, in the order they were
-    // handed out.
-    void collect(TraceQueue &q)
+    // Takes back the slots that are done, in the order they were handed
+    // out.
+    void collect()
     {
-        while (const QueuedRays *r = q.collectable())
+        while (const UrgentRays::Ray *r = urgent.collectable())
+        {
+            keep(size_t(r->tag), *r);
+            urgent.popCollected();
+        }
+        while (const QueuedRays *r = background.collectable())
         {
             for (int32_t k = 0; k < r->count; ++k)
             {
                 const size_t ray = size_t(r->frame + r->rays[k]);
                 results[ray] = r->results[k];
                 rayDirections[ray] = r->directions[k];
-                if (r->childFrames)
-                    childRotations[ray] = r->childRotations[k];
             }
-            q.popCollected();
+            background.popCollected();
         }
     }
 
-    // What a helper does until the walk returns.
+    void keep(size_t ray, const UrgentRays::Ray &r)
+    {
+        results[ray] = r.result;
+        rayDirections[ray] = r.direction;
+        childRotations[ray] = r.childRotation;
+    }
+
+    // What a helper does until the walk returns: urgent rays first, also
+    // between the rays of a background slot.
     void help(const std::atomic<bool> &stop)
     {
+        const std::function<bool()> urgentFirst = [this]() { return urgent.traceNewest(); };
         for (int idle = 0; !stop.load(std::memory_order_relaxed);)
-            if (urgent.traceSome(1) || background.traceSome(1))
+            if (urgent.traceNewest() || background.traceSome(1, &urgentFirst))
                 idle = 0;
             else
                 waitForOtherThread(idle++);
     }
 
-    // Waits a moment for the helpers, tracing a slot of q meanwhile when
-    // one is left: the walk never idles while there is work.
-    static void helpOrWait(TraceQueue &q, int &idle)
+    // The trace of ray `ray`, handed out in urgent slot `slot`, traced by
+    // the walk itself when no helper has claimed it yet. Its direction is
+    // then in rayDirections and its child's frame in childRotations.
+    BounceResult traceOf(int64_t ray, int64_t slot)
     {
-        if (q.traceSome(1))
-            idle = 0;
-        else
-            waitForOtherThread(idle++);
-    }
-
-    // The trace of ray `ray`, handed out as ray `index` of urgent slot
-    // `slot`: from the slot as soon as it is done. Its direction is then in
-    // rayDirections and its child's frame in childRotations.
-    BounceResult traceOf(int64_t ray, int64_t slot, int32_t index)
-    {
-        for (int idle = 0;;)
+        for (int waits = 0; slot >= urgent.collected();)
         {
-            if (slot < urgent.collectedSlots())
-                return results[size_t(ray)];
-            if (const QueuedRays *r = urgent.doneSlot(slot))
+            if (const UrgentRays::Ray *r = urgent.tryAwait(slot))
             {
-                rayDirections[size_t(ray)] = r->directions[index];
-                childRotations[size_t(ray)] = r->childRotations[index];
-                return r->results[index];
+                keep(size_t(ray), *r);
+                break;
             }
-            // Rays gathered for the helpers go out before the walk waits.
-            publishGathered();
-            helpOrWait(urgent, idle);
+            // While a helper traces it, the walk traces a ray it has
+            // gathered for the helpers and not handed out yet.
+            if (!traceGathered())
+                waitForOtherThread(waits++);
         }
+        return results[size_t(ray)];
     }
 
-    // Numbers the rays of the set just drawn, count of them from one origin
-    // in the frame `rotation`, and hands those from `from` on to q, to be
-    // given their directions by the tracer; gives the first ray's number
-    // and the first slot's.
     // Numbers `count` more rays; gives the first one's number.
     int64_t number(size_t count)
     {
@@ -178,41 +173,27 @@ struct HandOffWalk::State
         return first;
     }
 
-    // Waits until q has room for one more slot.
-    void makeRoom(TraceQueue &q)
-    {
-        for (int idle = 0; q.inFlight() >= q.capacity();)
-        {
-            collect(q);
-            if (q.inFlight() >= q.capacity())
-                helpOrWait(q, idle);
-        }
-    }
-
     // Numbers the rays of the set just drawn, count of them from one origin
     // in the frame `rotation`, and hands those from `from` on to the urgent
-    // ring, one to a slot, to be given their directions by the tracer;
-    // gives the first ray's number and the first slot's.
+    // ring, to be given their directions by the tracer; gives the first
+    // ray's number and the first slot's.
     void publishUrgent(const UT_Vector3 &origin, const AxisRotation &rotation, size_t count, size_t from,
                        int64_t &firstRay, int64_t &firstSlot)
     {
         firstRay = number(count);
-        firstSlot = urgent.nextSlotNumber();
-        for (size_t j = from; j < count; j += size_t(kUrgentPerSlot))
+        firstSlot = urgent.collected() + int64_t(urgent.inFlight());
+        for (size_t j = from; j < count; ++j)
         {
-            makeRoom(urgent);
-            QueuedRays &slot = urgent.next();
-            slot.frame = firstRay + int64_t(j);
-            slot.origin = origin;
-            slot.count = int32_t(std::min(count - j, size_t(kUrgentPerSlot)));
-            for (int32_t k = 0; k < slot.count; ++k)
-                slot.rays[k] = k;
-            slot.fromOutputs = true;
-            slot.perRay = false;
-            slot.scatter = settings.scatter;
-            slot.rotation = rotation;
-            slot.childFrames = true;
-            std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4 * slot.count, slot.outputs);
+            if (urgent.inFlight() >= urgent.capacity())
+            {
+                urgent.await(urgent.collected());
+                collect();
+            }
+            UrgentRays::Ray &r = urgent.next();
+            r.tag = firstRay + int64_t(j);
+            r.origin = origin;
+            r.rotation = rotation;
+            std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4, r.outputs);
             urgent.publish();
         }
     }
@@ -224,14 +205,18 @@ struct HandOffWalk::State
     {
         if (!gathered)
         {
-            makeRoom(background);
+            for (int idle = 0; background.inFlight() >= background.capacity();)
+            {
+                collect();
+                if (background.inFlight() >= background.capacity() && !background.traceSome(1))
+                    waitForOtherThread(idle++);
+            }
             gathered = &background.next();
             gathered->frame = ray;
             gathered->count = 0;
             gathered->fromOutputs = true;
             gathered->perRay = true;
             gathered->scatter = settings.scatter;
-            gathered->childFrames = false;
         }
         const int32_t k = gathered->count++;
         gathered->rays[k] = int32_t(ray - gathered->frame);
@@ -242,6 +227,26 @@ struct HandOffWalk::State
             publishGathered();
     }
 
+    // Traces the last ray gathered and not yet handed out; false when
+    // there is none.
+    bool traceGathered()
+    {
+        if (!gathered || gathered->count == 0)
+            return false;
+        const int32_t k = --gathered->count;
+        const size_t ray = size_t(gathered->frame + gathered->rays[k]);
+        PendingBounce bounce;
+        bounce.origin = gathered->origins[k];
+        scatterDirectionsFromOutputs(1, settings.scatter, gathered->outputs + 4 * k, &bounce.direction);
+        bounce.direction = applyRotation(gathered->rotations[k], bounce.direction);
+        searchBounce(bounce, collider);
+        rayDirections[ray] = bounce.direction;
+        results[ray] = finishBounce(bounce, collider);
+        if (gathered->count == 0)
+            gathered = nullptr;  // the slot stays unpublished, to be filled again
+        return true;
+    }
+
     void publishGathered()
     {
         if (!gathered)
@@ -250,18 +255,22 @@ struct HandOffWalk::State
         gathered = nullptr;
     }
 
-    // Waits until every ray handed out is back.
+    // Waits until every ray handed out is back, tracing what no helper has
+    // claimed.
     void drain()
     {
         publishGathered();
-        for (TraceQueue *q : {&urgent, &background})
-            for (int idle = 0;;)
-            {
-                collect(*q);
-                if (q->inFlight() == 0)
-                    break;
-                helpOrWait(*q, idle);
-            }
+        while (urgent.inFlight() > 0)
+        {
+            urgent.await(urgent.collected());
+            collect();
+        }
+        for (int idle = 0; background.inFlight() > 0;)
+        {
+            collect();
+            if (background.inFlight() > 0 && !background.traceSome(1))
+                waitForOtherThread(idle++);
+        }
     }
 
     BounceResult traceHere(const UT_Vector3 &origin, const UT_Vector3 &direction)
@@ -424,9 +433,7 @@ struct HandOffWalk::State
             }
             const int32_t i = frame.next++;
             const int64_t ray = frame.firstRay + i;
-            const BounceResult hit =
-                i == 0 ? frame.firstResult
-                       : traceOf(ray, frame.firstSlot + (i - 1) / kUrgentPerSlot, (i - 1) % kUrgentPerSlot);
+            const BounceResult hit = i == 0 ? frame.firstResult : traceOf(ray, frame.firstSlot + (i - 1));
             // Each direction of the set overwrites the point's in turn.
             log[frame.entry].direction = rayDirections[size_t(ray)];
             if (hit.empty())

@@ -1,7 +1,6 @@
 #include "trace/trace_queue.h"
 
 #include "math/scatter.h"
-#include "trace/walk_steps.h"
 
 #include <algorithm>
 #include <thread>
@@ -114,7 +113,7 @@ void TraceQueue::help()
 
 bool TraceQueue::traceOne() { return traceSome(1); }
 
-bool TraceQueue::traceSome(int64_t most)
+bool TraceQueue::traceSome(int64_t most, const std::function<bool()> *before)
 {
     int64_t k = myClaimed.load(std::memory_order_relaxed);
     int64_t n = 0;
@@ -144,6 +143,9 @@ bool TraceQueue::traceSome(int64_t most)
             }
             for (int32_t i = 0; i < r.count; ++i)
             {
+                if (before)
+                    while ((*before)())
+                    {}
                 PendingBounce current;
                 current.origin = r.perRay ? r.origins[i] : r.origin;
                 current.direction = r.directions[i];
@@ -157,9 +159,6 @@ bool TraceQueue::traceSome(int64_t most)
             if (previousResult)
                 *previousResult = finishBounce(previous, myCollider);
             previousResult = nullptr;
-            if (r.childFrames)
-                for (int32_t i = 0; i < r.count; ++i)
-                    r.childRotations[i] = frameFor(r.results[i].direction);
             r.traced = true;
         }
         s.done.store(j, std::memory_order_release);  // collected untraced when cancelled

@@ -24,6 +24,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -47,10 +48,6 @@ struct QueuedRays
     int64_t frame = -1;  // the walk's own tags, carried through untouched
     int32_t count = 0;
     bool fromOutputs = false;
-    // With childFrames, the tracer also gives each ray the frame a point
-    // with the ray's bounced direction would take (frameFor), for a walk
-    // that enters such a point next.
-    bool childFrames = false;
     UT_Vector3 origin;
     double scatter = 0.0;
     AxisRotation rotation;
@@ -65,7 +62,6 @@ struct QueuedRays
 
     bool traced = false;  // false when cancelled
     BounceResult results[kQueuedRaysMost];
-    AxisRotation childRotations[kQueuedRaysMost];
 };
 
 class TraceQueue
@@ -125,7 +121,10 @@ public:
     // Any thread: claims and traces the next published slot, or up to
     // `most` of them; false when there was none to claim.
     bool traceOne();
-    bool traceSome(int64_t most);
+    // With `before`, before() is called before each ray until it returns
+    // false: a tracer can turn to work that someone waits for between the
+    // rays of a slot of work that can wait.
+    bool traceSome(int64_t most, const std::function<bool()> *before = nullptr);
     // A helper: traces published rays until the queue is closed.
     void help();
 

@@ -1,0 +1,91 @@
+// Rays a walk is about to follow, handed to helper threads one to a slot and
+// traced newest first.
+//
+// A depth-first walk hands out the rays of each set as it draws it and then
+// needs them back in an order that is close to the reverse: the set drawn
+// last belongs to the deepest point, whose rays it follows first. So helpers
+// take the newest slot nobody has claimed, and the walk, when the ray it
+// needs next is still unclaimed, claims and traces exactly that one rather
+// than the oldest. A ray that only decides whether a point is appended can
+// wait; those go through a TraceQueue (trace/trace_queue.h) instead.
+//
+// No locks. Every slot carries its stage tagged with its number (published,
+// claimed, done), so a claim is one compare-and-swap and a slot reused
+// further round the ring can never be mistaken for an earlier one. Only the
+// walking thread publishes, collects and reuses slots; any thread traces.
+#pragma once
+
+#include "math/vector_math.h"
+#include "trace/bounce_tracer.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class UrgentRays
+{
+public:
+    // One ray: its origin, the frame it is carried by and the four engine
+    // outputs its direction is drawn from (scatterDirectionsFromOutputs);
+    // the tracer fills in the direction, the trace and the frame a point
+    // with the ray's bounced direction would take (frameFor).
+    struct Ray
+    {
+        int64_t tag;  // the walk's own, carried through untouched
+        UT_Vector3 origin;
+        AxisRotation rotation;
+        uint32_t outputs[4];
+        UT_Vector3 direction;
+        BounceResult result;
+        AxisRotation childRotation;
+    };
+
+    UrgentRays(const Collider &collider, double scatter, size_t capacity);
+    ~UrgentRays();
+    UrgentRays(const UrgentRays &) = delete;
+    UrgentRays &operator=(const UrgentRays &) = delete;
+
+    // The walking thread's side. Slots are numbered from 0 in the order
+    // they are published.
+    size_t capacity() const { return myCapacity; }
+    size_t inFlight() const { return size_t(myPublishedLocal - myCollectedLocal); }
+    int64_t collected() const { return myCollectedLocal; }
+    // The slot publish() hands out next, to be filled first; inFlight()
+    // must be below capacity().
+    Ray &next() { return slot(myPublishedLocal).ray; }
+    // Publishes the slot next() gave; returns its number.
+    int64_t publish();
+    // Slot k traced, by whichever thread: the walk claims and traces it
+    // itself when nobody has, and waits otherwise. k must not be collected.
+    const Ray &await(int64_t k);
+    // The same without waiting: nullptr while another thread traces it.
+    const Ray *tryAwait(int64_t k);
+    // The earliest slot not yet collected, when it is traced; nullptr
+    // otherwise. popCollected releases it.
+    const Ray *collectable() const;
+    void popCollected();
+
+    // Any thread: claims and traces the newest published slot nobody has
+    // claimed, among the last few; false when there was none.
+    bool traceNewest();
+
+private:
+    struct alignas(64) Slot
+    {
+        // 3k: slot k published; 3k + 1: claimed; 3k + 2: traced.
+        std::atomic<int64_t> stage{-1};
+        Ray ray;
+    };
+    Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
+    bool claim(int64_t k);
+    void trace(int64_t k);
+
+    const Collider &myCollider;
+    double myScatter;
+    size_t myCapacity;
+    std::unique_ptr<Slot[]> mySlots;
+    int64_t myPublishedLocal = 0;
+    int64_t myCollectedLocal = 0;
+    alignas(64) std::atomic<int64_t> myPublished{0};
+    alignas(64) std::atomic<int64_t> myCollected{0};
+};
