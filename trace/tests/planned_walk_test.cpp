@@ -10,6 +10,8 @@
 // parent's trace, and planning again after a wrong guess either way.
 #include "trace/planned_walk.h"
 
+#include "trace/handoff_walk.h"
+
 #include "math/scatter.h"
 #include "trace/tests/trace_test_scenes.h"
 #include "trace/tests/walk_test_runs.h"
@@ -208,4 +210,39 @@ TEST(PlannedWalk, LeavesLargeSetsAndOtherStoragesToTheSequentialWalk)
     settings.dissipation = 0.5f;
     triples[0].intensity.pageTable = nullptr;
     EXPECT_FALSE(PlannedWalk::suitable(triples, settings)) << "values must read back as written";
+}
+
+TEST(HandOffWalk, LeavesWhatItCannotWalkExactlyToTheSequentialWalk)
+{
+    PointsBuilder points;
+    AttributeLists lists = gatherAttributeLists(points.gdp, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
+    std::vector<AttributeTriple> triples = {{lists.positions(0), lists.directions(0), lists.intensities(0)}};
+    WalkSettings settings;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "one generation leaves nothing to hand out";
+    settings.depth = 4;
+    settings.scatterCount = 0;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "nor does scattering nothing";
+    settings.scatterCount = 8;
+    settings.dissipation = 0.5f;
+    EXPECT_TRUE(HandOffWalk::suitable(triples, settings));
+    settings.scatterCount = 2000;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "a large set spreads over threads by itself";
+    settings.scatterCount = 8;
+    settings.dissipation = 2.0f;
+    EXPECT_TRUE(HandOffWalk::suitable(triples, settings)) << "1 + 16 + 512 + 32768 points at most";
+    settings.depth = 5;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "too many points for one tree's log";
+    settings.depth = 4;
+    settings.dissipation = 1.0f;
+    settings.scatterCount = 1;
+    settings.depth = 60000;
+    EXPECT_TRUE(HandOffWalk::suitable(triples, settings)) << "a long chain is a small tree";
+    settings.depth = 70000;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "a chain longer than a tree may be";
+    settings.depth = 4;
+    std::vector<AttributeTriple> aliased = triples;
+    aliased[0].intensity = aliased[0].direction;
+    EXPECT_FALSE(HandOffWalk::suitable(aliased, settings)) << "a point read back must hold what was written";
+    triples[0].direction.pageTable = nullptr;
+    EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "values must read back as written";
 }

@@ -3,8 +3,15 @@
 // each ray traced exactly as a ray traced alone, or untraced only when the
 // group was withdrawn; groups of one ray and of a full slot alike; the
 // walk claiming rays itself and helpers on other threads mix freely, and the
-// ring wraps round many times.
+// ring wraps round many times. Then the ring of rays a walk is about to
+// follow, traced newest first: every ray comes back once, with the bits of a
+// ray traced alone and the frame of its bounced direction, whatever order the
+// walk waits for them in.
 #include "trace/trace_queue.h"
+
+#include "math/scatter.h"
+#include "trace/urgent_rays.h"
+#include "trace/walk_steps.h"
 
 #include "trace/tests/trace_test_scenes.h"
 
@@ -130,6 +137,84 @@ TEST_P(TraceQueueTest, EveryGroupComesBackOnceInOrder)
         traced = 0;
         withdrawn.clear();
     }
+}
+
+TEST_P(TraceQueueTest, UrgentRaysComeBackOnceWhateverOrderTheyAreAwaited)
+{
+    const int threads = GetParam();
+    ColliderBuilder scene;
+    scene.room(4, UT_Vector3(0.9f, 0.8f, 0.7f));
+    const Collider collider(scene.gdp, SearchMode::Accelerated);
+    constexpr double kScatter = 120.0;
+    constexpr int64_t kRays = 4000;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> component(-1.0f, 1.0f);
+    struct Expected
+    {
+        UrgentRays::Ray input;
+        UT_Vector3 direction;
+        BounceResult result;
+    };
+    std::vector<Expected> expected(kRays);
+    for (int64_t i = 0; i < kRays; ++i)
+    {
+        UrgentRays::Ray &in = expected[size_t(i)].input;
+        in.tag = i;
+        in.origin = UT_Vector3(component(random), component(random), component(random));
+        in.rotation = frameFor(UT_Vector3(component(random), component(random), component(random)));
+        for (uint32_t &output : in.outputs)
+            output = uint32_t(random());
+        UT_Vector3 direction;
+        scatterDirectionsFromOutputs(1, kScatter, in.outputs, &direction);
+        direction = applyRotation(in.rotation, direction);
+        expected[size_t(i)].direction = direction;
+        UT_Vector3 position = in.origin;
+        expected[size_t(i)].result = traceBounces(position, direction, collider, 1);
+    }
+
+    const UT_ThreadLimit limit(threads);
+    UrgentRays urgent(collider, kScatter, 32);
+    std::vector<int> seen(kRays, 0);
+    UTrunWithHelpers(
+        threads - 1,
+        [&](const std::atomic<bool> &stop) {
+            for (int waits = 0; !stop.load(std::memory_order_relaxed);)
+                if (!urgent.traceNewest())
+                    waitForOtherThread(waits++);
+        },
+        [&]() {
+            for (int64_t next = 0; next < kRays || urgent.inFlight() > 0;)
+            {
+                for (int n = 0; n < 3 && next < kRays && urgent.inFlight() < urgent.capacity(); ++n, ++next)
+                {
+                    urgent.next() = expected[size_t(next)].input;
+                    urgent.publish();
+                }
+                // The walk waits for any ray in flight, not only the oldest.
+                if (urgent.inFlight() > 0)
+                {
+                    const int64_t k = urgent.collected() + int64_t(random() % urgent.inFlight());
+                    ASSERT_EQ(urgent.await(k).tag, k);
+                }
+                while (const UrgentRays::Ray *r = urgent.collectable())
+                {
+                    const Expected &e = expected[size_t(r->tag)];
+                    EXPECT_TRUE(sameBits(r->direction, e.direction) &&
+                                sameBits(r->result.position, e.result.position) &&
+                                sameBits(r->result.direction, e.result.direction) &&
+                                sameBits(r->result.surfaceIntensity, e.result.surfaceIntensity))
+                        << "ray " << r->tag;
+                    const AxisRotation child = frameFor(e.result.direction);
+                    EXPECT_TRUE(sameBits(r->childRotation.axis, child.axis) &&
+                                r->childRotation.cosine == child.cosine && r->childRotation.sine == child.sine)
+                        << "ray " << r->tag;
+                    ++seen[size_t(r->tag)];
+                    urgent.popCollected();
+                }
+            }
+        });
+    for (int64_t i = 0; i < kRays; ++i)
+        ASSERT_EQ(seen[size_t(i)], 1) << "ray " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Threads, TraceQueueTest, ::testing::Values(1, 2, 4));
