@@ -15,9 +15,10 @@
 namespace HDK_Sample
 {
 
-// How the later generations of a batch of input points are walked: one set
-// after another, or traced ahead on several threads (trace/planned_walk.h).
-// Both give the same output.
+// How the later generations of a batch of input points are walked: in
+// order, with their searches handed to helper threads where there are
+// several (trace/handoff_walk.h), or traced ahead on a guess
+// (trace/planned_walk.h). All give the same output.
 enum class WalkMode
 {
     Sequential,
@@ -34,9 +35,8 @@ struct NodeConfiguration
     // small scenes); any other value leaves 2147483647.
     int64_t pointLimit = INT32_MAX;
     // VELKOR_TRACE_AHEAD: exactly "1" chooses the trace-ahead walk. It gives
-    // the same output; it is not the default because its planning and its
-    // ray-by-ray hand-off cost more processor time than a second core wins
-    // back.
+    // the same output; it is not the default because its planning costs
+    // more than the hand-off walk, which needs no guess.
     WalkMode walk = WalkMode::Sequential;
 };
 

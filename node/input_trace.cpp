@@ -69,8 +69,8 @@ bool InputTrace::tracePrimaries(GA_Offset begin, GA_Offset end)
 
 TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset end, WalkMode walk)
 {
-    // The walk traces ahead on several threads where that pays; either way
-    // the output is that of the sequential walk.
+    // On several threads the walk hands its searches to helpers where it
+    // can; either way the output is that of the sequential walk.
     std::vector<WalkTriple> walkTriples(static_cast<size_t>(myTriples));
     for (int64_t k = 0; k < myTriples; ++k)
         walkTriples[size_t(k)] = {myLists.positions(k), myLists.directions(k), myLists.intensities(k),
@@ -113,8 +113,8 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
             myProgress.pointDone();
         }
     };
-    // The trace-ahead walk's helpers trace beside this thread for the whole
-    // batch; appending and polling stay here.
+    // The trace-ahead and hand-off walks' helpers trace beside this thread
+    // for the whole batch; appending, drawing and polling stay here.
     if (planned)
         planned->run(walkPoints);
     else if (handOff)

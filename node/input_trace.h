@@ -5,9 +5,10 @@
 // triple within a point), so the output is reproducible for a given process
 // history. Primary rays are traced ahead for a batch of input points at a
 // time, possibly on several threads: they depend only on the input values
-// and the collider, never on earlier results. Where it is chosen and pays,
-// the later generations of a batch are traced ahead too
-// (trace/planned_walk.h), with the same result.
+// and the collider, never on earlier results. On several threads the later
+// generations' searches go to helper threads too (trace/handoff_walk.h, or
+// on request the trace-ahead walk of trace/planned_walk.h), with the same
+// result.
 #pragma once
 
 #include "node/configuration.h"
@@ -33,7 +34,9 @@ public:
                TraceControl &control, TraceProgress &progress);
 
     // Walks every input point; stops at the point limit or an interrupt.
-    // WalkMode::TraceAhead uses the trace-ahead walk where it pays.
+    // WalkMode::TraceAhead uses the trace-ahead walk where it suits,
+    // WalkMode::Sequential the hand-off walk where it suits and more than
+    // one thread may run.
     TraceStatus run(WalkMode walk);
 
 private:

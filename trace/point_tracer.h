@@ -11,7 +11,8 @@
 // frame draws its whole direction set when the walk first reaches it. The
 // rays of one set are traced together (concurrently where enabled) as soon as
 // the set is drawn, since they depend only on the collider. This is the
-// sequential walk; planned_walk.h traces ahead across sets and points and
+// sequential walk; handoff_walk.h hands every set's searches to helper
+// threads and planned_walk.h traces ahead across sets and points, and both
 // must give exactly its result.
 #pragma once
 
