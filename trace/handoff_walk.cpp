@@ -90,7 +90,7 @@ struct HandOffWalk::State
 
     // Rays numbered from 0 since the log was last appended: their
     // directions and traces once collected. Rays the walk follows go to
-    // the helpers through `urgent`, newest first; the others through
+    // the helpers through `urgent`, oldest first, or by the walk as it needs them; the others through
     // `background`, which helpers turn to only when nothing urgent waits.
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
@@ -135,9 +135,10 @@ struct HandOffWalk::State
     // between the rays of a background slot.
     void help(const std::atomic<bool> &stop)
     {
-        const std::function<bool()> urgentFirst = [this]() { return urgent.traceNewest(); };
+        int64_t idleAt = -1;
+        const std::function<bool()> urgentFirst = [&]() { return urgent.traceOldest(idleAt); };
         for (int idle = 0; !stop.load(std::memory_order_relaxed);)
-            if (urgent.traceNewest() || background.traceSome(1, &urgentFirst))
+            if (urgent.traceOldest(idleAt) || background.traceSome(1, &urgentFirst))
                 idle = 0;
             else
                 waitForOtherThread(idle++);
@@ -155,10 +156,7 @@ struct HandOffWalk::State
                 keep(size_t(ray), *r);
                 break;
             }
-            // While a helper traces it, the walk traces a ray it has
-            // gathered for the helpers and not handed out yet.
-            if (!traceGathered())
-                waitForOtherThread(waits++);
+            waitForOtherThread(waits++);
         }
         return results[size_t(ray)];
     }
@@ -225,26 +223,6 @@ struct HandOffWalk::State
         std::copy_n(outputs, 4, gathered->outputs + 4 * k);
         if (gathered->count == kQueuedRaysMost)
             publishGathered();
-    }
-
-    // Traces the last ray gathered and not yet handed out; false when
-    // there is none.
-    bool traceGathered()
-    {
-        if (!gathered || gathered->count == 0)
-            return false;
-        const int32_t k = --gathered->count;
-        const size_t ray = size_t(gathered->frame + gathered->rays[k]);
-        PendingBounce bounce;
-        bounce.origin = gathered->origins[k];
-        scatterDirectionsFromOutputs(1, settings.scatter, gathered->outputs + 4 * k, &bounce.direction);
-        bounce.direction = applyRotation(gathered->rotations[k], bounce.direction);
-        searchBounce(bounce, collider);
-        rayDirections[ray] = bounce.direction;
-        results[ray] = finishBounce(bounce, collider);
-        if (gathered->count == 0)
-            gathered = nullptr;  // the slot stays unpublished, to be filled again
-        return true;
     }
 
     void publishGathered()

@@ -11,7 +11,7 @@ namespace
 
 // How far back from the newest slot a helper looks for one to claim: the
 // walk traces older ones itself when it gets to them first.
-constexpr int64_t kNewestScanned = 16;
+constexpr int64_t kScanned = 16;
 
 }  // namespace
 
@@ -89,15 +89,18 @@ void UrgentRays::popCollected()
     myCollected.store(myCollectedLocal, std::memory_order_release);
 }
 
-bool UrgentRays::traceNewest()
+bool UrgentRays::traceOldest(int64_t &idleAt)
 {
     const int64_t published = myPublished.load(std::memory_order_acquire);
-    const int64_t oldest = std::max(myCollected.load(std::memory_order_acquire), published - kNewestScanned);
-    for (int64_t k = published - 1; k >= oldest; --k)
+    if (published == idleAt)
+        return false;
+    const int64_t oldest = std::max(myCollected.load(std::memory_order_acquire), published - kScanned);
+    for (int64_t k = oldest; k < published; ++k)
         if (slot(k).stage.load(std::memory_order_relaxed) == 3 * k && claim(k))
         {
             trace(k);
             return true;
         }
+    idleAt = published;
     return false;
 }

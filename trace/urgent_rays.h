@@ -1,13 +1,14 @@
-// Rays a walk is about to follow, handed to helper threads one to a slot and
-// traced newest first.
+// Rays a walk is about to follow, handed to helper threads one to a slot,
+// each claimed by whoever gets to it first.
 //
 // A depth-first walk hands out the rays of each set as it draws it and then
-// needs them back in an order that is close to the reverse: the set drawn
-// last belongs to the deepest point, whose rays it follows first. So helpers
-// take the newest slot nobody has claimed, and the walk, when the ray it
-// needs next is still unclaimed, claims and traces exactly that one rather
-// than the oldest. A ray that only decides whether a point is appended can
-// wait; those go through a TraceQueue (trace/trace_queue.h) instead.
+// needs them back in an order close to the reverse: the set drawn last
+// belongs to the deepest point, whose rays it follows first, too soon for a
+// helper to trace them in time. So helpers take the oldest slot nobody has
+// claimed, which the walk needs later, and the walk, when the ray it needs
+// next is still unclaimed, claims and traces exactly that one rather than
+// the oldest. A ray that only decides whether a point is appended can wait;
+// those go through a TraceQueue (trace/trace_queue.h) instead.
 //
 // No locks. Every slot carries its stage tagged with its number (published,
 // claimed, done), so a claim is one compare-and-swap and a slot reused
@@ -65,9 +66,12 @@ public:
     const Ray *collectable() const;
     void popCollected();
 
-    // Any thread: claims and traces the newest published slot nobody has
-    // claimed, among the last few; false when there was none.
-    bool traceNewest();
+    // Any thread: claims and traces the oldest published slot nobody has
+    // claimed, among the last few; false when there was none. The caller
+    // keeps `idleAt` for the next call (starting at -1): a caller that found
+    // nothing looks again only once more is published, so that a waiting
+    // helper reads one shared count instead of the slots being filled.
+    bool traceOldest(int64_t &idleAt);
 
 private:
     struct alignas(64) Slot

@@ -4,7 +4,7 @@
 // group was withdrawn; groups of one ray and of a full slot alike; the
 // walk claiming rays itself and helpers on other threads mix freely, and the
 // ring wraps round many times. Then the ring of rays a walk is about to
-// follow, traced newest first: every ray comes back once, with the bits of a
+// follow, claimed one by one: every ray comes back once, with the bits of a
 // ray traced alone and the frame of its bounced direction, whatever order the
 // walk waits for them in.
 #include "trace/trace_queue.h"
@@ -178,8 +178,9 @@ TEST_P(TraceQueueTest, UrgentRaysComeBackOnceWhateverOrderTheyAreAwaited)
     UTrunWithHelpers(
         threads - 1,
         [&](const std::atomic<bool> &stop) {
+            int64_t idleAt = -1;
             for (int waits = 0; !stop.load(std::memory_order_relaxed);)
-                if (!urgent.traceNewest())
+                if (!urgent.traceOldest(idleAt))
                     waitForOtherThread(waits++);
         },
         [&]() {
