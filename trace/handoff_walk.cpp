@@ -100,6 +100,9 @@ struct HandOffWalk::State
     UrgentRays urgent;
     TraceQueue background;
     QueuedRays *gathered = nullptr;  // the background slot being filled, not yet published
+    // Set by a helper that found nothing to trace, cleared when gathered
+    // rays go out: only a hint, read and written without order.
+    alignas(64) std::atomic<bool> helperIdle{false};
 
     int64_t numberedRays() const { return int64_t(rayDirections.size()); }
 
@@ -141,7 +144,11 @@ struct HandOffWalk::State
             if (urgent.traceOldest(idleAt) || background.traceSome(1, &urgentFirst))
                 idle = 0;
             else
+            {
+                if (idle == 0)
+                    helperIdle.store(true, std::memory_order_relaxed);
                 waitForOtherThread(idle++);
+            }
     }
 
     // The trace of ray `ray`, handed out in urgent slot `slot`, traced by
@@ -221,7 +228,8 @@ struct HandOffWalk::State
         gathered->origins[k] = origin;
         gathered->rotations[k] = rotation;
         std::copy_n(outputs, 4, gathered->outputs + 4 * k);
-        if (gathered->count == kQueuedRaysMost)
+        // A helper with nothing to do gets what is gathered at once.
+        if (gathered->count == kQueuedRaysMost || helperIdle.load(std::memory_order_relaxed))
             publishGathered();
     }
 
@@ -229,6 +237,8 @@ struct HandOffWalk::State
     {
         if (!gathered)
             return;
+        if (helperIdle.load(std::memory_order_relaxed))
+            helperIdle.store(false, std::memory_order_relaxed);
         background.publish();
         gathered = nullptr;
     }
