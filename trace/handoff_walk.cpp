@@ -203,10 +203,11 @@ struct HandOffWalk::State
         }
     }
 
-    // Gathers ray `ray`, from origin in the frame `rotation` with the
-    // drawn outputs from `outputs` on, for the background ring: rays of
-    // many points go out together, a full slot at a time.
-    void gather(int64_t ray, const UT_Vector3 &origin, const AxisRotation &rotation, const uint32_t *outputs)
+    // Gathers ray `ray`, from origin in the frame of a point with direction
+    // `frameDirection` (worked out by the tracer), with the drawn outputs
+    // from `outputs` on, for the background ring: rays of many points go
+    // out together, a full slot at a time.
+    void gather(int64_t ray, const UT_Vector3 &origin, const UT_Vector3 &frameDirection, const uint32_t *outputs)
     {
         if (!gathered)
         {
@@ -226,7 +227,7 @@ struct HandOffWalk::State
         const int32_t k = gathered->count++;
         gathered->rays[k] = int32_t(ray - gathered->frame);
         gathered->origins[k] = origin;
-        gathered->rotations[k] = rotation;
+        gathered->frameDirections[k] = frameDirection;
         std::copy_n(outputs, 4, gathered->outputs + 4 * k);
         // A helper with nothing to do gets what is gathered at once.
         if (gathered->count == kQueuedRaysMost || helperIdle.load(std::memory_order_relaxed))
@@ -338,7 +339,7 @@ struct HandOffWalk::State
             return TraceStatus::Finished;  // nothing drawn, traced or written
         const UT_Vector3 position = log[entry].position;
         const UT_Vector3 intensity = log[entry].intensity;
-        const AxisRotation rotation = frame ? *frame : frameFor(log[entry].direction);
+        const UT_Vector3 direction = log[entry].direction;
         const size_t count = size_t(scatterCount);
         // The set is drawn now, as tracePoint draws it; its directions
         // are worked out from the outputs where they are needed.
@@ -361,6 +362,7 @@ struct HandOffWalk::State
             // The walk follows ray 0 next: it traces that one itself, while
             // the helpers take the others. Its surface values come into the
             // cache while the others are handed out.
+            const AxisRotation rotation = frame ? *frame : frameFor(direction);
             PendingBounce first;
             first.origin = position;
             scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first.direction);
@@ -376,7 +378,7 @@ struct HandOffWalk::State
         {
             firstRay = number(count);
             for (size_t k = 0; k < count; ++k)
-                gather(firstRay + int64_t(k), position, rotation, drawn.data() + 4 * k);
+                gather(firstRay + int64_t(k), position, direction, drawn.data() + 4 * k);
             for (size_t k = 0; k < count; ++k)
                 log.push_back(
                     {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), -1, false});
@@ -388,6 +390,7 @@ struct HandOffWalk::State
         // Near the limit each ray is traced and decided in turn, so that the
         // walk stops at the ray tracePoint stops at.
         decideAll();
+        const AxisRotation rotation = frame ? *frame : frameFor(direction);
         aligned.resize(count);
         scatterDirectionsFromOutputs(scatterCount, settings.scatter, drawn.data(), aligned.data());
         for (UT_Vector3 &d : aligned)

@@ -1,6 +1,7 @@
 #include "trace/trace_queue.h"
 
 #include "math/scatter.h"
+#include "trace/walk_steps.h"
 
 #include <algorithm>
 #include <thread>
@@ -139,7 +140,8 @@ bool TraceQueue::traceSome(int64_t most, const std::function<bool()> *before)
             {
                 scatterDirectionsFromOutputs(r.count, r.scatter, r.outputs, r.directions);
                 for (int32_t i = 0; i < r.count; ++i)
-                    r.directions[i] = applyRotation(r.perRay ? r.rotations[i] : r.rotation, r.directions[i]);
+                    r.directions[i] =
+                        applyRotation(r.perRay ? frameFor(r.frameDirections[i]) : r.rotation, r.directions[i]);
             }
             for (int32_t i = 0; i < r.count; ++i)
             {

@@ -52,12 +52,14 @@ struct QueuedRays
     double scatter = 0.0;
     AxisRotation rotation;
     // With perRay, ray i leaves from origins[i] and, with fromOutputs, is
-    // carried by rotations[i]: rays from many points go together.
+    // carried by the frame of a point with direction frameDirections[i]
+    // (frameFor): rays from many points go together, and the tracer builds
+    // their frames.
     bool perRay = false;
     int32_t rays[kQueuedRaysMost] = {};
     uint32_t outputs[4 * kQueuedRaysMost];
     UT_Vector3 origins[kQueuedRaysMost];
-    AxisRotation rotations[kQueuedRaysMost];
+    UT_Vector3 frameDirections[kQueuedRaysMost];
     UT_Vector3 directions[kQueuedRaysMost];
 
     bool traced = false;  // false when cancelled
