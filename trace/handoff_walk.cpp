@@ -183,7 +183,7 @@ struct HandOffWalk::State
     // ring, to be given their directions by the tracer; gives the first
     // ray's number and the first slot's.
     void publishUrgent(const UT_Vector3 &origin, const AxisRotation &rotation, size_t count, size_t from,
-                       int64_t &firstRay, int64_t &firstSlot)
+                       bool childFrames, int64_t &firstRay, int64_t &firstSlot)
     {
         firstRay = number(count);
         firstSlot = urgent.collected() + int64_t(urgent.inFlight());
@@ -199,6 +199,7 @@ struct HandOffWalk::State
             r.origin = origin;
             r.rotation = rotation;
             std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4, r.outputs);
+            r.childFrame = childFrames;
             urgent.publish();
         }
     }
@@ -360,15 +361,18 @@ struct HandOffWalk::State
         if (depth > 1 && childCount > 0)
         {
             // The walk follows ray 0 next: it traces that one itself, while
-            // the helpers take the others. Its surface values come into the
-            // cache while the others are handed out.
+            // the helpers take the others, handed out first so that they
+            // start at once: the walk needs ray 1 soon after ray 0.
             const AxisRotation rotation = frame ? *frame : frameFor(direction);
+            // A child whose own rays all start nothing needs no frame from
+            // the walk: the tracers of its rays build it.
+            const bool childFrames = depth > 2 && nextScatterCount(childCount, settings.dissipation) > 0;
+            publishUrgent(position, rotation, count, 1, childFrames, firstRay, firstSlot);
             PendingBounce first;
             first.origin = position;
             scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first.direction);
             first.direction = applyRotation(rotation, first.direction);
             searchBounce(first, collider);
-            publishUrgent(position, rotation, count, 1, firstRay, firstSlot);
             rayDirections[size_t(firstRay)] = first.direction;
             stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
                              finishBounce(first, collider), int32_t(count), 0});
@@ -442,7 +446,8 @@ struct HandOffWalk::State
                 stack.pop_back();
             // `frame` may dangle from here on.
             const AxisRotation childFrame = childRotations[size_t(ray)];
-            const TraceStatus status = enter(child, childDepth, childCount, i == 0 ? nullptr : &childFrame);
+            const bool haveFrame = i > 0 && childDepth > 1 && nextScatterCount(childCount, settings.dissipation) > 0;
+            const TraceStatus status = enter(child, childDepth, childCount, haveFrame ? &childFrame : nullptr);
             if (status != TraceStatus::Finished)
                 return status;
         }

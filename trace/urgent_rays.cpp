@@ -47,7 +47,8 @@ void UrgentRays::trace(int64_t k)
     bounce.direction = r.direction;
     searchBounce(bounce, myCollider);
     r.result = finishBounce(bounce, myCollider);
-    r.childRotation = frameFor(r.result.direction);
+    if (r.childFrame)
+        r.childRotation = frameFor(r.result.direction);
     s.stage.store(3 * k + 2, std::memory_order_release);
 }
 

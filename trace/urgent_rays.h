@@ -28,14 +28,16 @@ class UrgentRays
 public:
     // One ray: its origin, the frame it is carried by and the four engine
     // outputs its direction is drawn from (scatterDirectionsFromOutputs);
-    // the tracer fills in the direction, the trace and the frame a point
-    // with the ray's bounced direction would take (frameFor).
+    // the tracer fills in the direction, the trace and, with childFrame,
+    // the frame a point with the ray's bounced direction would take
+    // (frameFor).
     struct Ray
     {
         int64_t tag;  // the walk's own, carried through untouched
         UT_Vector3 origin;
         AxisRotation rotation;
         uint32_t outputs[4];
+        bool childFrame;
         UT_Vector3 direction;
         BounceResult result;
         AxisRotation childRotation;
