@@ -119,6 +119,12 @@ __attribute__((always_inline)) inline void walk(const BvhView &view, TraversalRa
             continue;
         if (testLeaf(&view.triangles[leafFirst(ref)], leafCount(ref), ray.exact, best))
         {
+            if (view.hitRecords)
+            {
+                const char *record = view.hitRecords + size_t(best.position) * view.hitRecordSize;
+                __builtin_prefetch(record);
+                __builtin_prefetch(record + view.hitRecordSize - 1);
+            }
             const double reach = reachForSquaredDistance(ray, best.squaredDistance);
             if (reach < ray.reach)
             {

@@ -28,6 +28,11 @@ struct BvhView
     const BvhNode *nodes;
     const PackedTriangle *triangles;
     uint32_t root;
+    // Records of hitRecordSize bytes, one per list position, that the caller
+    // reads for the nearest hit; each new nearest candidate's record is
+    // asked into the cache while the walk goes on. Null for none.
+    const char *hitRecords = nullptr;
+    size_t hitRecordSize = 0;
 };
 
 // Walks the hierarchy for the prepared ray, keeping the best hit in `best`

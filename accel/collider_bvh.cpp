@@ -111,7 +111,10 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
             if (reach < ray.reach)
                 setReach(ray, reach);
         }
-        walkBvh({myNodes.data(), myTriangles.data(), myRoot}, myNodeTestWidth, ray, best);
+        // The records are by primitive; list positions name primitives only
+        // when the structure maps i to i.
+        const char *records = myPrimitiveIndex.empty() ? myHitRecords : nullptr;
+        walkBvh({myNodes.data(), myTriangles.data(), myRoot, records, myHitRecordSize}, myNodeTestWidth, ray, best);
     }
     else
     {
@@ -126,6 +129,12 @@ bool ColliderBvh::nearestHit(const UT_Vector3 &origin, const UT_Vector3 &directi
     out.primitive = myPrimitiveIndex.empty() ? int64_t(best.position) : myPrimitiveIndex[size_t(best.position)];
     out.hit = best.hit;
     return true;
+}
+
+void ColliderBvh::setHitRecords(const void *records, size_t size)
+{
+    myHitRecords = static_cast<const char *>(records);
+    myHitRecordSize = records ? size : 0;
 }
 
 void ColliderBvh::setNodeTestWidth(NodeTestWidth width)

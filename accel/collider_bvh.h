@@ -50,6 +50,11 @@ public:
     // from build on. A narrower one may be chosen (to compare the two); a
     // width the processor lacks is not taken.
     NodeTestWidth nodeTestWidth() const { return myNodeTestWidth; }
+    // Records of `size` bytes per primitive that the caller reads for each
+    // nearest hit (they must outlive the structure's searches): the search
+    // asks a candidate's record into the cache as soon as it finds it, so
+    // that it has arrived by the time the caller reads it. Null for none.
+    void setHitRecords(const void *records, size_t size);
     void setNodeTestWidth(NodeTestWidth width);
 
 private:
@@ -61,4 +66,6 @@ private:
     TriangleBox myRootBox{};
     double myCornerRadius = 0.0;  // bounds the distance of every box from the origin
     NodeTestWidth myNodeTestWidth = NodeTestWidth::Four;
+    const char *myHitRecords = nullptr;
+    size_t myHitRecordSize = 0;
 };

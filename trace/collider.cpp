@@ -63,6 +63,9 @@ Collider::Collider(const GEO_Detail &gdp, SearchMode mode)
         if (myAccel->bvh.build(myTriangles))
         {
             myTriangles = std::vector<Triangle>();  // the structure holds its own copy
+            // A hit's surface values start on their way while the search
+            // still runs, not only once it ends (prefetchSurface).
+            myAccel->bvh.setHitRecords(myCornerValues.data(), sizeof(CornerValues));
         }
         else
         {
