@@ -1,6 +1,7 @@
 #include "trace/handoff_walk.h"
 
 #include "math/scatter.h"
+#include "trace/direction_stream.h"
 #include "trace/trace_queue.h"
 #include "trace/urgent_rays.h"
 #include "trace/walk_steps.h"
@@ -20,6 +21,11 @@ constexpr int32_t kMostCount = 1024;
 // so the trees walked this way are bounded: at most this many new points
 // each.
 constexpr double kMostTreePoints = 65536.0;
+// Directions worked out ahead of the walk, at most.
+constexpr size_t kStreamCapacity = 4096;
+// Below this many directions ahead, helpers work out more before they turn
+// to rays that can wait.
+constexpr int64_t kStreamLow = 512;
 // Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
@@ -42,8 +48,9 @@ bool readsBackAsWritten(const AttributeTriple &t)
 struct HandOffWalk::State
 {
     State(GU_Detail &g, const Collider &c, const WalkSettings &s, TraceControl &ctl)
-        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, s.scatter, kQueueCapacity),
-          background(c, kQueueCapacity, TraceQueue::Waiting::Spin)
+        : gdp(g), collider(c), settings(s), control(ctl), urgent(c, kQueueCapacity),
+          background(c, kQueueCapacity, TraceQueue::Waiting::Spin),
+          stream(s.scatter, sceneRandomEngine, kStreamCapacity)
     {}
 
     // A new point of the walk, or a ray's possible one: the ray decides it
@@ -95,10 +102,11 @@ struct HandOffWalk::State
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
     std::vector<AxisRotation> childRotations;  // of urgent rays
-    std::vector<uint32_t> drawn;               // the engine outputs of the set being drawn
+    std::vector<UT_Vector3> caps;              // the set being drawn, on the cap around (0, 0, -1)
     std::vector<UT_Vector3> aligned;           // its directions, where the walk needs them itself
     UrgentRays urgent;
     TraceQueue background;
+    DirectionStream stream;
     QueuedRays *gathered = nullptr;  // the background slot being filled, not yet published
     // Set by a helper that found nothing to trace, cleared when gathered
     // rays go out: only a hint, read and written without order.
@@ -141,7 +149,8 @@ struct HandOffWalk::State
         int64_t idleAt = -1;
         const std::function<bool()> urgentFirst = [&]() { return urgent.traceOldest(idleAt); };
         for (int idle = 0; !stop.load(std::memory_order_relaxed);)
-            if (urgent.traceOldest(idleAt) || background.traceSome(1, &urgentFirst))
+            if (urgent.traceOldest(idleAt) || (stream.runningShort(kStreamLow) && stream.produce()) ||
+                background.traceSome(1, &urgentFirst) || stream.produce())
                 idle = 0;
             else
             {
@@ -198,17 +207,17 @@ struct HandOffWalk::State
             r.tag = firstRay + int64_t(j);
             r.origin = origin;
             r.rotation = rotation;
-            std::copy_n(drawn.begin() + std::ptrdiff_t(4 * j), 4, r.outputs);
+            r.cap = caps[j];
             r.childFrame = childFrames;
             urgent.publish();
         }
     }
 
-    // Gathers ray `ray`, from origin in the frame of a point with direction
-    // `frameDirection` (worked out by the tracer), with the drawn outputs
-    // from `outputs` on, for the background ring: rays of many points go
-    // out together, a full slot at a time.
-    void gather(int64_t ray, const UT_Vector3 &origin, const UT_Vector3 &frameDirection, const uint32_t *outputs)
+    // Gathers ray `ray`, from origin along `cap` carried into the frame of
+    // a point with direction `frameDirection` (built by the tracer), for
+    // the background ring: rays of many points go out together, a full slot
+    // at a time.
+    void gather(int64_t ray, const UT_Vector3 &origin, const UT_Vector3 &frameDirection, const UT_Vector3 &cap)
     {
         if (!gathered)
         {
@@ -221,15 +230,14 @@ struct HandOffWalk::State
             gathered = &background.next();
             gathered->frame = ray;
             gathered->count = 0;
-            gathered->fromOutputs = true;
+            gathered->carry = true;
             gathered->perRay = true;
-            gathered->scatter = settings.scatter;
         }
         const int32_t k = gathered->count++;
         gathered->rays[k] = int32_t(ray - gathered->frame);
         gathered->origins[k] = origin;
         gathered->frameDirections[k] = frameDirection;
-        std::copy_n(outputs, 4, gathered->outputs + 4 * k);
+        gathered->directions[k] = cap;
         // A helper with nothing to do gets what is gathered at once.
         if (gathered->count == kQueuedRaysMost || helperIdle.load(std::memory_order_relaxed))
             publishGathered();
@@ -342,11 +350,10 @@ struct HandOffWalk::State
         const UT_Vector3 intensity = log[entry].intensity;
         const UT_Vector3 direction = log[entry].direction;
         const size_t count = size_t(scatterCount);
-        // The set is drawn now, as tracePoint draws it; its directions
-        // are worked out from the outputs where they are needed.
-        drawn.resize(4 * count);
-        for (uint32_t &output : drawn)
-            output = uint32_t(sceneRandomEngine());
+        // The set is drawn now, as tracePoint draws it, mostly from
+        // directions worked out ahead; the tracers carry them into place.
+        caps.resize(count);
+        stream.draw(scatterCount, caps.data());
         // One renewal of the collider's data ids stands for every ray the
         // point's walk traces, as in tracePoint.
         if (!idsRenewed)
@@ -370,8 +377,7 @@ struct HandOffWalk::State
             publishUrgent(position, rotation, count, 1, childFrames, firstRay, firstSlot);
             PendingBounce first;
             first.origin = position;
-            scatterDirectionsFromOutputs(1, settings.scatter, drawn.data(), &first.direction);
-            first.direction = applyRotation(rotation, first.direction);
+            first.direction = applyRotation(rotation, caps[0]);
             searchBounce(first, collider);
             rayDirections[size_t(firstRay)] = first.direction;
             stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
@@ -382,7 +388,7 @@ struct HandOffWalk::State
         {
             firstRay = number(count);
             for (size_t k = 0; k < count; ++k)
-                gather(firstRay + int64_t(k), position, direction, drawn.data() + 4 * k);
+                gather(firstRay + int64_t(k), position, direction, caps[k]);
             for (size_t k = 0; k < count; ++k)
                 log.push_back(
                     {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), -1, false});
@@ -396,9 +402,8 @@ struct HandOffWalk::State
         decideAll();
         const AxisRotation rotation = frame ? *frame : frameFor(direction);
         aligned.resize(count);
-        scatterDirectionsFromOutputs(scatterCount, settings.scatter, drawn.data(), aligned.data());
-        for (UT_Vector3 &d : aligned)
-            d = applyRotation(rotation, d);
+        for (size_t k = 0; k < count; ++k)
+            aligned[k] = applyRotation(rotation, caps[k]);
         for (size_t k = 0; k < count; ++k)
         {
             log[entry].direction = aligned[k];

@@ -1,6 +1,5 @@
 #include "trace/trace_queue.h"
 
-#include "math/scatter.h"
 #include "trace/walk_steps.h"
 
 #include <algorithm>
@@ -136,13 +135,10 @@ bool TraceQueue::traceSome(int64_t most, const std::function<bool()> *before)
         if (!s.cancelled.load(std::memory_order_relaxed))
         {
             QueuedRays &r = s.rays;
-            if (r.fromOutputs)
-            {
-                scatterDirectionsFromOutputs(r.count, r.scatter, r.outputs, r.directions);
+            if (r.carry)
                 for (int32_t i = 0; i < r.count; ++i)
                     r.directions[i] =
                         applyRotation(r.perRay ? frameFor(r.frameDirections[i]) : r.rotation, r.directions[i]);
-            }
             for (int32_t i = 0; i < r.count; ++i)
             {
                 if (before)

@@ -37,27 +37,24 @@ constexpr int32_t kQueuedRaysMost = 8;
 void waitForOtherThread(int waits);
 
 // Rays from one origin handed out together. Their directions are given, or,
-// with fromOutputs, drawn: the tracer then first fills in the directions
-// scatterDirectionsFromOutputs gives for `outputs` and `scatter`, carried by
-// `rotation`, so that the walk's thread spends no time on their arc cosines
-// and sines.
+// with carry, given as directions on the scatter cap around (0, 0, -1) that
+// the tracer first carries into the rays' frame (`rotation`), so that the
+// walk's thread spends no time on it.
 struct QueuedRays
 {
     // What the walk gives, first, so that publishing a slot of a ray or
     // two writes a cache line or two; what the tracer gives, after.
     int64_t frame = -1;  // the walk's own tags, carried through untouched
     int32_t count = 0;
-    bool fromOutputs = false;
+    bool carry = false;
     UT_Vector3 origin;
-    double scatter = 0.0;
     AxisRotation rotation;
-    // With perRay, ray i leaves from origins[i] and, with fromOutputs, is
+    // With perRay, ray i leaves from origins[i] and, with carry, is
     // carried by the frame of a point with direction frameDirections[i]
     // (frameFor): rays from many points go together, and the tracer builds
     // their frames.
     bool perRay = false;
     int32_t rays[kQueuedRaysMost] = {};
-    uint32_t outputs[4 * kQueuedRaysMost];
     UT_Vector3 origins[kQueuedRaysMost];
     UT_Vector3 frameDirections[kQueuedRaysMost];
     UT_Vector3 directions[kQueuedRaysMost];

@@ -1,6 +1,5 @@
 #include "trace/urgent_rays.h"
 
-#include "math/scatter.h"
 #include "trace/trace_queue.h"
 #include "trace/walk_steps.h"
 
@@ -15,8 +14,8 @@ constexpr int64_t kScanned = 16;
 
 }  // namespace
 
-UrgentRays::UrgentRays(const Collider &collider, double scatter, size_t capacity)
-    : myCollider(collider), myScatter(scatter), myCapacity(capacity), mySlots(new Slot[capacity])
+UrgentRays::UrgentRays(const Collider &collider, size_t capacity)
+    : myCollider(collider), myCapacity(capacity), mySlots(new Slot[capacity])
 {}
 
 UrgentRays::~UrgentRays() = default;
@@ -40,8 +39,7 @@ void UrgentRays::trace(int64_t k)
 {
     Slot &s = slot(k);
     Ray &r = s.ray;
-    scatterDirectionsFromOutputs(1, myScatter, r.outputs, &r.direction);
-    r.direction = applyRotation(r.rotation, r.direction);
+    r.direction = applyRotation(r.rotation, r.cap);
     PendingBounce bounce;
     bounce.origin = r.origin;
     bounce.direction = r.direction;

@@ -26,9 +26,9 @@
 class UrgentRays
 {
 public:
-    // One ray: its origin, the frame it is carried by and the four engine
-    // outputs its direction is drawn from (scatterDirectionsFromOutputs);
-    // the tracer fills in the direction, the trace and, with childFrame,
+    // One ray: its origin, and its direction on the scatter cap around
+    // (0, 0, -1) with the frame that carries it into place; the tracer
+    // fills in the direction, the trace and, with childFrame,
     // the frame a point with the ray's bounced direction would take
     // (frameFor).
     struct Ray
@@ -36,14 +36,14 @@ public:
         int64_t tag;  // the walk's own, carried through untouched
         UT_Vector3 origin;
         AxisRotation rotation;
-        uint32_t outputs[4];
+        UT_Vector3 cap;
         bool childFrame;
         UT_Vector3 direction;
         BounceResult result;
         AxisRotation childRotation;
     };
 
-    UrgentRays(const Collider &collider, double scatter, size_t capacity);
+    UrgentRays(const Collider &collider, size_t capacity);
     ~UrgentRays();
     UrgentRays(const UrgentRays &) = delete;
     UrgentRays &operator=(const UrgentRays &) = delete;
@@ -87,7 +87,6 @@ private:
     void trace(int64_t k);
 
     const Collider &myCollider;
-    double myScatter;
     size_t myCapacity;
     std::unique_ptr<Slot[]> mySlots;
     int64_t myPublishedLocal = 0;

@@ -162,19 +162,19 @@ TEST_P(TraceQueueTest, UrgentRaysComeBackOnceWhateverOrderTheyAreAwaited)
         in.tag = i;
         in.origin = UT_Vector3(component(random), component(random), component(random));
         in.rotation = frameFor(UT_Vector3(component(random), component(random), component(random)));
-        for (uint32_t &output : in.outputs)
+        uint32_t outputs[4];
+        for (uint32_t &output : outputs)
             output = uint32_t(random());
+        scatterDirectionsFromOutputs(1, kScatter, outputs, &in.cap);
         in.childFrame = i % 3 != 0;
-        UT_Vector3 direction;
-        scatterDirectionsFromOutputs(1, kScatter, in.outputs, &direction);
-        direction = applyRotation(in.rotation, direction);
+        UT_Vector3 direction = applyRotation(in.rotation, in.cap);
         expected[size_t(i)].direction = direction;
         UT_Vector3 position = in.origin;
         expected[size_t(i)].result = traceBounces(position, direction, collider, 1);
     }
 
     const UT_ThreadLimit limit(threads);
-    UrgentRays urgent(collider, kScatter, 32);
+    UrgentRays urgent(collider, 32);
     std::vector<int> seen(kRays, 0);
     UTrunWithHelpers(
         threads - 1,
