@@ -30,8 +30,10 @@ void DirectionStream::draw(int32_t count, UT_Vector3 *out)
         for (uint32_t &output : outputs)
             output = static_cast<uint32_t>(sceneRandomEngine());
         const int64_t c = myCursor++;
+        // Released, so that the producer writes an entry again only after
+        // the walk has read it.
         if (c % kPublishEvery == 0)
-            myPublishedCursor.store(c, std::memory_order_relaxed);
+            myPublishedCursor.store(c, std::memory_order_release);
         if (!myStopped.load(std::memory_order_relaxed))
         {
             // The producer never writes this entry again while the walk
@@ -58,7 +60,7 @@ bool DirectionStream::produce()
 {
     if (myStopped.load(std::memory_order_relaxed) || myProducing.exchange(true, std::memory_order_acquire))
         return false;
-    const int64_t cursor = myPublishedCursor.load(std::memory_order_relaxed);
+    const int64_t cursor = myPublishedCursor.load(std::memory_order_acquire);
     int64_t produced = myProduced.load(std::memory_order_relaxed);
     if (produced < cursor)
     {
