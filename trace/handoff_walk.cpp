@@ -379,6 +379,9 @@ struct HandOffWalk::State
             first.origin = position;
             first.direction = applyRotation(rotation, caps[0]);
             searchBounce(first, collider);
+            // Its surface values are on their way: take back what the
+            // helpers have finished meanwhile.
+            collect();
             rayDirections[size_t(firstRay)] = first.direction;
             stack.push_back({entry, depth, scatterCount, position, intensity, firstRay, firstSlot,
                              finishBounce(first, collider), int32_t(count), 0});
