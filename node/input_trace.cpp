@@ -77,11 +77,17 @@ TraceStatus InputTrace::walkBatch(GA_Offset traced, GA_Offset begin, GA_Offset e
                                   myPrimaries[size_t(k)].data() + (begin - traced)};
     const bool threads = myControl.parallel && UTgetMaxThreads() > 1;
     std::unique_ptr<PlannedWalk> planned;
-    std::unique_ptr<HandOffWalk> handOff;
+    HandOffWalk *handOff = nullptr;
     if (walk == WalkMode::TraceAhead && threads && PlannedWalk::suitable(walkTriples, mySettings))
         planned.reset(new PlannedWalk(myGdp, walkTriples, begin, end, myCollider, mySettings, myControl));
     else if (walk == WalkMode::Sequential && threads && HandOffWalk::suitable(myTripleList, mySettings))
-        handOff.reset(new HandOffWalk(myGdp, myCollider, mySettings, myControl));
+    {
+        // One for the whole cook: its rings and the directions it works out
+        // ahead carry over from batch to batch.
+        if (!myHandOff)
+            myHandOff.reset(new HandOffWalk(myGdp, myCollider, mySettings, myControl));
+        handOff = myHandOff.get();
+    }
 
     // With one generation a point's walk is its primary ray followed, and
     // that is taken here directly, with no walk set up per point.

@@ -15,10 +15,12 @@
 #include "node/trace_progress.h"
 #include "trace/attribute_lists.h"
 #include "trace/collider.h"
+#include "trace/handoff_walk.h"
 #include "trace/point_appends.h"
 #include "trace/point_tracer.h"
 
 #include <GU/GU_Detail.h>
+#include <memory>
 #include <vector>
 
 namespace HDK_Sample
@@ -61,6 +63,8 @@ private:
     std::vector<AttributeTriple> myTripleList;
     // The sequential walks' new points; flushed before each batch returns.
     PointAppends myAppends;
+    // The hand-off walk, once a batch has used it.
+    std::unique_ptr<HandOffWalk> myHandOff;
 };
 
 }  // namespace HDK_Sample
