@@ -96,9 +96,10 @@ struct HandOffWalk::State
     size_t undecidedFrom = 0;  // no entry before this one waits
 
     // Rays numbered from 0 since the log was last appended: their
-    // directions and traces once collected. Rays the walk follows go to
-    // the helpers through `urgent`, oldest first, or by the walk as it needs them; the others through
-    // `background`, which helpers turn to only when nothing urgent waits.
+    // directions and traces once collected. Rays the walk follows go
+    // through `urgent`, where helpers take the oldest and the walk the one
+    // it needs; the others through `background`, which helpers turn to
+    // only when nothing urgent waits.
     std::vector<UT_Vector3> rayDirections;
     std::vector<BounceResult> results;
     std::vector<AxisRotation> childRotations;  // of urgent rays

@@ -4,8 +4,12 @@
 //
 // A point's direction set is drawn when the walk reaches the point, exactly
 // as tracePoint draws it. The rays of the set depend on nothing else, so
-// they are handed to the helpers at once, and the walk takes their traces
-// back as it follows them, depth-first. A ray whose new point would start
+// they are handed to the helpers at once (trace/urgent_rays.h), and the walk
+// takes their traces back as it follows them, depth-first; it traces the
+// first ray of each set itself, since it needs that one straight away. The
+// directions themselves come mostly ready-made: helpers with nothing better
+// to do work them out ahead from a copy of the random engine
+// (trace/direction_stream.h). A ray whose new point would start
 // no set of its own (the last generation, or a count dissipated to nothing)
 // decides nothing about the rest of the walk: only whether a point is
 // appended. The walk never waits for such a ray. Its possible point goes
