@@ -47,7 +47,7 @@ constexpr char kStatColliderBuildMicroseconds[] = "collider build microseconds";
 // Environment variables the node reads when it cooks. VELKOR_SEARCH takes
 // one of the two search words; anything else means accelerated.
 // VELKOR_POINT_LIMIT lowers the output's point limit; VELKOR_TRACE_AHEAD=1
-// chooses the trace-ahead walk.
+// chooses the trace-ahead walk over the default hand-off walk.
 constexpr char kEnvSearch[] = "VELKOR_SEARCH";
 constexpr char kEnvPointLimit[] = "VELKOR_POINT_LIMIT";
 constexpr char kEnvTraceAhead[] = "VELKOR_TRACE_AHEAD";
