@@ -183,6 +183,11 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"chain", Layout::Room, 30, 0.0, 1, 1.0f, 0, 0, TraceStatus::Finished},
         // Stopped by the point limit and by interrupts while tracing ahead.
         WalkCase{"pointLimit", Layout::Room, 4, 90.0, 8, 0.5f, 500, 0, TraceStatus::PointLimit},
+        // The limit reached in the first points' trees, and in the last ones.
+        WalkCase{"pointLimitEarly", Layout::Room, 4, 90.0, 8, 0.5f, 75, 0, TraceStatus::PointLimit},
+        WalkCase{"pointLimitLate", Layout::Room, 4, 90.0, 8, 0.5f, 650, 0, TraceStatus::PointLimit},
+        // Sets wider than a slot, all of whose rays are followed.
+        WalkCase{"wideSets", Layout::BoxInRoom, 3, 120.0, 20, 1.0f, 0, 0, TraceStatus::Finished},
         WalkCase{"interruptEarly", Layout::Room, 5, 90.0, 8, 0.9f, 0, 1, TraceStatus::Interrupted},
         WalkCase{"interruptLate", Layout::Room, 5, 90.0, 8, 0.9f, 0, 3, TraceStatus::Interrupted},
         // The walk goes on from wherever the callback leaves the engine.
