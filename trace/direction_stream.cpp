@@ -8,8 +8,6 @@
 namespace
 {
 
-// Directions a helper works out per call, between looks at other work.
-constexpr int64_t kProduceStep = 32;
 // Draws between two publications of the walk's position: often enough for
 // the producer to keep its distance, seldom enough to cost nothing.
 constexpr int64_t kPublishEvery = 32;
@@ -56,7 +54,7 @@ void DirectionStream::draw(int32_t count, UT_Vector3 *out)
     }
 }
 
-bool DirectionStream::produce()
+bool DirectionStream::produce(int64_t most)
 {
     if (myStopped.load(std::memory_order_relaxed) || myProducing.exchange(true, std::memory_order_acquire))
         return false;
@@ -68,7 +66,7 @@ bool DirectionStream::produce()
         myLookahead.discard(4 * uint64_t(cursor - produced));
         produced = cursor;
     }
-    const int64_t end = std::min(produced + kProduceStep, cursor + int64_t(myCapacity));
+    const int64_t end = std::min(produced + most, cursor + int64_t(myCapacity));
     const bool any = produced < end;
     for (; produced < end; ++produced)
     {

@@ -39,10 +39,10 @@ public:
     // into out, exactly as scatterDirectionsInto does (count >= 1).
     void draw(int32_t count, UT_Vector3 *out);
 
-    // A helper: works out a few more directions ahead of the walk; false
-    // when the stream is far enough ahead, has stopped, or another helper is
-    // at it.
-    bool produce();
+    // A helper: works out up to `most` more directions ahead of the walk;
+    // false when the stream is far enough ahead, has stopped, or another
+    // helper is at it.
+    bool produce(int64_t most);
     // Whether fewer than `few` directions are ready ahead of the walk.
     bool runningShort(int64_t few) const;
 

@@ -26,6 +26,8 @@ constexpr size_t kStreamCapacity = 4096;
 // Below this many directions ahead, helpers work out more before they turn
 // to rays that can wait.
 constexpr int64_t kStreamLow = 512;
+// Directions a helper works out at a time, between looks at other work.
+constexpr int64_t kStreamStep = 32;
 // Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
@@ -148,10 +150,14 @@ struct HandOffWalk::State
     void help(const std::atomic<bool> &stop)
     {
         int64_t idleAt = -1;
-        const std::function<bool()> urgentFirst = [&]() { return urgent.traceOldest(idleAt); };
+        // While an urgent ray's surface values are fetched, one direction
+        // of the stream is worked out: arithmetic only, no memory waits.
+        const std::function<void()> produceOne = [&]() { stream.produce(1); };
+        const std::function<bool()> urgentFirst = [&]() { return urgent.traceOldest(idleAt, &produceOne); };
         for (int idle = 0; !stop.load(std::memory_order_relaxed);)
-            if (urgent.traceOldest(idleAt) || (stream.runningShort(kStreamLow) && stream.produce()) ||
-                background.traceSome(1, &urgentFirst) || stream.produce())
+            if (urgent.traceOldest(idleAt, &produceOne) ||
+                (stream.runningShort(kStreamLow) && stream.produce(kStreamStep)) ||
+                background.traceSome(1, &urgentFirst) || stream.produce(kStreamStep))
                 idle = 0;
             else
             {

@@ -35,7 +35,7 @@ bool UrgentRays::claim(int64_t k)
                                                  std::memory_order_relaxed);
 }
 
-void UrgentRays::trace(int64_t k)
+void UrgentRays::trace(int64_t k, const std::function<void()> *whileFetching)
 {
     Slot &s = slot(k);
     Ray &r = s.ray;
@@ -44,6 +44,8 @@ void UrgentRays::trace(int64_t k)
     bounce.origin = r.origin;
     bounce.direction = r.direction;
     searchBounce(bounce, myCollider);
+    if (whileFetching && bounce.found)
+        (*whileFetching)();
     r.result = finishBounce(bounce, myCollider);
     if (r.childFrame)
         r.childRotation = frameFor(r.result.direction);
@@ -88,7 +90,7 @@ void UrgentRays::popCollected()
     myCollected.store(myCollectedLocal, std::memory_order_release);
 }
 
-bool UrgentRays::traceOldest(int64_t &idleAt)
+bool UrgentRays::traceOldest(int64_t &idleAt, const std::function<void()> *whileFetching)
 {
     const int64_t published = myPublished.load(std::memory_order_acquire);
     if (published == idleAt)
@@ -97,7 +99,7 @@ bool UrgentRays::traceOldest(int64_t &idleAt)
     for (int64_t k = oldest; k < published; ++k)
         if (slot(k).stage.load(std::memory_order_relaxed) == 3 * k && claim(k))
         {
-            trace(k);
+            trace(k, whileFetching);
             return true;
         }
     idleAt = published;

@@ -21,6 +21,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class UrgentRays
@@ -73,7 +74,10 @@ public:
     // keeps `idleAt` for the next call (starting at -1): a caller that found
     // nothing looks again only once more is published, so that a waiting
     // helper reads one shared count instead of the slots being filled.
-    bool traceOldest(int64_t &idleAt);
+    // With whileFetching, the tracer calls it between finding a hit and
+    // reading the surface values there, which are then on their way into
+    // the cache: a moment for a little work of another kind.
+    bool traceOldest(int64_t &idleAt, const std::function<void()> *whileFetching = nullptr);
 
 private:
     struct alignas(64) Slot
@@ -84,7 +88,7 @@ private:
     };
     Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
     bool claim(int64_t k);
-    void trace(int64_t k);
+    void trace(int64_t k, const std::function<void()> *whileFetching = nullptr);
 
     const Collider &myCollider;
     size_t myCapacity;

@@ -51,7 +51,7 @@ std::vector<UT_Vector3> drawSets(const StreamCase &c, bool stream)
         c.threads - 1,
         [&](const std::atomic<bool> &stop) {
             for (int waits = 0; !stop.load(std::memory_order_relaxed);)
-                if (!directions.produce())
+                if (!directions.produce(7))
                     waitForOtherThread(waits++);
         },
         walk);
