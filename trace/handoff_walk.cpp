@@ -27,7 +27,7 @@ constexpr size_t kStreamCapacity = 4096;
 // to rays that can wait.
 constexpr int64_t kStreamLow = 512;
 // Directions a helper works out at a time, between looks at other work.
-constexpr int64_t kStreamStep = 32;
+constexpr int64_t kStreamStep = 4;
 // Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
