@@ -137,8 +137,7 @@ bool TraceQueue::traceSome(int64_t most, const std::function<bool()> *before)
             QueuedRays &r = s.rays;
             if (r.carry)
                 for (int32_t i = 0; i < r.count; ++i)
-                    r.directions[i] =
-                        applyRotation(r.perRay ? frameFor(r.frameDirections[i]) : r.rotation, r.directions[i]);
+                    r.directions[i] = applyRotation(frameFor(r.frameDirections[i]), r.directions[i]);
             for (int32_t i = 0; i < r.count; ++i)
             {
                 if (before)

@@ -18,7 +18,6 @@
 // its core with a spinning thread.
 #pragma once
 
-#include "math/vector_math.h"
 #include "trace/bounce_tracer.h"
 
 #include <atomic>
@@ -36,10 +35,11 @@ constexpr int32_t kQueuedRaysMost = 8;
 // case the one waited for shares it (the machine busy with other work).
 void waitForOtherThread(int waits);
 
-// Rays from one origin handed out together. Their directions are given, or,
-// with carry, given as directions on the scatter cap around (0, 0, -1) that
-// the tracer first carries into the rays' frame (`rotation`), so that the
-// walk's thread spends no time on it.
+// Rays handed out together: from one origin, or with perRay each from its
+// own. Their directions are given, or, with carry, given as directions on
+// the scatter cap around (0, 0, -1) that the tracer first carries into the
+// frame of a point with direction frameDirections[i] (frameFor), so that
+// the walk's thread spends no time on either.
 struct QueuedRays
 {
     // What the walk gives, first, so that publishing a slot of a ray or
@@ -47,13 +47,8 @@ struct QueuedRays
     int64_t frame = -1;  // the walk's own tags, carried through untouched
     int32_t count = 0;
     bool carry = false;
-    UT_Vector3 origin;
-    AxisRotation rotation;
-    // With perRay, ray i leaves from origins[i] and, with carry, is
-    // carried by the frame of a point with direction frameDirections[i]
-    // (frameFor): rays from many points go together, and the tracer builds
-    // their frames.
     bool perRay = false;
+    UT_Vector3 origin;
     int32_t rays[kQueuedRaysMost] = {};
     UT_Vector3 origins[kQueuedRaysMost];
     UT_Vector3 frameDirections[kQueuedRaysMost];
