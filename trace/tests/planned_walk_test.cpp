@@ -19,6 +19,7 @@
 #include <UT/UT_ParallelUtil.h>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace trace_test;
 
@@ -250,4 +251,53 @@ TEST(HandOffWalk, LeavesWhatItCannotWalkExactlyToTheSequentialWalk)
     EXPECT_FALSE(HandOffWalk::suitable(aliased, settings)) << "a point read back must hold what was written";
     triples[0].direction.pageTable = nullptr;
     EXPECT_FALSE(HandOffWalk::suitable(triples, settings)) << "values must read back as written";
+}
+
+// A failure in the middle of a run still leaves every point made before it
+// in the detail, as tracePoint leaves them, and reaches the caller.
+TEST(HandOffWalk, AFailureAppendsWhatWasMadeBeforeIt)
+{
+    const Scene scene(Layout::Room);
+    const Collider collider(scene.collider.gdp, SearchMode::Accelerated);
+    WalkSettings settings;
+    settings.depth = 4;
+    settings.scatter = 90.0;
+    settings.scatterCount = 8;
+    settings.dissipation = 0.5f;
+    constexpr GA_Offset kWalked = 25;
+    const auto walkFirst = [&](GU_Detail &output, bool handOff) {
+        sceneRandomEngine.seed(5489u);
+        AttributeLists lists = gatherAttributeLists(output, HandleForm::ReadWrite, ListKinds::All, DataIds::Renew);
+        const AttributeTriple triple{lists.positions(0), lists.directions(0), lists.intensities(0)};
+        TraceControl control;
+        std::vector<PrimaryTrace> primaries(static_cast<size_t>(kWalked));
+        tracePrimaryRays(0, kWalked, triple.position, triple.direction, collider, control, primaries.data());
+        if (!handOff)
+        {
+            for (GA_Offset p = 0; p < kWalked; ++p)
+                tracePoint(output, p, triple, collider, settings, control, &primaries[size_t(p)]);
+            return;
+        }
+        const UT_ThreadLimit limit(2);
+        HandOffWalk walk(output, collider, settings, control);
+        EXPECT_THROW(walk.run([&]() {
+            for (GA_Offset p = 0; p < kWalked; ++p)
+                walk.tracePoint(triple, p, primaries[size_t(p)]);
+            throw std::runtime_error("the caller fails");
+        }),
+                     std::runtime_error);
+    };
+    GU_Detail expected(scene.points.gdp);
+    walkFirst(expected, false);
+    GU_Detail got(scene.points.gdp);
+    walkFirst(got, true);
+    ASSERT_GT(expected.getNumPoints(), scene.points.gdp.getNumPoints() + 100);
+    ASSERT_EQ(got.getNumPoints(), expected.getNumPoints());
+    for (const char *name : {"P", "dir", "energy"})
+        for (GA_Offset p = 0; p < expected.getNumPoints(); ++p)
+        {
+            const UT_Vector3 u = getVector(expected.findPointAttribute(name), p);
+            const UT_Vector3 v = getVector(got.findPointAttribute(name), p);
+            ASSERT_EQ(std::memcmp(u.data(), v.data(), sizeof(float) * 3), 0) << name << " of point " << p;
+        }
 }
