@@ -33,6 +33,7 @@ constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
 // growth steps of the detail, and little memory.
 constexpr size_t kFlushAt = 4096;
+static_assert((double(kFlushAt) + kMostTreePoints) * kMostCount < 2147483647.0, "ray numbers must fit 32 bits");
 
 // Whether every value of the triple reads back as written: three floats in
 // pages of their own kind, in three different attributes.
@@ -64,8 +65,10 @@ struct HandOffWalk::State
         UT_Vector3 position;
         UT_Vector3 direction;  // the last one written
         UT_Vector3 intensity;
-        int64_t ray;           // the deciding ray; -1 once decided
-        int64_t directionRay;  // the ray whose direction is the last one written, until it is back; else -1
+        // Ray numbers fit 32 bits: fewer than (kFlushAt + kMostTreePoints)
+        // * kMostCount rays are numbered between two appends of the log.
+        int32_t ray;           // the deciding ray; -1 once decided
+        int32_t directionRay;  // the ray whose direction is the last one written, until it is back; else -1
         bool point;            // appended when the log is
     };
 
@@ -400,11 +403,11 @@ struct HandOffWalk::State
             for (size_t k = 0; k < count; ++k)
                 gather(firstRay + int64_t(k), position, direction, caps[k]);
             for (size_t k = 0; k < count; ++k)
-                log.push_back(
-                    {triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity, firstRay + int64_t(k), -1, false});
+                log.push_back({triple, position, UT_Vector3(0.0f, 0.0f, 0.0f), intensity,
+                               int32_t(firstRay + int64_t(k)), -1, false});
             logUndecided += count;
             // Each direction of the set overwrites the point's in turn.
-            log[entry].directionRay = firstRay + int64_t(count) - 1;
+            log[entry].directionRay = int32_t(firstRay + int64_t(count) - 1);
             return TraceStatus::Finished;
         }
         // Near the limit each ray is traced and decided in turn, so that the
