@@ -28,6 +28,8 @@ constexpr size_t kStreamCapacity = 4096;
 constexpr int64_t kStreamLow = 512;
 // Directions a helper works out at a time, between looks at other work.
 constexpr int64_t kStreamStep = 4;
+// Waits for a helper's urgent trace before the walk traces its own copy.
+constexpr int kPatience = 256;
 // Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
 constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
@@ -180,6 +182,14 @@ struct HandOffWalk::State
             if (const UrgentRays::Ray *r = urgent.tryAwait(slot))
             {
                 keep(size_t(ray), *r);
+                break;
+            }
+            // The helper that claimed it may not be running at all (its
+            // core taken by other work): after about a trace's time, the
+            // walk traces its own copy rather than wait for it.
+            if (waits == kPatience)
+            {
+                keep(size_t(ray), urgent.traceCopy(slot));
                 break;
             }
             waitForOtherThread(waits++);

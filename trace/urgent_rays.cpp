@@ -35,10 +35,8 @@ bool UrgentRays::claim(int64_t k)
                                                  std::memory_order_relaxed);
 }
 
-void UrgentRays::trace(int64_t k, const std::function<void()> *whileFetching)
+void UrgentRays::fill(Ray &r, const std::function<void()> *whileFetching) const
 {
-    Slot &s = slot(k);
-    Ray &r = s.ray;
     r.direction = applyRotation(r.rotation, r.cap);
     PendingBounce bounce;
     bounce.origin = r.origin;
@@ -49,7 +47,28 @@ void UrgentRays::trace(int64_t k, const std::function<void()> *whileFetching)
     r.result = finishBounce(bounce, myCollider);
     if (r.childFrame)
         r.childRotation = frameFor(r.result.direction);
+}
+
+void UrgentRays::trace(int64_t k, const std::function<void()> *whileFetching)
+{
+    Slot &s = slot(k);
+    fill(s.ray, whileFetching);
     s.stage.store(3 * k + 2, std::memory_order_release);
+}
+
+UrgentRays::Ray UrgentRays::traceCopy(int64_t k) const
+{
+    // Only what the walk gave is read: the claiming thread may be writing
+    // the rest.
+    const Ray &published = slot(k).ray;
+    Ray r;
+    r.tag = published.tag;
+    r.origin = published.origin;
+    r.rotation = published.rotation;
+    r.cap = published.cap;
+    r.childFrame = published.childFrame;
+    fill(r, nullptr);
+    return r;
 }
 
 const UrgentRays::Ray &UrgentRays::await(int64_t k)

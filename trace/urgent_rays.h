@@ -64,6 +64,12 @@ public:
     const Ray &await(int64_t k);
     // The same without waiting: nullptr while another thread traces it.
     const Ray *tryAwait(int64_t k);
+    // Slot k's ray traced again on the calling thread, into a copy, without
+    // claiming it: for a walk that has waited too long for the thread that
+    // claimed it (whose core may be taken by other work). A trace depends on
+    // the ray alone, so the copy is the same to the bit. k must not be
+    // collected.
+    Ray traceCopy(int64_t k) const;
     // The earliest slot not yet collected, when it is traced; nullptr
     // otherwise. popCollected releases it.
     const Ray *collectable() const;
@@ -89,6 +95,8 @@ private:
     Slot &slot(int64_t k) const { return mySlots[size_t(k) % myCapacity]; }
     bool claim(int64_t k);
     void trace(int64_t k, const std::function<void()> *whileFetching = nullptr);
+    // Fills in what the tracer gives from what the walk gave.
+    void fill(Ray &r, const std::function<void()> *whileFetching) const;
 
     const Collider &myCollider;
     size_t myCapacity;

@@ -6,7 +6,7 @@
 // ring wraps round many times. Then the ring of rays a walk is about to
 // follow, claimed one by one: every ray comes back once, with the bits of a
 // ray traced alone and the frame of its bounced direction, whatever order the
-// walk waits for them in.
+// walk waits for them in, and so does a copy the walk traces itself.
 #include "trace/trace_queue.h"
 
 #include "math/scatter.h"
@@ -192,10 +192,20 @@ TEST_P(TraceQueueTest, UrgentRaysComeBackOnceWhateverOrderTheyAreAwaited)
                     urgent.next() = expected[size_t(next)].input;
                     urgent.publish();
                 }
-                // The walk waits for any ray in flight, not only the oldest.
+                // The walk waits for any ray in flight, not only the oldest,
+                // or traces its own copy of it, whoever has claimed it.
                 if (urgent.inFlight() > 0)
                 {
                     const int64_t k = urgent.collected() + int64_t(random() % urgent.inFlight());
+                    if (k % 4 == 0)
+                    {
+                        const UrgentRays::Ray copy = urgent.traceCopy(k);
+                        const Expected &e = expected[size_t(k)];
+                        EXPECT_TRUE(sameBits(copy.direction, e.direction) &&
+                                    sameBits(copy.result.position, e.result.position) &&
+                                    sameBits(copy.result.direction, e.result.direction))
+                            << "copy of ray " << k;
+                    }
                     ASSERT_EQ(urgent.await(k).tag, k);
                 }
                 while (const UrgentRays::Ray *r = urgent.collectable())
