@@ -30,7 +30,8 @@ constexpr int64_t kStreamLow = 512;
 constexpr int64_t kStreamStep = 4;
 // Waits for a helper's urgent trace before the walk traces its own copy.
 constexpr int kPatience = 256;
-// Slots in each ring to the helpers (each up to kQueuedRaysMost rays).
+// Slots in each ring to the helpers (one ray each in the urgent ring, up to
+// kQueuedRaysMost in the background one).
 constexpr size_t kQueueCapacity = 256;
 // The log is appended between points once it holds this many entries: few
 // growth steps of the detail, and little memory.

@@ -172,9 +172,3 @@ const QueuedRays *TraceQueue::collectable() const
 }
 
 void TraceQueue::popCollected() { ++myCollected; }
-
-const QueuedRays *TraceQueue::doneSlot(int64_t k) const
-{
-    const Slot &s = slot(k);
-    return s.done.load(std::memory_order_acquire) == k ? &s.rays : nullptr;
-}

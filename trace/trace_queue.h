@@ -90,14 +90,6 @@ public:
     // cancelled); nullptr otherwise. popCollected releases it.
     const QueuedRays *collectable() const;
     void popCollected();
-    // Slot k (published, not yet collected) when it is done; nullptr
-    // otherwise. Lets the walk read a trace it needs now without waiting
-    // for earlier slots to be collected.
-    const QueuedRays *doneSlot(int64_t k) const;
-    // The number publish() gives the next slot; slots numbered below
-    // collectedSlots() are collected.
-    int64_t nextSlotNumber() const { return myPublishedLocal; }
-    int64_t collectedSlots() const { return myCollected; }
     // Cancels every unclaimed slot for which drop(frame) holds.
     template <typename Drop>
     void cancelUnclaimed(const Drop &drop)
