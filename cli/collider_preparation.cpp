@@ -44,7 +44,7 @@ std::string plural(int64_t count, const char *one, const char *many)
 
 }  // namespace
 
-void addColliderOptions(CLI::App &command, ColliderOptions &options)
+void addColliderShapeOptions(CLI::App &command, ColliderOptions &options)
 {
     CLI::Option *cut = command.add_flag("--triangulate", options.triangulate,
                                         "Cut the collider's polygons of more than three corners into triangles "
@@ -55,6 +55,11 @@ void addColliderOptions(CLI::App &command, ColliderOptions &options)
                   "Hand an .obj collider's faces to the node as they are (it uses the first three corners of each)")
         ->excludes(cut)
         ->group("Collider");
+}
+
+void addColliderOptions(CLI::App &command, ColliderOptions &options)
+{
+    addColliderShapeOptions(command, options);
     command
         .add_option("--collider-directions", options.directions,
                     "When the collider has no direction attribute: faces computes one from the faces' winding "

@@ -40,6 +40,9 @@ struct ColliderOptions
 
 // Adds --triangulate, --keep-polygons and --collider-directions.
 void addColliderOptions(CLI::App &command, ColliderOptions &options);
+// Adds --triangulate and --keep-polygons alone: what decides the collider's
+// triangles, for commands that draw it.
+void addColliderShapeOptions(CLI::App &command, ColliderOptions &options);
 
 // What preparation will do to one collider.
 struct ColliderPlan

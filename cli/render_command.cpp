@@ -34,7 +34,7 @@ int runRenderCommand(const RenderCommandArgs &args)
     ResultFiles files;
     if (!readResultFiles(args.files, files))
         return kExitUsage;
-    const GU_Detail *collider = files.collider ? &*files.collider : nullptr;
+    const GU_Detail *collider = files.collider.get();
     const GU_Detail *input = files.input ? &*files.input : nullptr;
 
     const PreviewResult picture = writePreviewPng(args.files.output, files.result, collider, input, options);

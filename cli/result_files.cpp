@@ -28,6 +28,23 @@ bool readOptionalFile(const std::string &path, std::optional<GU_Detail> &gdp, st
     return readFile(path, *gdp, warnings);
 }
 
+// Reads the collider and cuts its faces as the cook would. Its directions are
+// left alone: a drawing does not use them.
+bool readCollider(const ResultFilePaths &paths, std::shared_ptr<GU_Detail> &collider,
+                  std::vector<std::string> &warnings)
+{
+    if (paths.collider.empty())
+        return true;
+    collider = std::make_shared<GU_Detail>();
+    if (!readFile(paths.collider, *collider, warnings))
+        return false;
+    ColliderPlan plan = planColliderPreparation(*collider, paths.collider, paths.colliderOptions);
+    plan.computeDirections = false;
+    const ColliderPreparation prepared = prepareCollider(collider, plan);
+    warnings.insert(warnings.end(), prepared.warnings.begin(), prepared.warnings.end());
+    return true;
+}
+
 }  // namespace
 
 void addResultFileOptions(CLI::App &command, ResultFilePaths &paths, const ResultFileHelp &help)
@@ -36,12 +53,13 @@ void addResultFileOptions(CLI::App &command, ResultFilePaths &paths, const Resul
     command.add_option(help.colliderName, paths.collider, help.colliderHelp);
     command.add_option("--input", paths.input, help.inputHelp);
     command.add_option("-o,--output", paths.output, help.outputHelp)->required();
+    addColliderShapeOptions(command, paths.colliderOptions);
 }
 
 bool readResultFiles(const ResultFilePaths &paths, ResultFiles &files)
 {
     return readFile(paths.result, files.result, files.warnings) &&
-           readOptionalFile(paths.collider, files.collider, files.warnings) &&
+           readCollider(paths, files.collider, files.warnings) &&
            readOptionalFile(paths.input, files.input, files.warnings);
 }
 

@@ -55,7 +55,7 @@ int runViewCommand(const ViewCommandArgs &args)
     addResultFileRows(files, panel);
     for (const std::string &w : files.warnings)
         panel.messages.emplace_back("Warning", w);
-    const GU_Detail *collider = files.collider ? &*files.collider : nullptr;
+    const GU_Detail *collider = files.collider.get();
     if (!writeResultView(args.files.output, files.result, collider, files.input ? &*files.input : nullptr, shown, panel,
                          error, args.maxPoints))
         return fail(kExitUsage, error);
